@@ -1,0 +1,37 @@
+// The target memory image: the two dumps, the patch file, the graphics depth reduction and
+// the address relocation. The edits run in this order, once per run:
+// load_dumps, apply_patch, pack_graphics, relocate_addresses, convert_pattern_bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "flyseat/io.hpp"
+#include "flyseat/work_area.hpp"
+
+namespace flyseat {
+
+struct DumpLengths {
+  std::int32_t list1;
+  std::int32_t list2;
+};
+
+// Reads at most `max` bytes of a dump into the image from `start`; returns how many arrived.
+std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max);
+// Opens, reads and closes list1.bin and then list2.bin.
+DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
+
+// Applies the patch records of `patch`, raising the list2 length to cover every byte stored
+// at or above the list2 start.
+void apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length);
+// Opens, applies and closes patch.bin.
+void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length);
+
+// Pixel flags of a four-pixel byte: high-nibble form for low_form == 0, low-nibble otherwise.
+Byte pixel_flags(Byte value, int low_form);
+// Packs the rows of `width` bytes from `first` to `last` in place; returns the next row.
+int pack_rows(MemoryImage& memory, int first, int last, int width);
+void pack_graphics(MemoryImage& memory);
+void convert_pattern_bytes(MemoryImage& memory);
+void relocate_addresses(MemoryImage& memory);
+
+}  // namespace flyseat

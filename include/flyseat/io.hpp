@@ -1,0 +1,82 @@
+// Files of a run. A run reads its inputs and writes its outputs in a Folder: the current
+// working folder, or a set of files held in memory, so that every stage can be run and
+// tested on bytes alone. Either way a stage opens, reads, writes and closes through the
+// functions here, and every open, read, write and close failure stops the run.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <span>
+
+#include "flyseat/work_area.hpp"
+
+namespace flyseat {
+
+// One file of an in-memory folder. An input holds its bytes; an output has room to be
+// written into, and holds the written bytes once it has been created.
+struct MemoryFile {
+  const char* name = nullptr;
+  std::span<const Byte> bytes;
+  std::span<Byte> room;
+  bool exists = false;
+};
+
+struct Folder {
+  std::span<MemoryFile> memory;  // empty: the current working folder
+  std::FILE* console = stdout;   // where "output to" lines go; null prints nothing
+};
+
+// An input open for reading.
+struct Source {
+  std::FILE* file = nullptr;  // null for an in-memory input
+  const char* name = nullptr;
+  std::span<const Byte> held;  // in memory: the whole input; from a file: the chunk read
+  std::size_t pos = 0;         // next byte of held
+  std::array<Byte, 4096> chunk;
+
+  Source() = default;
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+  ~Source();
+};
+
+// An output open for writing.
+struct Sink {
+  std::FILE* file = nullptr;
+  MemoryFile* memory = nullptr;
+  const char* name = nullptr;
+  std::size_t size = 0;  // bytes written so far
+
+  Sink() = default;
+  Sink(const Sink&) = delete;
+  Sink& operator=(const Sink&) = delete;
+  ~Sink();
+};
+
+// An in-memory input that is a byte string.
+void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
+
+// Opens an input for binary reading; a missing input stops the run with "cannot open NAME".
+void open_input(Folder& folder, Source& source, const char* name);
+// As open_input, but reports a missing input through the given failure instead.
+bool try_open_input(Folder& folder, Source& source, const char* name);
+void close_input(Source& source);
+
+// The next byte, or -1 at the end of the input. A read error stops the run.
+int read_byte(Source& source);
+// Reads up to into.size() bytes and returns how many arrived.
+std::size_t read_bytes(Source& source, std::span<Byte> into);
+
+// Creates (or truncates) an output for binary writing; "cannot open NAME" when it cannot.
+void create_output(Folder& folder, Sink& sink, const char* name);
+// Writes bytes; a short write stops the run with "cannot write NAME".
+void write_bytes(Sink& sink, std::span<const Byte> bytes);
+void write_byte(Sink& sink, Byte value);
+void write_fill(Sink& sink, Byte value, std::size_t count);
+// Closes the output; a failed close (a full disk seen late) stops the run too.
+void close_output(Sink& sink);
+
+// Prints "output to NAME" for a finished output.
+void report_output(const Folder& folder, const char* name);
+
+}  // namespace flyseat

@@ -1,0 +1,36 @@
+// The four outputs: two tape images, the raw disk image and the D88 image.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+#include "flyseat/io.hpp"
+#include "flyseat/work_area.hpp"
+
+namespace flyseat {
+
+inline constexpr const char* kDataTapeName = "flyseat2.p6";
+inline constexpr const char* kMainTapeName = "flyseat3.p6";
+inline constexpr const char* kRawDiskName = "flyseat.dsk";
+inline constexpr const char* kD88Name = "flyseat.d88";
+
+inline constexpr int kTapeHeaderSize = 16;  // leader and tape name
+// The largest outputs a run can write.
+inline constexpr int kMaxDataTapeSize = kTapeHeaderSize + kList1Max + kList2Max;
+inline constexpr int kMaxMainTapeSize = kTapeHeaderSize + kProgramSize;
+
+// Writes a tape image: the leader, the six-character tape name, then each stretch in order.
+void write_tape_image(Folder& folder, const char* file_name, const char (&tape_name)[7],
+                      std::initializer_list<std::span<const Byte>> stretches);
+
+// Blocks (4,096-byte tracks) that a stretch of `length` bytes takes on the raw disk image.
+std::int32_t block_count(std::int32_t length);
+
+// Writes flyseat.dsk: the loader block, then the list1, list2 and program blocks.
+void write_raw_disk_image(Folder& folder, const WorkArea& work);
+
+// Writes flyseat.d88, copying flyseat.dsk back from the folder sector by sector.
+void write_d88_image(Folder& folder);
+
+}  // namespace flyseat

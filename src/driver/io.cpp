@@ -1,0 +1,141 @@
+#include "flyseat/io.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "flyseat/failure.hpp"
+
+namespace flyseat {
+namespace {
+
+MemoryFile* find_file(Folder& folder, const char* name) {
+  for (MemoryFile& file : folder.memory) {
+    if (file.name != nullptr && std::strcmp(file.name, name) == 0) return &file;
+  }
+  return nullptr;
+}
+
+bool refill(Source& source) {
+  std::size_t got = std::fread(source.chunk.data(), 1, source.chunk.size(), source.file);
+  if (got == 0 && std::ferror(source.file)) fail("cannot read %s", source.name);
+  source.held = std::span<const Byte>(source.chunk.data(), got);
+  source.pos = 0;
+  return got > 0;
+}
+
+}  // namespace
+
+Source::~Source() {
+  if (file != nullptr) std::fclose(file);
+}
+
+Sink::~Sink() {
+  // Only a run that is failing leaves a sink open; what was written is flushed and kept.
+  if (file != nullptr) std::fclose(file);
+}
+
+void open_bytes(Source& source, const char* name, std::span<const Byte> bytes) {
+  source.file = nullptr;
+  source.name = name;
+  source.held = bytes;
+  source.pos = 0;
+}
+
+bool try_open_input(Folder& folder, Source& source, const char* name) {
+  if (folder.memory.empty()) {
+    source.file = std::fopen(name, "rb");
+    source.name = name;
+    source.held = {};
+    source.pos = 0;
+    return source.file != nullptr;
+  }
+  MemoryFile* file = find_file(folder, name);
+  if (file == nullptr || !file->exists) return false;
+  open_bytes(source, name, file->bytes);
+  return true;
+}
+
+void open_input(Folder& folder, Source& source, const char* name) {
+  if (!try_open_input(folder, source, name)) fail_open(name);
+}
+
+void close_input(Source& source) {
+  if (source.file != nullptr) std::fclose(source.file);
+  source.file = nullptr;
+  source.held = {};
+  source.pos = 0;
+}
+
+int read_byte(Source& source) {
+  if (source.pos == source.held.size() && (source.file == nullptr || !refill(source))) return -1;
+  return source.held[source.pos++];
+}
+
+std::size_t read_bytes(Source& source, std::span<Byte> into) {
+  std::size_t done = 0;
+  while (done < into.size()) {
+    if (source.pos == source.held.size() && (source.file == nullptr || !refill(source))) break;
+    std::size_t n = std::min(into.size() - done, source.held.size() - source.pos);
+    std::memcpy(into.data() + done, source.held.data() + source.pos, n);
+    source.pos += n;
+    done += n;
+  }
+  return done;
+}
+
+void create_output(Folder& folder, Sink& sink, const char* name) {
+  sink.name = name;
+  sink.size = 0;
+  if (folder.memory.empty()) {
+    sink.file = std::fopen(name, "wb");
+    if (sink.file == nullptr) fail_open(name);
+    return;
+  }
+  sink.memory = find_file(folder, name);
+  if (sink.memory == nullptr || sink.memory->room.empty()) fail_open(name);
+  sink.memory->exists = true;
+  sink.memory->bytes = {};
+}
+
+void write_bytes(Sink& sink, std::span<const Byte> bytes) {
+  if (sink.file != nullptr) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), sink.file) != bytes.size()) {
+      fail("cannot write %s", sink.name);
+    }
+  } else {
+    std::span<Byte> room = sink.memory->room;
+    if (bytes.size() > room.size() - sink.size) fail("cannot write %s", sink.name);
+    std::copy(bytes.begin(), bytes.end(), room.begin() + static_cast<std::ptrdiff_t>(sink.size));
+    sink.memory->bytes = room.first(sink.size + bytes.size());
+  }
+  sink.size += bytes.size();
+}
+
+void write_byte(Sink& sink, Byte value) {
+  write_bytes(sink, std::span<const Byte>(&value, 1));
+}
+
+void write_fill(Sink& sink, Byte value, std::size_t count) {
+  std::array<Byte, 256> run;
+  run.fill(value);
+  while (count > 0) {
+    std::size_t n = std::min(count, run.size());
+    write_bytes(sink, std::span<const Byte>(run.data(), n));
+    count -= n;
+  }
+}
+
+void close_output(Sink& sink) {
+  if (sink.file != nullptr) {
+    std::FILE* file = sink.file;
+    sink.file = nullptr;
+    if (std::fclose(file) != 0) fail("cannot write %s", sink.name);
+  }
+  sink.memory = nullptr;
+}
+
+void report_output(const Folder& folder, const char* name) {
+  if (folder.console != nullptr) std::fprintf(folder.console, "output to %s\n", name);
+}
+
+}  // namespace flyseat

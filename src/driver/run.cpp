@@ -1,0 +1,58 @@
+#include <memory>
+
+#include "flyseat/basic.hpp"
+#include "flyseat/driver.hpp"
+#include "flyseat/image.hpp"
+#include "flyseat/output.hpp"
+
+namespace flyseat {
+namespace {
+
+constexpr Byte kLoaderFill = 0xFF;  // what a short loader leaves in the rest of its block
+
+void load_loader(Folder& folder, LoaderBuffer& loader) {
+  loader.fill(kLoaderFill);
+  Source file;
+  open_input(folder, file, "loader.bin");
+  read_bytes(file, loader);
+  close_input(file);
+}
+
+std::span<const Byte> region(const MemoryImage& memory, int start, std::int32_t length) {
+  return std::span<const Byte>(memory).subspan(static_cast<std::size_t>(start),
+                                               static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+int run(Folder& folder) {
+  auto work = std::make_unique<WorkArea>();  // zero-filled
+
+  load_loader(folder, work->loader);
+
+  DumpLengths lengths = load_dumps(folder, work->memory);
+  work->list1_length = lengths.list1;
+  work->list2_length = lengths.list2;
+  apply_patch(folder, work->memory, work->list2_length);
+
+  pack_graphics(work->memory);
+  relocate_addresses(work->memory);
+  convert_pattern_bytes(work->memory);
+
+  Source listing;
+  open_input(folder, listing, "list3.txt");
+  work->program_length = convert_listing(listing, *work);
+  close_input(listing);
+
+  write_tape_image(folder, kDataTapeName, "DATA  ",
+                   {region(work->memory, kList1Start, work->list1_length),
+                    region(work->memory, kList2Start, work->list2_length)});
+  write_tape_image(folder, kMainTapeName, "MAIN  ",
+                   {std::span<const Byte>(work->program)
+                        .first(static_cast<std::size_t>(work->program_length + kEndMarkerSize))});
+  write_raw_disk_image(folder, *work);
+  write_d88_image(folder);
+  return 0;
+}
+
+}  // namespace flyseat

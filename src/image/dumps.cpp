@@ -1,0 +1,23 @@
+#include "flyseat/image.hpp"
+
+namespace flyseat {
+
+std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max) {
+  std::span<Byte> room(memory.data() + start, static_cast<std::size_t>(max));
+  return static_cast<std::int32_t>(read_bytes(dump, room));
+}
+
+DumpLengths load_dumps(Folder& folder, MemoryImage& memory) {
+  DumpLengths lengths{};
+  Source dump;
+  open_input(folder, dump, "list1.bin");
+  lengths.list1 = load_dump(dump, memory, kList1Start, kList1Max);
+  close_input(dump);
+  // list2.bin is read second, so where the two dumps overlap its bytes stand.
+  open_input(folder, dump, "list2.bin");
+  lengths.list2 = load_dump(dump, memory, kList2Start, kList2Max);
+  close_input(dump);
+  return lengths;
+}
+
+}  // namespace flyseat
