@@ -24,8 +24,17 @@ inline constexpr int kMaxMainTapeSize = kTapeHeaderSize + kProgramSize;
 void write_tape_image(Folder& folder, const char* file_name, const char (&tape_name)[7],
                       std::initializer_list<std::span<const Byte>> stretches);
 
-// Blocks (4,096-byte tracks) that a stretch of `length` bytes takes on the raw disk image.
-std::int32_t block_count(std::int32_t length);
+inline constexpr int kBlockSize = 4096;  // one track: 16 sectors of 256 bytes
+
+// Blocks that a stretch of `length` bytes takes on the raw disk image. The divisor is one
+// less than the block size, and every stretch gets at least one block.
+constexpr std::int32_t block_count(std::int32_t length) {
+  return length / (kBlockSize - 1) + 1;
+}
+
+// The largest raw disk image: the loader block and the largest list1, list2 and program.
+inline constexpr int kMaxRawDiskSize =
+    (1 + block_count(kList1Max) + block_count(kList2Max) + block_count(kProgramSize)) * kBlockSize;
 
 // Writes flyseat.dsk: the loader block, then the list1, list2 and program blocks.
 void write_raw_disk_image(Folder& folder, const WorkArea& work);

@@ -1,0 +1,65 @@
+// The D88 floppy image of the target disk, described by one row of geometry from which every
+// offset in the file follows.
+#pragma once
+
+#include <cstdint>
+
+#include "flyseat/io.hpp"
+
+namespace flyseat {
+
+struct D88Geometry {
+  int cylinders;
+  int heads;             // sides written; the format has room for two per cylinder
+  int sectors;           // per track, numbered 1 up
+  int sector_size;       // bytes of data in a sector
+  int size_code;         // N: sector size = 128 << N
+  int header_size;       // disk header, including the track offset table
+  int table_entries;     // track offset table entries
+  int table_offset;      // where the track offset table starts in the header
+  int disk_size_offset;  // where the header keeps the file size
+  int sector_header_size;
+};
+
+inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 0x20, 0x1C, 16};
+
+inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
+inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
+inline constexpr int kD88Size = kD88.header_size + kD88.cylinders * kD88.heads * kTrackSize;
+inline constexpr int kDiskSectors = kD88.cylinders * kD88.heads * kD88.sectors;  // 640
+
+static_assert(kD88.table_offset + 4 * kD88.table_entries == kD88.header_size);
+static_assert(128 << kD88.size_code == kD88.sector_size);
+static_assert(kD88Size == 174768);
+
+// File offset of the track of cylinder c on head h.
+constexpr int track_offset(int c, int h) {
+  return kD88.header_size + (c * kD88.heads + h) * kTrackSize;
+}
+// File offset of sector record s, counting from 0 in disk order.
+constexpr int sector_record_offset(int s) {
+  return kD88.header_size + s * kSectorRecordSize;
+}
+// The track offset table has two entries per cylinder, one for each side.
+constexpr int track_table_entry(int c, int h) {
+  return 2 * c + h;
+}
+
+// Where the next sector goes. The copy leaves it at the sector after its last one, so the
+// fill goes on from there.
+struct SectorAddress {
+  int c = 0;
+  int h = 0;
+  int r = 1;
+  int n = kD88.size_code;
+};
+
+void advance_sector(SectorAddress& at);
+
+void write_d88_header(Sink& out);
+void write_sector_header(const SectorAddress& at, Sink& out);
+// Copies the file `name` of the folder into consecutive sectors from `at`; a last piece
+// shorter than a sector is not copied. More whole sectors than the disk holds: "disk full".
+void copy_sectors(Folder& folder, const char* name, SectorAddress& at, Sink& out);
+
+}  // namespace flyseat
