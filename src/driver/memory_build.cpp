@@ -1,0 +1,36 @@
+#include "flyseat/memory_build.hpp"
+
+#include <cstring>
+
+#include "flyseat/driver.hpp"
+
+namespace flyseat {
+
+std::span<const Byte> MemoryBuild::output(const char* name) const {
+  for (const MemoryFile& file : files) {
+    if (std::strcmp(file.name, name) == 0 && file.exists) return file.bytes;
+  }
+  return {};
+}
+
+void build_in_memory(const BuildInputs& inputs, MemoryBuild& build) {
+  build.files = {{{"loader.bin", inputs.loader, {}, true},
+                  {"list1.bin", inputs.list1, {}, true},
+                  {"list2.bin", inputs.list2, {}, true},
+                  {"patch.bin", inputs.patch, {}, true},
+                  {"list3.txt", inputs.listing, {}, true},
+                  {kDataTapeName, {}, build.data_tape, false},
+                  {kMainTapeName, {}, build.main_tape, false},
+                  {kRawDiskName, {}, build.raw_disk, false},
+                  {kD88Name, {}, build.d88, false}}};
+  build.failure = Failure{};
+  Folder folder{build.files, nullptr};
+  try {
+    build.status = run(folder);
+  } catch (const Failure& failure) {
+    build.status = 1;
+    build.failure = failure;
+  }
+}
+
+}  // namespace flyseat
