@@ -94,13 +94,6 @@ TEST(Tokenizer, CopiesStringsDataAndRemarksAsTheyStand) {
   });
 }
 
-TEST(Tokenizer, ModesEndWithTheLine) {
-  EXPECT_EQ(tokens_of("PRINT \"a"), bytes({0x95, 0x20, 0x22, 0x61}));
-  EXPECT_EQ(tokens_of("print 1"), bytes({0x95, 0x20, 0x31}));
-  EXPECT_EQ(tokens_of("data a"), bytes({0x83, 0x20, 0x61}));
-  EXPECT_EQ(tokens_of("print 1"), bytes({0x95, 0x20, 0x31}));
-}
-
 TEST(Tokenizer, StopsAtTheFirstLineFeedOrZeroByte) {
   expect_tokens({
       {"   \n", {}},
