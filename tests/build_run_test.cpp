@@ -145,8 +145,18 @@ TEST(BuildRun, RefusalsPrintOneLineAndCreateNoOutput) {
   Inputs past_end = small_inputs();
   past_end.patch = bytes({0x01, 0x00, 0xFF, 0xFF, 0x01,  // fits exactly
                           0x02, 0x00, 0xFF, 0xFF, 0x01, 0x02});
-  for (const Case& c : {Case{"patch past the end", past_end,
-                             "patch.bin: record at offset 5 runs past the end of memory\n"}}) {
+  Inputs too_long = small_inputs();
+  too_long.listing = test::text_bytes("  10 CLEAR," + std::string(984, 'A') + "\n");
+  Inputs too_large = small_inputs();
+  for (int i = 0; i < 33; ++i)  // records of 998 bytes: 32 and the end marker fit, 33 do not
+    too_large.listing = concat({too_large.listing, test::text_bytes(std::to_string(2280 + i) + " " +
+                                                                    std::string(993, 'A') + "\n")});
+  for (const Case& c :
+       {Case{"patch past the end", past_end,
+             "patch.bin: record at offset 5 runs past the end of memory\n"},
+        Case{"line too long after editing", too_long,
+             "list3.txt: line 10 too long after editing\n"},
+        Case{"program too large", too_large, "list3.txt: program too large at line 2312\n"}}) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     test::write_inputs(dir, c.inputs);

@@ -1,15 +1,109 @@
 // The BASIC program: listing reader, line substitution, keyword tokenizer, program image.
+// A listing line goes read_listing_line -> substitute_line -> tokenize_line ->
+// append_line_record; write_end_marker closes the program. convert_listing runs it all.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
 
 #include "flyseat/io.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
 
+// Upper-casing as the whole conversion does it: a to z become A to Z, nothing else changes.
+constexpr Byte upper_case(Byte c) {
+  return c >= 'a' && c <= 'z' ? static_cast<Byte>(c - 'a' + 'A') : c;
+}
+
+// --- Listing reader -------------------------------------------------------------------------
+
+// The longest line read at once, line feed included; a longer line is cut there and its rest
+// is read as the following line.
+inline constexpr int kMaxLineRead = kLineSize - 1;
+
+// An open listing read as text: CR LF reads as LF, any other CR is an ordinary byte, and a
+// byte 0x1A ends the listing. One byte of look-ahead is held after a CR.
+struct ListingReader {
+  Source* source = nullptr;
+  int held = -1;  // the byte read after a CR that was not an LF; -1: none
+  bool ended = false;
+};
+
+struct ListingLine {
+  std::int32_t number;  // clamped to the signed 32-bit range; 0 when the line has no digits
+  // The line text, zero-terminated, from where the number ends to the end of the line buffer:
+  // all the room an edited text may take.
+  std::span<Byte> text;
+};
+
+// Reads the next line into `line` and splits off its number; lines 119 and 345 are skipped.
+// Empty at the end of the listing.
+std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line);
+
+// --- Line substitution ----------------------------------------------------------------------
+
+inline constexpr int kSubstitutionCount = 58;
+inline constexpr std::int32_t kEveryLine = -1;
+
+struct SubstitutionRecord {
+  std::int32_t line;  // the line it edits; negative: every line
+  std::string_view find;
+  std::string_view replacement;
+};
+
+// The records in the order in which they are tried at each position; record number n (as
+// the table is numbered, from 1) is at index n - 1.
+std::span<const SubstitutionRecord, kSubstitutionCount> substitution_table();
+
+// How often each record applied, by index.
+using SubstitutionCounts = std::array<int, kSubstitutionCount>;
+
+// Edits the zero-terminated line text in place by the substitution table, assembling each
+// new text in `scratch`. Every assembly must fit, zero byte included, in both `text` and
+// `scratch`; at the first that would not, the text is left as it stood and the result is
+// false. Counts each applied record in `fired` when given.
+[[nodiscard]] bool substitute_line(std::int32_t number, std::span<Byte> text,
+                                   std::span<Byte> scratch, SubstitutionCounts* fired = nullptr);
+
+// --- Keyword tokenizer ----------------------------------------------------------------------
+
+inline constexpr int kKeywordCount = 122;
+inline constexpr Byte kFirstToken = 0x80;
+inline constexpr Byte kLastToken = kFirstToken + kKeywordCount - 1;  // 0xF9
+inline constexpr Byte kDataToken = 0x83;
+inline constexpr Byte kRemToken = 0x8E;
+
+// The keyword a token stands for, in upper case ("TAB(" with its parenthesis); empty for a
+// byte that is no token. The one keyword table, for the tokenizer and for listing a program.
+std::string_view keyword_text(Byte token);
+
+// Writes the token bytes of a line text into `out` and returns how many. The text ends at
+// its first LF, its first zero byte or the end of the span, whichever comes first. No line
+// gives more token bytes than its text has bytes, so `out` as large as `text` always holds
+// them; a text longer than `out` is read only as far as `out` is large.
+std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out);
+
+// --- Program image --------------------------------------------------------------------------
+
+inline constexpr int kLineRecordOverhead = 5;  // link field, line number, end of line
+
+// Writes a line record (FF FF, the low 16 bits of the number, the tokens, 00) at offset
+// `length` and adds its size to `length`. False, writing nothing, when the record and the
+// end marker after it would not fit the program buffer.
+[[nodiscard]] bool append_line_record(ProgramBuffer& program, std::int32_t& length,
+                                      std::int32_t number, std::span<const Byte> tokens);
+
+// Writes the ten zero bytes of the end marker at offset `length`.
+void write_end_marker(ProgramBuffer& program, std::int32_t length);
+
 // Converts the whole open listing into line records and the end marker in the program
-// buffer of `work`; returns the program length.
+// buffer of `work`; returns the program length. A line that grows past the line buffer, or a
+// program that outgrows the program buffer, stops the run naming the listing and the line.
 std::int32_t convert_listing(Source& listing, WorkArea& work);
 
 }  // namespace flyseat
