@@ -77,7 +77,10 @@ TEST(BuildRun, TapeImagesCarryThePatchedDumpsAndTheProgram) {
   list1[0x4D66 - 0x2C00] = 0x96;  // the entry-table edit stores these whatever the dump holds
   list1[0x4D6B - 0x2C00] = 0x58;
   Bytes list2 = in.list2;
-  list2.resize(0xBBCF - 0xB9D0 + 1, 0x00);  // the gap reads as the zero-filled image
+  list2.resize(0xBBCF - 0xB9D0 + 1, 0x00);  // the gap reads as the zero-filled image,
+  for (int a : {0xBB4B, 0xBB52, 0xBB59, 0xBB60, 0xBB66, 0xBB6C}) {
+    list2[static_cast<std::size_t>(a + 1 - 0xB9D0)] = 0xA0;  // where halving 0x0000 gives 0xA000
+  }
   list2.back() = 0xAB;
   EXPECT_EQ(dir.read("flyseat2.p6"), concat({kLeader, test::text_bytes("DATA  "), list1, list2}));
   EXPECT_EQ(dir.read("flyseat3.p6"), concat({kLeader, test::text_bytes("MAIN  "), Bytes(10, 0)}));
