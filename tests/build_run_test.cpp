@@ -25,8 +25,9 @@ Bytes counting(std::size_t size, int step) {
   return out;
 }
 
-// Small inputs that no conversion edit reaches: list1 stays below 0x2C00 + 0x2200 zero (where
-// the graphics lie) and list2 ends before the first relocated word at 0xBB4B.
+// Small inputs that the conversion edits barely change: list1 is zero below 0x2C00 + 0x2200,
+// where the graphics lie and pack to zero, and list2 ends before the first relocated word at
+// 0xBB4B.
 Inputs small_inputs() {
   Inputs in;
   in.loader = counting(100, 1);
@@ -73,8 +74,13 @@ TEST(BuildRun, TapeImagesCarryThePatchedDumpsAndTheProgram) {
   Bytes list1 = in.list1;
   list1[0x4E10 - 0x2C00] = 0x5A;
   list1[0x4E11 - 0x2C00] = 0xA5;
+  list1[0x4D66 - 0x2C00] = 0x96;  // the entry-table edit stores these whatever the dump holds
+  list1[0x4D6B - 0x2C00] = 0x58;
   Bytes list2 = in.list2;
-  list2.resize(0xBBCF - 0xB9D0 + 1, 0x00);  // the gap reads as the zero-filled image
+  list2.resize(0xBBCF - 0xB9D0 + 1, 0x00);  // the gap reads as the zero-filled image,
+  for (int a : {0xBB4B, 0xBB52, 0xBB59, 0xBB60, 0xBB66, 0xBB6C}) {
+    list2[static_cast<std::size_t>(a + 1 - 0xB9D0)] = 0xA0;  // where halving 0x0000 gives 0xA000
+  }
   list2.back() = 0xAB;
   EXPECT_EQ(dir.read("flyseat2.p6"), concat({kLeader, test::text_bytes("DATA  "), list1, list2}));
   EXPECT_EQ(dir.read("flyseat3.p6"), concat({kLeader, test::text_bytes("MAIN  "), Bytes(10, 0)}));

@@ -1,14 +1,91 @@
 #include "flyseat/image.hpp"
+#include "graphics_tables.hpp"
+#include "memory_access.hpp"
 
 namespace flyseat {
+namespace {
+
+constexpr int kHighNibbleForm = 0;
+constexpr int kLowNibbleForm = 1;
+constexpr int kPixelsPerByte = 4;
+constexpr Byte kEntryFlag = 0x01;
+
+// Eight flags from two source bytes: the first gives the high nibble, the second the low.
+Byte combine(Byte high, Byte low) {
+  return static_cast<Byte>(pixel_flags(high, kHighNibbleForm) | pixel_flags(low, kLowNibbleForm));
+}
+
+// Reading from R + 2i and writing to R + i, in rising i, never overwrites a byte still to
+// be read.
+void pack_row(MemoryImage& memory, int row, int width) {
+  int half = width / 2;
+  for (int i = 0; i < half; ++i) {
+    byte_at(memory, row + i) =
+        combine(byte_at(memory, row + 2 * i), byte_at(memory, row + 2 * i + 1));
+  }
+  for (int i = half; i < width; ++i)
+    byte_at(memory, row + i) = 0;
+}
+
+// Written without forming row + width, which could overflow for wild arguments.
+bool row_fits(int row, int width) {
+  return width > 0 && row >= 0 && width <= kMemorySize - row;
+}
+
+void edit_entry_table(MemoryImage& memory) {
+  for (const ByteStore& store : kEntryStores)
+    byte_at(memory, store.address) = store.value;
+  for (int entry = 0; entry < kEntryCount; ++entry) {
+    byte_at(memory, entry_byte(entry, 0)) &= static_cast<Byte>(~kEntryFlag);
+  }
+}
+
+// Here the higher address gives the high nibble and receives the result, the reverse of the
+// bitmap rows.
+void merge_pair(MemoryImage& memory, int address) {
+  Byte low = byte_at(memory, address);
+  Byte high = byte_at(memory, address + 1);
+  byte_at(memory, address + 1) = combine(high, low);
+  byte_at(memory, address) = 0;
+}
+
+}  // namespace
 
 Byte pixel_flags(Byte value, int low_form) {
-  return low_form == 0 ? value : value;
+  int flags = 0;
+  for (int pixel = 0; pixel < kPixelsPerByte; ++pixel) {
+    int colour = (value >> (6 - 2 * pixel)) & 0x03;
+    if (colour != 0) flags |= 0x80 >> pixel;
+  }
+  return static_cast<Byte>(low_form == kHighNibbleForm ? flags : flags >> 4);
 }
-int pack_rows(MemoryImage&, int, int last, int) {
-  return last + 1;
+
+// A row that would reach past the end of the image, or start before it, ends the packing
+// unpacked, and so does a width below 1; the result is then the start of that row.
+int pack_rows(MemoryImage& memory, int first, int last, int width) {
+  int row = first;
+  while (row <= last && row_fits(row, width)) {
+    pack_row(memory, row, width);
+    row += width;
+  }
+  return row;
 }
-void pack_graphics(MemoryImage&) {}
-void convert_pattern_bytes(MemoryImage&) {}
+
+void pack_graphics(MemoryImage& memory) {
+  for (const RowRange& range : kRowRanges)
+    pack_rows(memory, range.first, range.last, range.width);
+  edit_entry_table(memory);
+}
+
+void convert_pattern_bytes(MemoryImage& memory) {
+  for (int address : kHighNibbleBytes) {
+    byte_at(memory, address) = pixel_flags(byte_at(memory, address), kHighNibbleForm);
+  }
+  for (int address : kLowNibbleBytes) {
+    byte_at(memory, address) = pixel_flags(byte_at(memory, address), kLowNibbleForm);
+  }
+  for (int address : kPairs)
+    merge_pair(memory, address);
+}
 
 }  // namespace flyseat
