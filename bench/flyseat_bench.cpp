@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "flyseat/basic.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/memory_build.hpp"
 
 namespace {
@@ -39,7 +40,12 @@ Bytes make_listing(std::size_t program_bytes) {
     Source source;
     open_bytes(source, "list3.txt", candidate);
     *work = WorkArea{};
-    if (static_cast<std::size_t>(convert_listing(source, *work)) + kEndMarkerSize > program_bytes) {
+    try {
+      if (static_cast<std::size_t>(convert_listing(source, *work)) + kEndMarkerSize >
+          program_bytes) {
+        return listing;
+      }
+    } catch (const Failure&) {  // the program buffer is full
       return listing;
     }
     listing = std::move(candidate);

@@ -82,6 +82,10 @@ inline constexpr Byte kRemToken = 0x8E;
 // byte that is no token. The one keyword table, for the tokenizer and for listing a program.
 std::string_view keyword_text(Byte token);
 
+// The tokens whose keyword begins with the upper-case character `first`, in token order: the
+// only keywords worth comparing at a place that holds that character.
+std::span<const Byte> tokens_starting_with(Byte first);
+
 // Writes the token bytes of a line text into `out` and returns how many. The text ends at
 // its first LF, its first zero byte or the end of the span, whichever comes first. No line
 // gives more token bytes than its text has bytes, so `out` as large as `text` always holds

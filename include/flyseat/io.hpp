@@ -62,8 +62,14 @@ void open_input(Folder& folder, Source& source, const char* name);
 bool try_open_input(Folder& folder, Source& source, const char* name);
 void close_input(Source& source);
 
-// The next byte, or -1 at the end of the input. A read error stops the run.
-int read_byte(Source& source);
+// Refills a file source's chunk and returns its first byte, or -1 at the end of the input.
+// A read error stops the run.
+int read_byte_refill(Source& source);
+// The next byte, or -1 at the end of the input.
+inline int read_byte(Source& source) {
+  if (source.pos < source.held.size()) return source.held[source.pos++];
+  return read_byte_refill(source);
+}
 // Reads up to into.size() bytes and returns how many arrived.
 std::size_t read_bytes(Source& source, std::span<Byte> into);
 

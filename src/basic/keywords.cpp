@@ -1,5 +1,7 @@
 // The keyword table of the target's disk BASIC: the token of a keyword is 0x80 plus its
 // place in the table. The tokenizer and anything that lists a stored program share it.
+#include <array>
+#include <cstdint>
 #include <iterator>
 
 #include "flyseat/basic.hpp"
@@ -153,7 +155,39 @@ constexpr bool keywords_are_well_formed() {
 }
 static_assert(keywords_are_well_formed());
 
+// The most keywords that share a first character ("C" has the most).
+constexpr std::size_t kMostWithOneFirst = 16;
+
+struct FirstCharacterIndex {
+  std::array<std::array<Byte, kMostWithOneFirst>, 256> tokens{};
+  std::array<std::uint8_t, 256> counts{};
+};
+
+constexpr FirstCharacterIndex index_by_first_character() {
+  FirstCharacterIndex index;
+  for (std::size_t i = 0; i < std::size(kKeywords); ++i) {
+    auto first = static_cast<Byte>(kKeywords[i][0]);
+    index.tokens[first][index.counts[first]++] = static_cast<Byte>(kFirstToken + i);
+  }
+  return index;
+}
+constexpr FirstCharacterIndex kByFirst = index_by_first_character();
+
+constexpr bool index_holds_every_keyword() {
+  std::size_t total = 0;
+  for (std::uint8_t count : kByFirst.counts) {
+    if (count > kMostWithOneFirst) return false;
+    total += count;
+  }
+  return total == std::size(kKeywords);
+}
+static_assert(index_holds_every_keyword());
+
 }  // namespace
+
+std::span<const Byte> tokens_starting_with(Byte first) {
+  return std::span<const Byte>(kByFirst.tokens[first]).first(kByFirst.counts[first]);
+}
 
 std::string_view keyword_text(Byte token) {
   if (token < kFirstToken || token > kLastToken) return {};

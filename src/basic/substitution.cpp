@@ -1,6 +1,8 @@
 // The substitution table that adapts the game's listing to the two-colour screen, and the
 // find-and-replace pass that applies it to one line text.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 
@@ -203,11 +205,28 @@ std::span<const SubstitutionRecord, kSubstitutionCount> substitution_table() {
 
 bool substitute_line(std::int32_t number, std::span<Byte> text, std::span<Byte> scratch,
                      SubstitutionCounts* fired) {
+  // The records selected for this line, in table order: the every-line records and the
+  // line's own, a handful out of the table.
+  std::array<std::uint8_t, kSubstitutionCount> selected;
+  std::size_t selected_count = 0;
+  // The characters at which one of them can match; an empty find text matches anywhere.
+  std::array<bool, 256> can_start{};
+  bool matches_anywhere = false;
+  for (std::size_t r = 0; r < kTable.size(); ++r) {
+    if (!applies_to(kTable[r], number)) continue;
+    selected[selected_count++] = static_cast<std::uint8_t>(r);
+    std::string_view find = kTable[r].find;
+    if (find.empty())
+      matches_anywhere = true;
+    else
+      can_start[static_cast<Byte>(find[0])] = true;
+  }
+
   Line line{text, static_cast<std::size_t>(std::find(text.begin(), text.end(), 0) - text.begin())};
   for (std::size_t p = 0; p < line.length; ++p) {
-    for (std::size_t r = 0; r < kTable.size(); ++r) {
-      const SubstitutionRecord& record = kTable[r];
-      if (!applies_to(record, number)) continue;
+    if (!matches_anywhere && !can_start[upper_case(line.room[p])]) continue;
+    for (std::size_t i = 0; i < selected_count; ++i) {
+      const SubstitutionRecord& record = kTable[selected[i]];
       std::optional<std::size_t> span = match_at(record.find, line.text(), p);
       if (!span) continue;
 
@@ -216,7 +235,7 @@ bool substitute_line(std::int32_t number, std::span<Byte> text, std::span<Byte> 
       while (e > 0 && line.room[e - 1] == ' ')
         --e;
       if (!replace(line, scratch, record, p, e)) return false;
-      if (fired != nullptr) ++(*fired)[r];
+      if (fired != nullptr) ++(*fired)[selected[i]];
       // The inserted text is never searched again, and the byte after it begins no match.
       p += record.replacement.size();
       break;

@@ -42,9 +42,8 @@ bool keyword_at(std::span<const Byte> text, std::size_t p, std::string_view keyw
 
 // The first keyword in token order that the text holds at p; 0 when none does.
 Byte find_token(std::span<const Byte> text, std::size_t p) {
-  for (int token = kFirstToken; token <= kLastToken; ++token) {
-    if (keyword_at(text, p, keyword_text(static_cast<Byte>(token))))
-      return static_cast<Byte>(token);
+  for (Byte token : tokens_starting_with(upper_case(text[p]))) {
+    if (keyword_at(text, p, keyword_text(token))) return token;
   }
   return 0;
 }

@@ -66,8 +66,8 @@ void close_input(Source& source) {
   source.pos = 0;
 }
 
-int read_byte(Source& source) {
-  if (source.pos == source.held.size() && (source.file == nullptr || !refill(source))) return -1;
+int read_byte_refill(Source& source) {
+  if (source.file == nullptr || !refill(source)) return -1;
   return source.held[source.pos++];
 }
 
