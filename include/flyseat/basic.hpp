@@ -86,6 +86,26 @@ std::string_view keyword_text(Byte token);
 // only keywords worth comparing at a place that holds that character.
 std::span<const Byte> tokens_starting_with(Byte first);
 
+// Where a stored line stands: strings, DATA items and remarks are stored as they were
+// written, everything else as tokens and upper-case characters. The tokenizer and anything
+// that lists a stored line follow the same modes.
+struct LineModes {
+  bool string = false;
+  bool data = false;  // until a colon outside a string
+  bool rem = false;   // to the end of the line
+  bool copying() const { return string || data || rem; }
+  // After a keyword token is stored outside the copying modes.
+  void enter(Byte token) {
+    if (token == kDataToken) data = true;
+    if (token == kRemToken) rem = true;
+  }
+  // After any other byte is stored.
+  void pass(Byte c) {
+    if (c == '"') string = !string;
+    if (c == ':' && !string && !rem) data = false;
+  }
+};
+
 // Writes the token bytes of a line text into `out` and returns how many. The text ends at
 // its first LF, its first zero byte or the end of the span, whichever comes first. No line
 // gives more token bytes than its text has bytes, so `out` as large as `text` always holds

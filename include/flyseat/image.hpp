@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "flyseat/io.hpp"
 #include "flyseat/work_area.hpp"
@@ -26,6 +27,17 @@ void apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length)
 // Opens, applies and closes patch.bin.
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length);
 
+// A range of bitmap rows in the list1 region, packed row by row.
+struct RowRange {
+  int first;  // first and last address, inclusive
+  int last;
+  int width;  // bytes per row
+  int rows() const { return (last - first + 1) / width; }
+};
+inline constexpr int kRowRangeCount = 6;
+// The six ranges that pack_graphics packs, in the order it packs them.
+std::span<const RowRange, kRowRangeCount> bitmap_row_ranges();
+
 // Pixel flags of a four-pixel byte: high-nibble form for low_form == 0, low-nibble otherwise.
 Byte pixel_flags(Byte value, int low_form);
 // Packs the rows of `width` bytes from `first` to `last` in place; returns the next row.
@@ -33,5 +45,8 @@ int pack_rows(MemoryImage& memory, int first, int last, int width);
 void pack_graphics(MemoryImage& memory);
 void convert_pattern_bytes(MemoryImage& memory);
 void relocate_addresses(MemoryImage& memory);
+// The edits after the patch file, in their fixed order: pack_graphics, relocate_addresses,
+// convert_pattern_bytes.
+void convert_memory_image(MemoryImage& memory);
 
 }  // namespace flyseat

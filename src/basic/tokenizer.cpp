@@ -7,17 +7,7 @@ namespace flyseat {
 namespace {
 
 constexpr Byte kLineFeed = 0x0A;
-constexpr Byte kQuote = '"';
-constexpr Byte kColon = ':';
 constexpr Byte kApostrophe = '\'';
-
-// Strings, DATA items and remarks are copied as they stand.
-struct Modes {
-  bool string = false;
-  bool data = false;  // until a colon outside a string
-  bool rem = false;   // to the end of the line
-  bool copying() const { return string || data || rem; }
-};
 
 struct Output {
   std::span<Byte> bytes;
@@ -48,10 +38,9 @@ Byte find_token(std::span<const Byte> text, std::size_t p) {
   return 0;
 }
 
-void copy_byte(Output& out, Modes& modes, Byte c) {
+void copy_byte(Output& out, LineModes& modes, Byte c) {
   out.put(c);
-  if (c == kQuote) modes.string = !modes.string;
-  if (c == kColon && !modes.string && !modes.rem) modes.data = false;
+  modes.pass(c);
 }
 
 }  // namespace
@@ -61,7 +50,7 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes)
   // than `out_bytes` is large keeps every write inside it.
   std::span<const Byte> line = line_of(text.first(std::min(text.size(), out_bytes.size())));
   Output out{out_bytes};
-  Modes modes;
+  LineModes modes;
   std::size_t p = 0;
   while (p < line.size() && line[p] == ' ')
     ++p;
@@ -80,13 +69,12 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes)
     if (Byte token = find_token(line, p); token != 0) {
       out.put(token);
       p += keyword_text(token).size();
-      if (token == kDataToken) modes.data = true;
-      if (token == kRemToken) modes.rem = true;
+      modes.enter(token);
       continue;
     }
     if (c == kApostrophe) {
       out.put(kRemToken);
-      modes.rem = true;
+      modes.enter(kRemToken);
     } else {
       copy_byte(out, modes, c);
     }

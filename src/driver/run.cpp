@@ -35,9 +35,7 @@ int run(Folder& folder) {
   work->list2_length = lengths.list2;
   apply_patch(folder, work->memory, work->list2_length);
 
-  pack_graphics(work->memory);
-  relocate_addresses(work->memory);
-  convert_pattern_bytes(work->memory);
+  convert_memory_image(work->memory);
 
   Source listing;
   open_input(folder, listing, "list3.txt");

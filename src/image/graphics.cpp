@@ -51,6 +51,10 @@ void merge_pair(MemoryImage& memory, int address) {
 
 }  // namespace
 
+std::span<const RowRange, kRowRangeCount> bitmap_row_ranges() {
+  return kRowRanges;
+}
+
 Byte pixel_flags(Byte value, int low_form) {
   int flags = 0;
   for (int pixel = 0; pixel < kPixelsPerByte; ++pixel) {
@@ -86,6 +90,12 @@ void convert_pattern_bytes(MemoryImage& memory) {
   }
   for (int address : kPairs)
     merge_pair(memory, address);
+}
+
+void convert_memory_image(MemoryImage& memory) {
+  pack_graphics(memory);
+  relocate_addresses(memory);
+  convert_pattern_bytes(memory);
 }
 
 }  // namespace flyseat

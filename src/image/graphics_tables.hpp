@@ -7,17 +7,12 @@
 #include <string_view>
 
 #include "address_list.hpp"
+#include "flyseat/image.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
 
-struct RowRange {
-  int first;  // first and last address, inclusive
-  int last;
-  int width;  // bytes per row
-};
-
-inline constexpr std::array<RowRange, 6> kRowRanges = {{
+inline constexpr std::array<RowRange, kRowRangeCount> kRowRanges = {{
     {0x2C00, 0x31FF, 4},  // 384 rows
     {0x3204, 0x44BD, 6},  // 799 rows
     {0x44C0, 0x467F, 4},  // 112 rows
