@@ -15,7 +15,13 @@ inline constexpr const char* kMainTapeName = "flyseat3.p6";
 inline constexpr const char* kRawDiskName = "flyseat.dsk";
 inline constexpr const char* kD88Name = "flyseat.d88";
 
-inline constexpr int kTapeHeaderSize = 16;  // leader and tape name
+// A tape image: the leader, the six-character tape name, then the payload.
+inline constexpr int kTapeLeaderSize = 10;
+inline constexpr Byte kTapeLeaderByte = 0xD3;
+inline constexpr int kTapeNameSize = 6;
+inline constexpr int kTapeHeaderSize = kTapeLeaderSize + kTapeNameSize;
+inline constexpr char kDataTapeTitle[kTapeNameSize + 1] = "DATA  ";
+inline constexpr char kMainTapeTitle[kTapeNameSize + 1] = "MAIN  ";
 // The largest outputs a run can write.
 inline constexpr int kMaxDataTapeSize = kTapeHeaderSize + kList1Max + kList2Max;
 inline constexpr int kMaxMainTapeSize = kTapeHeaderSize + kProgramSize;

@@ -42,10 +42,10 @@ int run(Folder& folder) {
   work->program_length = convert_listing(listing, *work);
   close_input(listing);
 
-  write_tape_image(folder, kDataTapeName, "DATA  ",
+  write_tape_image(folder, kDataTapeName, kDataTapeTitle,
                    {region(work->memory, kList1Start, work->list1_length),
                     region(work->memory, kList2Start, work->list2_length)});
-  write_tape_image(folder, kMainTapeName, "MAIN  ",
+  write_tape_image(folder, kMainTapeName, kMainTapeTitle,
                    {std::span<const Byte>(work->program)
                         .first(static_cast<std::size_t>(work->program_length + kEndMarkerSize))});
   write_raw_disk_image(folder, *work);

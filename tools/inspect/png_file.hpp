@@ -1,0 +1,13 @@
+// Writing the preview picture as a PNG file (with libpng).
+#pragma once
+
+#include <string>
+
+#include "inspect.hpp"
+
+namespace flyseat::inspect {
+
+// Writes the picture to `path`; false, with the reason in `error`, when it cannot.
+bool write_png(const Picture& picture, const char* path, std::string& error);
+
+}  // namespace flyseat::inspect

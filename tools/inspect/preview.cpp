@@ -1,0 +1,180 @@
+// The graphics preview: each bitmap row range as a band of columns of rows, four grey levels
+// before the depth reduction on the left, black and white after it on the right.
+#include <algorithm>
+#include <string_view>
+
+#include "flyseat/image.hpp"
+#include "font.hpp"
+#include "inspect.hpp"
+#include "text.hpp"
+
+namespace flyseat::inspect {
+namespace {
+
+constexpr int kColumnRows = 96;  // rows in one column of a band before the next column starts
+constexpr int kColumnGap = 6;
+constexpr int kGroupGap = 36;  // between the before and the after columns
+constexpr int kMargin = 18;
+constexpr int kBandGap = 30;
+constexpr int kTextScale = 2;
+constexpr int kTextAdvance = (kGlyphWidth + 1) * kTextScale;
+constexpr int kTextHeight = kGlyphHeight * kTextScale;
+constexpr int kTitleGap = 8;
+constexpr int kHeadingGap = 6;
+constexpr int kPixelsPerSourceByte = 4;  // before: two bits a pixel
+constexpr int kPixelsPerPackedByte = 8;  // after: one bit a pixel
+
+using Colour = std::array<Byte, 3>;
+constexpr Colour kBackground = {34, 40, 58};
+constexpr Colour kText = {240, 220, 130};
+constexpr Colour kBlack = {0, 0, 0};
+constexpr Colour kWhite = {255, 255, 255};
+constexpr Colour kGreys[4] = {kBlack, {85, 85, 85}, {170, 170, 170}, kWhite};
+
+struct Band {
+  int top;          // of the title line
+  int columns_top;  // of the first row of pixels
+  int before_left;
+  int after_left;
+  int columns;
+  int column_width;  // in picture pixels
+  int group_width;   // of the before columns or the after columns, headings included
+  int height;        // of the whole band
+};
+
+constexpr std::string_view kBeforeHeading = "BEFORE";
+constexpr std::string_view kAfterHeading = "AFTER";
+
+int text_width(std::string_view text) {
+  return static_cast<int>(text.size()) * kTextAdvance;
+}
+
+int ceil_div(int a, int b) {
+  return (a + b - 1) / b;
+}
+
+Band band_of(int range) {
+  auto ranges = bitmap_row_ranges();
+  int top = kMargin;
+  for (int r = 0;; ++r) {
+    const RowRange& rows = ranges[static_cast<std::size_t>(r)];
+    Band band;
+    band.top = top;
+    band.columns_top = top + kTextHeight + kTitleGap + kTextHeight + kHeadingGap;
+    band.columns = ceil_div(rows.rows(), kColumnRows);
+    band.column_width = rows.width * kPixelsPerSourceByte * kPreviewScale;
+    band.before_left = kMargin;
+    int group = band.columns * band.column_width + (band.columns - 1) * kColumnGap;
+    band.group_width = std::max(group, text_width(kBeforeHeading));
+    band.after_left = band.before_left + band.group_width + kGroupGap;
+    int tallest = std::min(rows.rows(), kColumnRows);
+    band.height = band.columns_top - top + tallest * kPreviewScale;
+    if (r == range) return band;
+    top += band.height + kBandGap;
+  }
+}
+
+std::string title_of(const RowRange& rows) {
+  return format("%04X-%04X  %d ROWS OF %d BYTES", rows.first, rows.last, rows.rows(), rows.width);
+}
+
+void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
+  for (int y = top; y < top + size; ++y) {
+    for (int x = left; x < left + size; ++x) {
+      std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
+                        static_cast<std::size_t>(x)) *
+                       3;
+      std::copy(colour.begin(), colour.end(), picture.rgb.begin() + static_cast<long>(at));
+    }
+  }
+}
+
+void draw_text(Picture& picture, int left, int top, std::string_view text) {
+  for (char c : text) {
+    const Glyph* glyph = glyph_of(c);
+    for (int y = 0; glyph != nullptr && y < kGlyphHeight; ++y) {
+      for (int x = 0; x < kGlyphWidth; ++x) {
+        if (glyph->rows[static_cast<std::size_t>(y)] & (0x10 >> x)) {
+          fill(picture, left + x * kTextScale, top + y * kTextScale, kTextScale, kText);
+        }
+      }
+    }
+    left += kTextAdvance;
+  }
+}
+
+// Grey level of pixel x of the row at `row_start`: two bits a pixel, pixel 0 in bits 7 and 6.
+int grey_at(const MemoryImage& memory, int row_start, int x) {
+  Byte b = memory[static_cast<std::size_t>(row_start + x / kPixelsPerSourceByte)];
+  return (b >> (6 - 2 * (x % kPixelsPerSourceByte))) & 0x03;
+}
+
+// After the depth reduction a row's first half holds its pixels, one bit each, bit 7 first.
+bool flag_at(const MemoryImage& memory, int row_start, int x) {
+  Byte b = memory[static_cast<std::size_t>(row_start + x / kPixelsPerPackedByte)];
+  return (b >> (7 - x % kPixelsPerPackedByte)) & 0x01;
+}
+
+}  // namespace
+
+std::array<Byte, 3> Picture::pixel(int x, int y) const {
+  std::size_t at =
+      (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) *
+      3;
+  return {rgb[at], rgb[at + 1], rgb[at + 2]};
+}
+
+Place preview_place(int range, bool after, int row, int x) {
+  Band band = band_of(range);
+  int column = row / kColumnRows;
+  int left = (after ? band.after_left : band.before_left) +
+             column * (band.column_width + kColumnGap);
+  return {left + x * kPreviewScale, band.columns_top + (row % kColumnRows) * kPreviewScale};
+}
+
+Picture render_preview(const MemoryImage& before, const MemoryImage& after) {
+  auto ranges = bitmap_row_ranges();
+  Picture picture;
+  for (int r = 0; r < kRowRangeCount; ++r) {
+    Band band = band_of(r);
+    int group_right = band.after_left + band.group_width;
+    int title_right = kMargin + text_width(title_of(ranges[static_cast<std::size_t>(r)]));
+    picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
+    picture.height = band.top + band.height + kMargin;
+  }
+  picture.rgb.resize(static_cast<std::size_t>(picture.width) *
+                     static_cast<std::size_t>(picture.height) * 3);
+  for (std::size_t i = 0; i < picture.rgb.size(); i += 3)
+    std::copy(kBackground.begin(), kBackground.end(), picture.rgb.begin() + static_cast<long>(i));
+
+  for (int r = 0; r < kRowRangeCount; ++r) {
+    const RowRange& rows = ranges[static_cast<std::size_t>(r)];
+    Band band = band_of(r);
+    draw_text(picture, kMargin, band.top, title_of(rows));
+    int heading_top = band.top + kTextHeight + kTitleGap;
+    draw_text(picture, band.before_left, heading_top, kBeforeHeading);
+    draw_text(picture, band.after_left, heading_top, kAfterHeading);
+    int pixels = rows.width * kPixelsPerSourceByte;
+    for (int row = 0; row < rows.rows(); ++row) {
+      int start = rows.first + row * rows.width;
+      for (int x = 0; x < pixels; ++x) {
+        Place was = preview_place(r, false, row, x);
+        fill(picture, was.x, was.y, kPreviewScale, kGreys[grey_at(before, start, x)]);
+        Place is = preview_place(r, true, row, x);
+        fill(picture, is.x, is.y, kPreviewScale, flag_at(after, start, x) ? kWhite : kBlack);
+      }
+    }
+  }
+  return picture;
+}
+
+void convert_for_preview(MemoryImage& before, MemoryImage& after) {
+  Folder here;
+  before.fill(0);  // as a build's work area starts
+  DumpLengths lengths = load_dumps(here, before);
+  apply_patch(here, before, lengths.list2);
+  after = before;
+  convert_memory_image(after);
+}
+
+}  // namespace flyseat::inspect

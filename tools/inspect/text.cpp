@@ -1,0 +1,36 @@
+#include "text.hpp"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace flyseat::inspect {
+
+std::string format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  int size = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  return text;
+}
+
+void append_visible(std::string& text, Byte b) {
+  if (b >= 0x20 && b <= 0x7E && b != '\\') {
+    text += static_cast<char>(b);
+  } else {
+    text += format("\\x%02X", b);
+  }
+}
+
+std::string visible(std::span<const Byte> bytes) {
+  std::string text;
+  for (Byte b : bytes)
+    append_visible(text, b);
+  return text;
+}
+
+}  // namespace flyseat::inspect
