@@ -84,11 +84,11 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the built flyseat-build in `dir`, with `args` appended to the command line.
-inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
+// Runs a built program in `dir`, with `args` appended to the command line.
+inline RunResult run_program(const char* program, const TempDir& dir, const std::string& args) {
   TempDir logs;
-  std::string command = "cd '" + dir.path().string() + "' && '" FLYSEAT_BUILD_PATH "' " + args +
-                        " >'" + (logs / "out").string() + "' 2>'" + (logs / "err").string() +
+  std::string command = "cd '" + dir.path().string() + "' && '" + program + "' " + args + " >'" +
+                        (logs / "out").string() + "' 2>'" + (logs / "err").string() +
                         "' </dev/null";
   int raw = std::system(command.c_str());
   RunResult result;
@@ -98,6 +98,11 @@ inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
   result.out.assign(out.begin(), out.end());
   result.err.assign(err.begin(), err.end());
   return result;
+}
+
+// Runs the built flyseat-build in `dir`, with `args` appended to the command line.
+inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
+  return run_program(FLYSEAT_BUILD_PATH, dir, args);
 }
 
 // The five inputs of a run, as byte strings.

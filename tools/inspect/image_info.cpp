@@ -209,8 +209,13 @@ void describe_d88(std::span<const Byte> file, Findings& found) {
 
 // The block where the program begins: the last blocks hold line records closed by the end
 // marker, and exactly as many blocks as the block rule gives that stretch. 0 when none does.
+// The program takes at most the blocks of a full program buffer, which bounds the search.
+int first_program_block(int blocks) {
+  return std::max(kFewestBlocks - 1, blocks - block_count(kProgramSize));
+}
+
 int program_block(std::span<const Byte> file, int blocks, ProgramSummary& program) {
-  for (int b = kFewestBlocks - 1; b < blocks; ++b) {
+  for (int b = first_program_block(blocks); b < blocks; ++b) {
     std::size_t start = static_cast<std::size_t>(b) * kBlockSize;
     Findings quiet;
     program = walk_program(file, start, quiet, [](const ProgramLine&) {});
@@ -241,8 +246,9 @@ void describe_raw_disk(std::span<const Byte> file, Findings& found) {
   ProgramSummary program;
   int b = program_block(file, blocks, program);
   if (b == 0) {
-    problem(found, "no program found: no block from block 3 on begins line records that end "
-                   "with the end marker in the blocks the block rule gives them");
+    problem(found, format("no program found: no block from block %d on begins line records that "
+                          "end with the end marker in the blocks the block rule gives them",
+                          first_program_block(blocks)));
     return;
   }
   found.report += format("  blocks 1 to %d: the list1 and list2 regions\n", b - 1);

@@ -1,20 +1,48 @@
-#include <png.h>
-
 #include "png_file.hpp"
 
-namespace flyseat::inspect {
+#include <png.h>
 
-bool write_png(const Picture& picture, const char* path, std::string& error) {
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace flyseat::inspect {
+namespace {
+
+bool encode(const Picture& picture, std::FILE* file, std::string& error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(picture.width);
   image.height = static_cast<png_uint_32>(picture.height);
   image.format = PNG_FORMAT_RGB;
-  // On any failure, a short write or a failed close included, the file is removed.
-  if (png_image_write_to_file(&image, path, 0, picture.rgb.data(), 0, nullptr) != 0) return true;
+  if (png_image_write_to_stdio(&image, file, 0, picture.rgb.data(), 0, nullptr) != 0) return true;
   error = image.message;
   png_image_free(&image);
   return false;
+}
+
+}  // namespace
+
+bool write_png(const Picture& picture, const char* path, std::string& error) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bool written = encode(picture, file, error);
+  if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
+    error = std::strerror(errno);
+    written = false;
+  }
+  if (std::fclose(file) != 0 && written) {
+    error = std::strerror(errno);
+    written = false;
+  }
+  // A half-written picture is not left behind; a device or a pipe is never removed.
+  std::error_code ignored;
+  if (!written && std::filesystem::is_regular_file(path, ignored)) std::remove(path);
+  return written;
 }
 
 }  // namespace flyseat::inspect

@@ -74,8 +74,9 @@ void check_nothing_after(std::span<const Byte> file, const ProgramSummary& progr
                          Findings& found) {
   std::size_t end = program.end_marker + kEndMarkerSize;
   if (program.ended && file.size() > end) {
-    found.problems.push_back(format("%zu bytes after the end marker at offset %zu",
-                                    file.size() - end, program.end_marker));
+    found.problems.push_back(format("%s after the end marker at offset %zu",
+                                    count_of(file.size() - end, "byte").c_str(),
+                                    program.end_marker));
   }
 }
 

@@ -18,6 +18,10 @@ std::string format(const char* format, ...) {
   return text;
 }
 
+std::string count_of(std::size_t n, const char* noun) {
+  return format("%zu %s%s", n, noun, n == 1 ? "" : "s");
+}
+
 void append_visible(std::string& text, Byte b) {
   if (b >= 0x20 && b <= 0x7E && b != '\\') {
     text += static_cast<char>(b);

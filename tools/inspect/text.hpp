@@ -13,6 +13,9 @@ namespace flyseat::inspect {
 
 std::string format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// "1 byte", "2 bytes": a count with its noun.
+std::string count_of(std::size_t n, const char* noun);
+
 // Appends a byte as itself when it is printable ASCII and not the backslash, else as \xHH.
 void append_visible(std::string& text, Byte b);
 std::string visible(std::span<const Byte> bytes);
