@@ -296,6 +296,14 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {"random whole blocks", random_bytes(5 * 4096, 2),
        {"no program found: no block from block 3 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
+      // The program takes at most nine blocks, so only the last nine are searched.
+      {"random disk of 40 blocks", random_bytes(40 * 4096, 3),
+       {"no program found: no block from block 31 on begins line records that end with the end "
+        "marker in the blocks the block rule gives them"}},
+      {"random disk of 41 blocks", random_bytes(41 * 4096, 3),
+       {"41 blocks: more than the 40 tracks of the D88 image",
+        "no program found: no block from block 32 on begins line records that end with the end "
+        "marker in the blocks the block rule gives them"}},
       {"empty file", Bytes{}, {"empty file"}},
   };
   for (const Case& c : cases) {
