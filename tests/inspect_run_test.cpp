@@ -70,11 +70,13 @@ TEST(InspectRun, HelpAndVersionGoToStandardOutput) {
 
 TEST(InspectRun, InfoReportsEveryFileAndFailsWhenOneIsDamaged) {
   BuiltSample sample;
-  test::RunResult sound = inspect(sample.dir, "info flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88");
+  test::RunResult sound =
+      inspect(sample.dir, "info flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88");
   EXPECT_EQ(sound.status, 0) << sound.err;
   EXPECT_EQ(sound.err, "");
-  for (const char* start : {"flyseat2.p6: tape image \"DATA  \"", "\nflyseat3.p6: tape image \"MAIN  \"",
-                            "\nflyseat.dsk: raw disk image", "\nflyseat.d88: D88 image"}) {
+  for (const char* start :
+       {"flyseat2.p6: tape image \"DATA  \"", "\nflyseat3.p6: tape image \"MAIN  \"",
+        "\nflyseat.dsk: raw disk image", "\nflyseat.d88: D88 image"}) {
     EXPECT_NE(sound.out.find(start), std::string::npos) << start;
   }
 
@@ -103,8 +105,9 @@ TEST(InspectRun, ListPrintsTheProgramAndWhateverCameBeforeTheDamage) {
   sample.dir.write("cut.p6", main_tape);
   test::RunResult cut = inspect(sample.dir, "list cut.p6");
   EXPECT_EQ(cut.status, 1);
-  EXPECT_EQ(cut.err, "flyseat-inspect: cut.p6: line record at offset 2996 runs past the end of "
-                     "the file\n");
+  EXPECT_EQ(cut.err,
+            "flyseat-inspect: cut.p6: line record at offset 2996 runs past the end of "
+            "the file\n");
   EXPECT_EQ(whole.out.rfind(cut.out, 0), 0u);  // what was listed is the start of the whole
   EXPECT_GT(cut.out.size(), 2000u);
 
@@ -119,8 +122,7 @@ TEST(InspectRun, PreviewRefusesAFolderWithoutTheInputsAndWritesNoBuildOutput) {
   test::TempDir empty;
   test::RunResult missing = inspect(sample.dir, "preview '" + empty.path().string() + "' -o p.png");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err,
-            "flyseat-inspect: " + empty.path().string() + ": cannot open list1.bin\n");
+  EXPECT_EQ(missing.err, "flyseat-inspect: " + empty.path().string() + ": cannot open list1.bin\n");
   EXPECT_FALSE(sample.dir.has("p.png"));
   EXPECT_TRUE(empty.names().empty());
 
@@ -138,7 +140,8 @@ TEST(InspectRun, PreviewThatCannotBeWrittenFailsAndLeavesNoFile) {
   test::copy_sample(dir);
   test::RunResult run = inspect(dir, "preview -o no/such/folder/p.png");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "flyseat-inspect: cannot write no/such/folder/p.png: No such file or directory\n");
+  EXPECT_EQ(run.err,
+            "flyseat-inspect: cannot write no/such/folder/p.png: No such file or directory\n");
   std::filesystem::create_symlink("/dev/full", dir / "full.png");
   test::RunResult full = inspect(dir, "preview -o full.png");
   EXPECT_EQ(full.status, 1);
@@ -173,8 +176,7 @@ PngPicture read_png(const std::filesystem::path& path) {
 
 TEST(InspectRun, PreviewPngShowsTheSampleFirstRowBeforeAndAfter) {
   test::TempDir out;
-  test::RunResult run =
-      inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png");
+  test::RunResult run = inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png");
   ASSERT_EQ(run.status, 0) << run.err;
   PngPicture png = read_png(out / "preview.png");
 
@@ -183,8 +185,8 @@ TEST(InspectRun, PreviewPngShowsTheSampleFirstRowBeforeAndAfter) {
   EXPECT_EQ(png.width, expected.width);
   EXPECT_EQ(png.height, expected.height);
   EXPECT_EQ(run.out, "preview.png: preview of " FLYSEAT_SAMPLE_DIR ", " +
-                         std::to_string(expected.width) + " x " +
-                         std::to_string(expected.height) + " pixels\n");
+                         std::to_string(expected.width) + " x " + std::to_string(expected.height) +
+                         " pixels\n");
   ASSERT_GT(png.width, 0);
 
   // The patch file puts C0 03 FF 00 at 0x2C00, the first row of the first range; packed it

@@ -46,8 +46,7 @@ const SampleOutputs& sample_outputs() {
       std::span<const Byte> bytes = build->output(name);
       return Bytes(bytes.begin(), bytes.end());
     };
-    return SampleOutputs{out(kDataTapeName), out(kMainTapeName), out(kRawDiskName),
-                         out(kD88Name)};
+    return SampleOutputs{out(kDataTapeName), out(kMainTapeName), out(kRawDiskName), out(kD88Name)};
   }();
   return outputs;
 }
@@ -118,7 +117,8 @@ TEST(ListProgram, NamesTheOffsetOfTheDamageAfterWhatItListed) {
   const Case cases[] = {
       {bytes({0xFF, 0xFF, 0x0A, 0x00, 0x95}), true,
        "line record at offset 0 runs past the end of the file", ""},
-      {bytes({0xFF, 0xFF, 0x0A}), true, "line record at offset 0 runs past the end of the file", ""},
+      {bytes({0xFF, 0xFF, 0x0A}), true, "line record at offset 0 runs past the end of the file",
+       ""},
       {record, true, "the program ends at offset 6 without its end marker", "10 PRINT\n"},
       {concat({record, bytes({0xFF})}), true, "the program ends at offset 7 without its end marker",
        "10 PRINT\n"},
@@ -126,8 +126,8 @@ TEST(ListProgram, NamesTheOffsetOfTheDamageAfterWhatItListed) {
        "10 PRINT\n"},
       {concat({record, bytes({0, 0, 0, 1, 0, 0, 0, 0, 0, 0})}), true,
        "end marker at offset 6: byte 3 is 0x01, expected 0x00", "10 PRINT\n"},
-      {concat({record, kEndMarker, bytes({1})}), true,
-       "1 byte after the end marker at offset 6", "10 PRINT\n"},
+      {concat({record, kEndMarker, bytes({1})}), true, "1 byte after the end marker at offset 6",
+       "10 PRINT\n"},
       {concat({record, kEndMarker, bytes({1, 2})}), true,
        "2 bytes after the end marker at offset 6", "10 PRINT\n"},
       // In a tape image the offsets count from the start of the file.
@@ -139,7 +139,8 @@ TEST(ListProgram, NamesTheOffsetOfTheDamageAfterWhatItListed) {
        "not a tape image: it does not begin with the tape leader (use --raw for a file of line "
        "records)",
        ""},
-      {concat({kTapeLeader, bytes({'M', 'A'})}), false, "tape header cut short: 12 of 16 bytes", ""},
+      {concat({kTapeLeader, bytes({'M', 'A'})}), false, "tape header cut short: 12 of 16 bytes",
+       ""},
       {tape("DATA  ", concat({record, kEndMarker})), false, "a data tape image holds no program",
        ""},
   };
@@ -254,53 +255,74 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
     std::vector<std::string> problems;
   };
   const Case cases[] = {
-      {"d88 truncated", cut(d88, 100000),
+      {"d88 truncated",
+       cut(d88, 100000),
        {"the file is 100000 bytes, expected 174768",
         "the file ends inside sector 365 (cylinder 22, R 14), whose record starts at offset "
         "99968"}},
-      {"d88 cut inside its header", cut(d88, 600),
+      {"d88 cut inside its header",
+       cut(d88, 600),
        {"the file ends inside the 688-byte header, at 600 bytes"}},
-      {"d88 track offset of cylinder 1", changed(d88, 0x28, {0xB1}),
+      {"d88 track offset of cylinder 1",
+       changed(d88, 0x28, {0xB1}),
        {"track table entry 2 is 0x13B1, expected 0x13B0"}},
-      {"d88 track offset of the absent side", changed(d88, 0x24, {0x05}),
+      {"d88 track offset of the absent side",
+       changed(d88, 0x24, {0x05}),
        {"track table entry 1 is 0x5, expected 0x0"}},
-      {"d88 sector number", changed(d88, sector_header(37) + 2, {7}),
+      {"d88 sector number",
+       changed(d88, sector_header(37) + 2, {7}),
        {"sector 37: R is 7, expected 6"}},
-      {"d88 data size", changed(d88, sector_header(639) + 14, {0xFF, 0x00}),
+      {"d88 data size",
+       changed(d88, sector_header(639) + 14, {0xFF, 0x00}),
        {"sector 639: data size is 255, expected 256"}},
-      {"d88 deleted mark", changed(d88, sector_header(0) + 7, {0x10}),
+      {"d88 deleted mark",
+       changed(d88, sector_header(0) + 7, {0x10}),
        {"sector 0: deleted mark is 16, expected 0"}},
-      {"d88 disk size and media", changed(d88, 0x1B, {0x20, 0xB1}),
-       {"header: media type is 0x20, expected 0x00", "header: disk size is 174769, expected 174768"}},
-      {"d88 reserved header byte", changed(d88, 0x13, {0x05}),
+      {"d88 disk size and media",
+       changed(d88, 0x1B, {0x20, 0xB1}),
+       {"header: media type is 0x20, expected 0x00",
+        "header: disk size is 174769, expected 174768"}},
+      {"d88 reserved header byte",
+       changed(d88, 0x13, {0x05}),
        {"header: reserved byte 0x13 is 0x05, expected 0x00"}},
-      {"raw disk truncated", cut(out.raw_disk, 28000),
+      {"raw disk truncated",
+       cut(out.raw_disk, 28000),
        {"not an image of a build: no tape leader, no D88 header, and 28000 bytes is not a whole "
         "number of 4096-byte blocks"}},
-      {"raw disk of three blocks", cut(out.raw_disk, 3 * 4096),
+      {"raw disk of three blocks",
+       cut(out.raw_disk, 3 * 4096),
        {"3 blocks: a build writes at least 4"}},
-      {"raw disk with its end marker damaged", changed(out.raw_disk, 27693 + 4, {0x01}),
+      {"raw disk with its end marker damaged",
+       changed(out.raw_disk, 27693 + 4, {0x01}),
        {"no program found: no block from block 3 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
-      {"main tape truncated", cut(out.main_tape, 3000),
+      {"main tape truncated",
+       cut(out.main_tape, 3000),
        {"line record at offset 2996 runs past the end of the file"}},
-      {"main tape with a byte after it", concat({out.main_tape, bytes({7})}),
+      {"main tape with a byte after it",
+       concat({out.main_tape, bytes({7})}),
        {"1 byte after the end marker at offset 3133"}},
-      {"tape of another name", changed(out.data_tape, 10, {'X', 'Y', 'Z'}),
+      {"tape of another name",
+       changed(out.data_tape, 10, {'X', 'Y', 'Z'}),
        {"tape name \"XYZA  \" is neither \"DATA  \" nor \"MAIN  \""}},
-      {"tape cut inside its header", cut(out.data_tape, 12),
+      {"tape cut inside its header",
+       cut(out.data_tape, 12),
        {"tape image cut short inside its header: 12 of 16 bytes"}},
-      {"random bytes", random_bytes(5000, 1),
+      {"random bytes",
+       random_bytes(5000, 1),
        {"not an image of a build: no tape leader, no D88 header, and 5000 bytes is not a whole "
         "number of 4096-byte blocks"}},
-      {"random whole blocks", random_bytes(5 * 4096, 2),
+      {"random whole blocks",
+       random_bytes(5 * 4096, 2),
        {"no program found: no block from block 3 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
       // The program takes at most nine blocks, so only the last nine are searched.
-      {"random disk of 40 blocks", random_bytes(40 * 4096, 3),
+      {"random disk of 40 blocks",
+       random_bytes(40 * 4096, 3),
        {"no program found: no block from block 31 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
-      {"random disk of 41 blocks", random_bytes(41 * 4096, 3),
+      {"random disk of 41 blocks",
+       random_bytes(41 * 4096, 3),
        {"41 blocks: more than the 40 tracks of the D88 image",
         "no program found: no block from block 32 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
@@ -377,9 +399,9 @@ TEST(Preview, EveryPixelOfEveryRangeHasASquareOfItsOwnInsideThePicture) {
           ASSERT_LE(at.y + kPreviewScale, picture.height);
           for (int dy = 0; dy < kPreviewScale; ++dy) {
             for (int dx = 0; dx < kPreviewScale; ++dx) {
-              std::size_t p = static_cast<std::size_t>(at.y + dy) *
-                                  static_cast<std::size_t>(picture.width) +
-                              static_cast<std::size_t>(at.x + dx);
+              std::size_t p =
+                  static_cast<std::size_t>(at.y + dy) * static_cast<std::size_t>(picture.width) +
+                  static_cast<std::size_t>(at.x + dx);
               ASSERT_FALSE(taken[p]) << r << " " << row << " " << x;
               taken[p] = true;
             }

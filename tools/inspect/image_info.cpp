@@ -47,8 +47,8 @@ void describe_tape(std::span<const Byte> file, Findings& found) {
   std::string_view name = tape_name(file);
   std::size_t payload = file.size() - kTapeHeaderSize;
   found.report += format("tape image \"%s\", %zu bytes: the %d-byte header and %zu of payload\n",
-                         visible(file.subspan(kTapeLeaderSize, kTapeNameSize)).c_str(),
-                         file.size(), kTapeHeaderSize, payload);
+                         visible(file.subspan(kTapeLeaderSize, kTapeNameSize)).c_str(), file.size(),
+                         kTapeHeaderSize, payload);
   if (name == kDataTapeTitle) {
     found.report += "  payload: the list1 region, then the list2 region\n";
     if (payload > static_cast<std::size_t>(kList1Max + kList2Max)) {
@@ -83,11 +83,11 @@ void check_d88_header(std::span<const Byte> file, Findings& found) {
   std::span<const Byte> name = file.subspan(kNameOffset, kNameSize);
   auto name_end = std::find(name.begin(), name.end(), Byte{0});
   std::uint32_t disk_size = read_u32(file, static_cast<std::size_t>(kD88.disk_size_offset));
-  found.report += format("  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk "
-                         "size %u\n",
-                         visible(name.first(static_cast<std::size_t>(name_end - name.begin())))
-                             .c_str(),
-                         file[kWriteProtectOffset], file[kMediaTypeOffset], disk_size);
+  found.report += format(
+      "  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk "
+      "size %u\n",
+      visible(name.first(static_cast<std::size_t>(name_end - name.begin()))).c_str(),
+      file[kWriteProtectOffset], file[kMediaTypeOffset], disk_size);
   for (int i = 0; i < kReservedSize; ++i) {
     Byte b = file[static_cast<std::size_t>(kReservedOffset + i)];
     if (b != 0) {
@@ -118,18 +118,19 @@ std::uint32_t expected_track_offset(int entry) {
 void check_track_table(std::span<const Byte> file, Findings& found) {
   std::size_t problems_before = found.problems.size();
   for (int entry = 0; entry < kD88.table_entries; ++entry) {
-    std::uint32_t offset =
-        read_u32(file, static_cast<std::size_t>(kD88.table_offset + 4 * entry));
+    std::uint32_t offset = read_u32(file, static_cast<std::size_t>(kD88.table_offset + 4 * entry));
     std::uint32_t expected = expected_track_offset(entry);
     if (offset != expected) {
-      problem(found, format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
+      problem(found,
+              format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
     }
   }
   if (found.problems.size() != problems_before) return;
-  found.report += format("  track table: %d tracks, the first at offset %d, %d bytes apart; the "
-                         "other %d entries 0\n",
-                         kD88.cylinders * kD88.heads, kD88.header_size, kTrackSize,
-                         kD88.table_entries - kD88.cylinders * kD88.heads);
+  found.report += format(
+      "  track table: %d tracks, the first at offset %d, %d bytes apart; the "
+      "other %d entries 0\n",
+      kD88.cylinders * kD88.heads, kD88.header_size, kTrackSize,
+      kD88.table_entries - kD88.cylinders * kD88.heads);
 }
 
 struct SectorField {
@@ -156,8 +157,8 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
     std::size_t offset = static_cast<std::size_t>(field.offset);
     int value = field.size == 1 ? header[offset] : read_u16(header, offset);
     if (value != field.expected) {
-      problem(found, format("sector %d: %s is %d, expected %d", s, field.name, value,
-                            field.expected));
+      problem(found,
+              format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
     }
   }
   if (!all_are(header.subspan(kSectorReserved, kSectorReservedSize), 0)) {
@@ -167,8 +168,8 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
 
 void check_sectors(std::span<const Byte> file, Findings& found) {
   SectorAddress at;
-  int whole = 0;       // sectors whose record lies in the file
-  int fill_run = 0;    // 0xFF sectors since the last sector with data
+  int whole = 0;     // sectors whose record lies in the file
+  int fill_run = 0;  // 0xFF sectors since the last sector with data
   for (int s = 0; s < kDiskSectors; ++s, advance_sector(at)) {
     std::size_t offset = static_cast<std::size_t>(sector_record_offset(s));
     if (file.size() < offset + kSectorRecordSize) {
@@ -185,16 +186,17 @@ void check_sectors(std::span<const Byte> file, Findings& found) {
     ++whole;
   }
   int data = whole - fill_run;
-  found.report += format("  sectors: %d of %d; %d with data (%d tracks and %d sectors), then %d "
-                         "of 0x%02X fill\n",
-                         whole, kDiskSectors, data, data / kD88.sectors, data % kD88.sectors,
-                         fill_run, kFill);
+  found.report += format(
+      "  sectors: %d of %d; %d with data (%d tracks and %d sectors), then %d "
+      "of 0x%02X fill\n",
+      whole, kDiskSectors, data, data / kD88.sectors, data % kD88.sectors, fill_run, kFill);
 }
 
 void describe_d88(std::span<const Byte> file, Findings& found) {
-  found.report += format("D88 image, %zu bytes: %d cylinders, %d head, %d sectors of %d bytes a "
-                         "track\n",
-                         file.size(), kD88.cylinders, kD88.heads, kD88.sectors, kD88.sector_size);
+  found.report += format(
+      "D88 image, %zu bytes: %d cylinders, %d head, %d sectors of %d bytes a "
+      "track\n",
+      file.size(), kD88.cylinders, kD88.heads, kD88.sectors, kD88.sector_size);
   if (file.size() < static_cast<std::size_t>(kD88.header_size)) {
     problem(found, format("the file ends inside the %d-byte header, at %zu bytes", kD88.header_size,
                           file.size()));
@@ -228,10 +230,11 @@ int program_block(std::span<const Byte> file, int blocks, ProgramSummary& progra
 
 void describe_raw_disk(std::span<const Byte> file, Findings& found) {
   int blocks = static_cast<int>(file.size() / kBlockSize);
-  found.report += format("raw disk image, %zu bytes: %d blocks of %d bytes\n", file.size(), blocks,
-                         kBlockSize);
+  found.report +=
+      format("raw disk image, %zu bytes: %d blocks of %d bytes\n", file.size(), blocks, kBlockSize);
   std::span<const Byte> loader = file.first(kBlockSize);
-  auto last_loaded = std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kFill; });
+  auto last_loaded =
+      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kFill; });
   std::size_t loaded = static_cast<std::size_t>(loader.rend() - last_loaded);
   found.report += format("  block 0: the loader, %zu bytes before %zu bytes of 0x%02X fill\n",
                          loaded, kBlockSize - loaded, kFill);
@@ -240,8 +243,8 @@ void describe_raw_disk(std::span<const Byte> file, Findings& found) {
     return;
   }
   if (blocks > kD88.cylinders) {
-    problem(found, format("%d blocks: more than the %d tracks of the D88 image", blocks,
-                          kD88.cylinders));
+    problem(found,
+            format("%d blocks: more than the %d tracks of the D88 image", blocks, kD88.cylinders));
   }
   ProgramSummary program;
   int b = program_block(file, blocks, program);

@@ -173,8 +173,7 @@ int preview_command(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "%s: cannot write %s: %s\n", kTool, output, why.c_str());
     return kFailed;
   }
-  std::printf("%s: preview of %s, %d x %d pixels\n", output, folder, picture.width,
-              picture.height);
+  std::printf("%s: preview of %s, %d x %d pixels\n", output, folder, picture.width, picture.height);
   return kSound;
 #endif
 }

@@ -118,17 +118,17 @@ bool flag_at(const MemoryImage& memory, int row_start, int x) {
 }  // namespace
 
 std::array<Byte, 3> Picture::pixel(int x, int y) const {
-  std::size_t at =
-      (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) *
-      3;
+  std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(x)) *
+                   3;
   return {rgb[at], rgb[at + 1], rgb[at + 2]};
 }
 
 Place preview_place(int range, bool after, int row, int x) {
   Band band = band_of(range);
   int column = row / kColumnRows;
-  int left = (after ? band.after_left : band.before_left) +
-             column * (band.column_width + kColumnGap);
+  int left =
+      (after ? band.after_left : band.before_left) + column * (band.column_width + kColumnGap);
   return {left + x * kPreviewScale, band.columns_top + (row % kColumnRows) * kPreviewScale};
 }
 

@@ -21,8 +21,8 @@ bool is_token(Byte b) {
 bool check_end_marker(std::span<const Byte> file, std::size_t at, Findings& found) {
   std::size_t left = file.size() - at;
   if (left < kEndMarkerSize) {
-    found.problems.push_back(format("end marker at offset %zu is cut short: %zu of %d bytes", at,
-                                    left, kEndMarkerSize));
+    found.problems.push_back(
+        format("end marker at offset %zu is cut short: %zu of %d bytes", at, left, kEndMarkerSize));
     return false;
   }
   for (std::size_t i = 0; i < kEndMarkerSize; ++i) {
@@ -43,8 +43,8 @@ ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findi
   std::size_t at = start;
   while (true) {
     if (file.size() - at < kLinkSize) {
-      found.problems.push_back(format("the program ends at offset %zu without its end marker",
-                                      file.size()));
+      found.problems.push_back(
+          format("the program ends at offset %zu without its end marker", file.size()));
       return summary;
     }
     if (read_u16(file, at) == 0) {  // a zero link field begins the end marker
@@ -63,8 +63,10 @@ ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findi
           format("line record at offset %zu runs past the end of the file", at));
       return summary;
     }
-    std::size_t length = static_cast<std::size_t>(text_end - (file.data() + at)) - kRecordHeaderSize;
-    each(ProgramLine{at, read_u16(file, at + kLinkSize), file.subspan(at + kRecordHeaderSize, length)});
+    std::size_t length =
+        static_cast<std::size_t>(text_end - (file.data() + at)) - kRecordHeaderSize;
+    each(ProgramLine{at, read_u16(file, at + kLinkSize),
+                     file.subspan(at + kRecordHeaderSize, length)});
     ++summary.lines;
     at += kRecordHeaderSize + length + 1;
   }
