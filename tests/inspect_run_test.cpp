@@ -25,6 +25,12 @@ struct BuiltSample {
     test::copy_sample(dir);
     EXPECT_EQ(test::run_build(dir).status, 0);
   }
+  // Writes the first `size` bytes of the output `name` as the file `copy`.
+  void cut(const char* name, const char* copy, std::size_t size) const {
+    test::Bytes bytes = dir.read(name);
+    bytes.resize(size);
+    dir.write(copy, bytes);
+  }
   test::TempDir dir;
 };
 
@@ -80,9 +86,7 @@ TEST(InspectRun, InfoReportsEveryFileAndFailsWhenOneIsDamaged) {
     EXPECT_NE(sound.out.find(start), std::string::npos) << start;
   }
 
-  test::Bytes d88 = sample.dir.read("flyseat.d88");
-  d88.resize(1000);
-  sample.dir.write("short.d88", d88);
+  sample.cut("flyseat.d88", "short.d88", 1000);
   test::RunResult damaged = inspect(sample.dir, "info short.d88 missing.p6 flyseat3.p6");
   EXPECT_EQ(damaged.status, 1);
   EXPECT_EQ(damaged.err,
@@ -100,9 +104,7 @@ TEST(InspectRun, ListPrintsTheProgramAndWhateverCameBeforeTheDamage) {
   EXPECT_EQ(whole.status, 0) << whole.err;
   EXPECT_EQ(whole.out.rfind("10 CLEAR 300,&HB000:REM room above &HB000", 0), 0u);
 
-  test::Bytes main_tape = sample.dir.read("flyseat3.p6");
-  main_tape.resize(3000);
-  sample.dir.write("cut.p6", main_tape);
+  sample.cut("flyseat3.p6", "cut.p6", 3000);
   test::RunResult cut = inspect(sample.dir, "list cut.p6");
   EXPECT_EQ(cut.status, 1);
   EXPECT_EQ(cut.err,
@@ -112,7 +114,8 @@ TEST(InspectRun, ListPrintsTheProgramAndWhateverCameBeforeTheDamage) {
   EXPECT_GT(cut.out.size(), 2000u);
 
   // --raw reads a file of line records alone.
-  sample.dir.write("raw.bin", test::Bytes(main_tape.begin() + 16, main_tape.end()));
+  test::Bytes records = sample.dir.read("cut.p6");
+  sample.dir.write("raw.bin", test::Bytes(records.begin() + 16, records.end()));
   EXPECT_EQ(inspect(sample.dir, "list --raw raw.bin").out, cut.out);
   EXPECT_EQ(inspect(sample.dir, "list raw.bin").status, 1);
 }
