@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace flyseat::inspect {
 
@@ -45,12 +46,19 @@ inline constexpr Glyph kFont[] = {
 };
 // clang-format on
 
-// The glyph of `c`; a character the font lacks is a programming error the tests catch.
+// The glyph of `c`; null for a character the font lacks.
 constexpr const Glyph* glyph_of(char c) {
   for (const Glyph& g : kFont) {
     if (g.c == c) return &g;
   }
   return nullptr;
+}
+
+constexpr bool font_covers(std::string_view text) {
+  for (char c : text) {
+    if (glyph_of(c) == nullptr) return false;
+  }
+  return true;
 }
 
 }  // namespace flyseat::inspect

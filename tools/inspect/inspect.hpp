@@ -26,7 +26,6 @@ struct Findings {
 // --- The stored BASIC program ---------------------------------------------------------------
 
 struct ProgramLine {
-  std::size_t offset;  // of the line record in the file
   std::uint16_t number;
   std::span<const Byte> tokens;
 };
@@ -72,6 +71,7 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<Byte> rgb;
+  std::size_t offset(int x, int y) const;  // of the pixel's first byte in rgb
   std::array<Byte, 3> pixel(int x, int y) const;
 };
 

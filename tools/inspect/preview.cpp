@@ -44,6 +44,9 @@ struct Band {
 
 constexpr std::string_view kBeforeHeading = "BEFORE";
 constexpr std::string_view kAfterHeading = "AFTER";
+// Every character a label can hold: the headings, and the titles that title_of formats.
+static_assert(font_covers(kBeforeHeading) && font_covers(kAfterHeading));
+static_assert(font_covers("0123456789ABCDEF- ROWS OF BYTES"));
 
 int text_width(std::string_view text) {
   return static_cast<int>(text.size()) * kTextAdvance;
@@ -81,10 +84,8 @@ std::string title_of(const RowRange& rows) {
 void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
   for (int y = top; y < top + size; ++y) {
     for (int x = left; x < left + size; ++x) {
-      std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
-                        static_cast<std::size_t>(x)) *
-                       3;
-      std::copy(colour.begin(), colour.end(), picture.rgb.begin() + static_cast<long>(at));
+      std::copy(colour.begin(), colour.end(),
+                picture.rgb.begin() + static_cast<long>(picture.offset(x, y)));
     }
   }
 }
@@ -117,10 +118,14 @@ bool flag_at(const MemoryImage& memory, int row_start, int x) {
 
 }  // namespace
 
+std::size_t Picture::offset(int x, int y) const {
+  return (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+          static_cast<std::size_t>(x)) *
+         3;
+}
+
 std::array<Byte, 3> Picture::pixel(int x, int y) const {
-  std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                    static_cast<std::size_t>(x)) *
-                   3;
+  std::size_t at = offset(x, y);
   return {rgb[at], rgb[at + 1], rgb[at + 2]};
 }
 
@@ -140,7 +145,7 @@ Picture render_preview(const MemoryImage& before, const MemoryImage& after) {
     int group_right = band.after_left + band.group_width;
     int title_right = kMargin + text_width(title_of(ranges[static_cast<std::size_t>(r)]));
     picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
-    picture.height = band.top + band.height + kMargin;
+    picture.height = band.top + band.height + kMargin;  // the bands go down the picture
   }
   picture.rgb.resize(static_cast<std::size_t>(picture.width) *
                      static_cast<std::size_t>(picture.height) * 3);

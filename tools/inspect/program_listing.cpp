@@ -65,8 +65,7 @@ ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findi
     }
     std::size_t length =
         static_cast<std::size_t>(text_end - (file.data() + at)) - kRecordHeaderSize;
-    each(ProgramLine{at, read_u16(file, at + kLinkSize),
-                     file.subspan(at + kRecordHeaderSize, length)});
+    each(ProgramLine{read_u16(file, at + kLinkSize), file.subspan(at + kRecordHeaderSize, length)});
     ++summary.lines;
     at += kRecordHeaderSize + length + 1;
   }
