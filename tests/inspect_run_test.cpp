@@ -203,6 +203,16 @@ TEST(InspectRun, PreviewPngShowsTheSampleFirstRowBeforeAndAfter) {
     EXPECT_EQ(png.pixel(preview_place(0, true, 0, x)), (std::array<Byte, 3>{is, is, is})) << x;
   }
 }
+
+TEST(InspectRun, ThePictureInTheDocsIsTheSamplePreview) {
+  test::TempDir out;
+  ASSERT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png").status, 0);
+  PngPicture made = read_png(out / "preview.png");
+  PngPicture docs = read_png(FLYSEAT_DOCS_DIR "/preview.png");
+  EXPECT_EQ(docs.width, made.width);
+  EXPECT_EQ(docs.height, made.height);
+  EXPECT_TRUE(docs.rgb == made.rgb) << "docs/preview.png is out of date";
+}
 #endif
 
 }  // namespace
