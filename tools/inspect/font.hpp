@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace flyseat::inspect {
@@ -46,17 +48,17 @@ inline constexpr Glyph kFont[] = {
 };
 // clang-format on
 
-// The glyph of `c`; null for a character the font lacks.
-constexpr const Glyph* glyph_of(char c) {
-  for (const Glyph& g : kFont) {
-    if (g.c == c) return &g;
+// The place of `c` in the font; -1 for a character the font lacks.
+constexpr int glyph_index(char c) {
+  for (std::size_t i = 0; i < std::size(kFont); ++i) {
+    if (kFont[i].c == c) return static_cast<int>(i);
   }
-  return nullptr;
+  return -1;
 }
 
 constexpr bool font_covers(std::string_view text) {
   for (char c : text) {
-    if (glyph_of(c) == nullptr) return false;
+    if (glyph_index(c) < 0) return false;
   }
   return true;
 }

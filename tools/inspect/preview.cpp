@@ -92,10 +92,11 @@ void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
 
 void draw_text(Picture& picture, int left, int top, std::string_view text) {
   for (char c : text) {
-    const Glyph* glyph = glyph_of(c);
-    for (int y = 0; glyph != nullptr && y < kGlyphHeight; ++y) {
+    int index = glyph_index(c);
+    for (int y = 0; index >= 0 && y < kGlyphHeight; ++y) {
+      const Glyph& glyph = kFont[static_cast<std::size_t>(index)];
       for (int x = 0; x < kGlyphWidth; ++x) {
-        if (glyph->rows[static_cast<std::size_t>(y)] & (0x10 >> x)) {
+        if (glyph.rows[static_cast<std::size_t>(y)] & (0x10 >> x)) {
           fill(picture, left + x * kTextScale, top + y * kTextScale, kTextScale, kText);
         }
       }
