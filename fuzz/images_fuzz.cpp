@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "inspect.hpp"
+#include "examine.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace flyseat::inspect;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "inspect.hpp"
+#include "examine.hpp"
 
 namespace flyseat::inspect {
 

@@ -7,11 +7,11 @@
 #include <random>
 #include <sstream>
 
+#include "examine.hpp"
 #include "flyseat/basic.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/memory_build.hpp"
-#include "inspect.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {

@@ -2,9 +2,9 @@
 // D88 image by its header, the raw disk image by its blocks and the program in its last ones.
 #include <algorithm>
 
+#include "examine.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/output.hpp"
-#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {

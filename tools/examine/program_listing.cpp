@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "examine.hpp"
 #include "flyseat/basic.hpp"
 #include "flyseat/output.hpp"
-#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "examine.hpp"
 #include "flyseat/failure.hpp"
-#include "inspect.hpp"
 #ifdef FLYSEAT_HAVE_PNG
 #include "png_file.hpp"
 #endif

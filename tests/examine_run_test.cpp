@@ -8,8 +8,8 @@
 #include <png.h>
 #endif
 
+#include "examine.hpp"
 #include "flyseat/image.hpp"
-#include "inspect.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "examine.hpp"
 #include "flyseat/image.hpp"
 #include "font.hpp"
-#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
