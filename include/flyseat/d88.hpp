@@ -23,6 +23,29 @@ struct D88Geometry {
 
 inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 0x20, 0x1C, 16};
 
+// Fields of the disk header before its size field, by offset.
+struct D88HeaderFields {
+  int name, name_size;  // zero-terminated disk name
+  int reserved, reserved_size;
+  int write_protect;
+  int media_type;
+};
+inline constexpr D88HeaderFields kD88Header = {0x00, 17, 0x11, 9, 0x1A, 0x1B};
+static_assert(kD88Header.reserved + kD88Header.reserved_size == kD88Header.write_protect);
+static_assert(kD88Header.media_type + 1 == kD88.disk_size_offset);
+
+// Fields of a sector header, by offset. Counts and sizes are 16-bit little-endian.
+struct D88SectorFields {
+  int c, h, r, n;
+  int sector_count;
+  int density, deleted, status;
+  int reserved, reserved_size;
+  int data_size;
+};
+inline constexpr D88SectorFields kD88Sector = {0, 1, 2, 3, 4, 6, 7, 8, 9, 5, 14};
+static_assert(kD88Sector.reserved + kD88Sector.reserved_size == kD88Sector.data_size);
+static_assert(kD88Sector.data_size + 2 == kD88.sector_header_size);
+
 inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
 inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
 inline constexpr int kD88Size = kD88.header_size + kD88.cylinders * kD88.heads * kTrackSize;

@@ -23,10 +23,6 @@ void put_u32(std::array<Byte, N>& out, int offset, std::uint32_t value) {
   }
 }
 
-// Sector header fields, by offset.
-constexpr int kFieldC = 0, kFieldH = 1, kFieldR = 2, kFieldN = 3, kFieldSectorCount = 4,
-              kFieldDataSize = 14;
-
 bool on_disk(const SectorAddress& at) {
   return at.c < kD88.cylinders && at.h < kD88.heads && at.r <= kD88.sectors;
 }
@@ -60,12 +56,12 @@ void write_d88_header(Sink& out) {
 void write_sector_header(const SectorAddress& at, Sink& out) {
   // Density, deleted mark, status and the reserved bytes stay zero.
   std::array<Byte, kD88.sector_header_size> header{};
-  header[kFieldC] = static_cast<Byte>(at.c);
-  header[kFieldH] = static_cast<Byte>(at.h);
-  header[kFieldR] = static_cast<Byte>(at.r);
-  header[kFieldN] = static_cast<Byte>(at.n);
-  put_u16(header, kFieldSectorCount, kD88.sectors);
-  put_u16(header, kFieldDataSize, kD88.sector_size);
+  header[static_cast<std::size_t>(kD88Sector.c)] = static_cast<Byte>(at.c);
+  header[static_cast<std::size_t>(kD88Sector.h)] = static_cast<Byte>(at.h);
+  header[static_cast<std::size_t>(kD88Sector.r)] = static_cast<Byte>(at.r);
+  header[static_cast<std::size_t>(kD88Sector.n)] = static_cast<Byte>(at.n);
+  put_u16(header, kD88Sector.sector_count, kD88.sectors);
+  put_u16(header, kD88Sector.data_size, kD88.sector_size);
   write_bytes(out, header);
 }
 

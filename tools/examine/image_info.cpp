@@ -13,17 +13,6 @@ namespace {
 constexpr Byte kFill = 0xFF;
 constexpr std::size_t kMostProblems = 12;  // listed for one file; the rest are counted
 
-// The fields of the disk header and of a sector header, by offset.
-constexpr int kNameOffset = 0x00, kNameSize = 17;
-constexpr int kReservedOffset = 0x11, kReservedSize = 9;
-constexpr int kWriteProtectOffset = 0x1A, kMediaTypeOffset = 0x1B;
-constexpr int kSectorC = 0, kSectorH = 1, kSectorR = 2, kSectorN = 3, kSectorCount = 4,
-              kSectorDensity = 6, kSectorDeleted = 7, kSectorStatus = 8, kSectorReserved = 9,
-              kSectorReservedSize = 5, kSectorDataSize = 14;
-static_assert(kReservedOffset + kReservedSize == kWriteProtectOffset);
-static_assert(kMediaTypeOffset + 1 == kD88.disk_size_offset);
-static_assert(kSectorDataSize + 2 == kD88.sector_header_size);
-
 // The smallest raw disk image has the loader block and one block each for list1, list2 and
 // the program.
 constexpr int kFewestBlocks = 4;
@@ -45,10 +34,10 @@ void describe_tape(std::span<const Byte> file, Findings& found) {
     return;
   }
   std::string_view name = tape_name(file);
+  std::string shown = visible(file.subspan(kTapeLeaderSize, kTapeNameSize));
   std::size_t payload = file.size() - kTapeHeaderSize;
   found.report += format("tape image \"%s\", %zu bytes: the %d-byte header and %zu of payload\n",
-                         visible(file.subspan(kTapeLeaderSize, kTapeNameSize)).c_str(), file.size(),
-                         kTapeHeaderSize, payload);
+                         shown.c_str(), file.size(), kTapeHeaderSize, payload);
   if (name == kDataTapeTitle) {
     found.report += "  payload: the list1 region, then the list2 region\n";
     if (payload > static_cast<std::size_t>(kList1Max + kList2Max)) {
@@ -64,8 +53,7 @@ void describe_tape(std::span<const Byte> file, Findings& found) {
                              program.end_marker);
     }
   } else {
-    problem(found, format("tape name \"%s\" is neither \"%s\" nor \"%s\"",
-                          visible(file.subspan(kTapeLeaderSize, kTapeNameSize)).c_str(),
+    problem(found, format("tape name \"%s\" is neither \"%s\" nor \"%s\"", shown.c_str(),
                           kDataTapeTitle, kMainTapeTitle));
   }
 }
@@ -80,23 +68,24 @@ bool looks_like_d88(std::span<const Byte> file) {
 }
 
 void check_d88_header(std::span<const Byte> file, Findings& found) {
-  std::span<const Byte> name = file.subspan(kNameOffset, kNameSize);
+  constexpr D88HeaderFields f = kD88Header;
+  std::span<const Byte> name = file.subspan(f.name, f.name_size);
   auto name_end = std::find(name.begin(), name.end(), Byte{0});
   std::uint32_t disk_size = read_u32(file, static_cast<std::size_t>(kD88.disk_size_offset));
   found.report += format(
       "  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk "
       "size %u\n",
       visible(name.first(static_cast<std::size_t>(name_end - name.begin()))).c_str(),
-      file[kWriteProtectOffset], file[kMediaTypeOffset], disk_size);
-  for (int i = 0; i < kReservedSize; ++i) {
-    Byte b = file[static_cast<std::size_t>(kReservedOffset + i)];
+      file[f.write_protect], file[f.media_type], disk_size);
+  for (int i = 0; i < f.reserved_size; ++i) {
+    Byte b = file[static_cast<std::size_t>(f.reserved + i)];
     if (b != 0) {
-      problem(found, format("header: reserved byte 0x%02X is 0x%02X, expected 0x00",
-                            kReservedOffset + i, b));
+      problem(found,
+              format("header: reserved byte 0x%02X is 0x%02X, expected 0x00", f.reserved + i, b));
     }
   }
-  if (file[kMediaTypeOffset] != 0) {
-    problem(found, format("header: media type is 0x%02X, expected 0x00", file[kMediaTypeOffset]));
+  if (file[f.media_type] != 0) {
+    problem(found, format("header: media type is 0x%02X, expected 0x00", file[f.media_type]));
   }
   if (disk_size != kD88Size) {
     problem(found, format("header: disk size is %u, expected %d", disk_size, kD88Size));
@@ -142,16 +131,17 @@ struct SectorField {
 
 void check_sector_header(std::span<const Byte> header, int s, const SectorAddress& at,
                          Findings& found) {
+  constexpr D88SectorFields f = kD88Sector;
   const SectorField fields[] = {
-      {"C", kSectorC, 1, at.c},
-      {"H", kSectorH, 1, at.h},
-      {"R", kSectorR, 1, at.r},
-      {"N", kSectorN, 1, at.n},
-      {"sector count", kSectorCount, 2, kD88.sectors},
-      {"density", kSectorDensity, 1, 0},
-      {"deleted mark", kSectorDeleted, 1, 0},
-      {"status", kSectorStatus, 1, 0},
-      {"data size", kSectorDataSize, 2, kD88.sector_size},
+      {"C", f.c, 1, at.c},
+      {"H", f.h, 1, at.h},
+      {"R", f.r, 1, at.r},
+      {"N", f.n, 1, at.n},
+      {"sector count", f.sector_count, 2, kD88.sectors},
+      {"density", f.density, 1, 0},
+      {"deleted mark", f.deleted, 1, 0},
+      {"status", f.status, 1, 0},
+      {"data size", f.data_size, 2, kD88.sector_size},
   };
   for (const SectorField& field : fields) {
     std::size_t offset = static_cast<std::size_t>(field.offset);
@@ -161,7 +151,9 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
               format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
     }
   }
-  if (!all_are(header.subspan(kSectorReserved, kSectorReservedSize), 0)) {
+  if (!all_are(header.subspan(static_cast<std::size_t>(f.reserved),
+                              static_cast<std::size_t>(f.reserved_size)),
+               0)) {
     problem(found, format("sector %d: reserved bytes are not zero", s));
   }
 }

@@ -52,22 +52,22 @@ ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findi
       summary.ended = check_end_marker(file, at, found);
       return summary;
     }
-    const Byte* text_end = nullptr;
+    std::span<const Byte> tokens;
+    bool whole = false;  // the record's closing zero lies in the file
     if (file.size() - at >= kRecordHeaderSize) {
-      auto tokens = file.subspan(at + kRecordHeaderSize);
+      tokens = file.subspan(at + kRecordHeaderSize);
       auto zero = std::find(tokens.begin(), tokens.end(), Byte{0});
-      if (zero != tokens.end()) text_end = &*zero;
+      whole = zero != tokens.end();
+      tokens = tokens.first(static_cast<std::size_t>(zero - tokens.begin()));
     }
-    if (text_end == nullptr) {
+    if (!whole) {
       found.problems.push_back(
           format("line record at offset %zu runs past the end of the file", at));
       return summary;
     }
-    std::size_t length =
-        static_cast<std::size_t>(text_end - (file.data() + at)) - kRecordHeaderSize;
-    each(ProgramLine{read_u16(file, at + kLinkSize), file.subspan(at + kRecordHeaderSize, length)});
+    each(ProgramLine{read_u16(file, at + kLinkSize), tokens});
     ++summary.lines;
-    at += kRecordHeaderSize + length + 1;
+    at += kRecordHeaderSize + tokens.size() + 1;
   }
 }
 
