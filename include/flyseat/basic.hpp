@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -26,16 +27,21 @@ constexpr Byte upper_case(Byte c) {
 // is read as the following line.
 inline constexpr int kMaxLineRead = kLineSize - 1;
 
+// Lines of the game's listing that the port leaves out.
+inline constexpr std::array<std::int32_t, 2> kDroppedLines = {119, 345};
+
 // An open listing read as text: CR LF reads as LF, any other CR is an ordinary byte, and a
 // byte 0x1A ends the listing. One byte of look-ahead is held after a CR.
 struct ListingReader {
   Source* source = nullptr;
   int held = -1;  // the byte read after a CR that was not an LF; -1: none
   bool ended = false;
+  std::array<int, kDroppedLines.size()> dropped{};  // lines left out, by kDroppedLines
 };
 
 struct ListingLine {
   std::int32_t number;  // clamped to the signed 32-bit range; 0 when the line has no digits
+  bool numbered;        // the line has digits where its number belongs
   // The line text, zero-terminated, from where the number ends to the end of the line buffer:
   // all the room an edited text may take.
   std::span<Byte> text;
@@ -125,9 +131,24 @@ inline constexpr int kLineRecordOverhead = 5;  // link field, line number, end o
 // Writes the ten zero bytes of the end marker at offset `length`.
 void write_end_marker(ProgramBuffer& program, std::int32_t length);
 
+// What the conversion did with one line, for a caller that reports on the listing.
+struct ListingLineSeen {
+  std::int32_t number;
+  bool numbered;
+  std::size_t line_used;        // bytes of the line buffer the edited line took, zero included
+  std::int32_t program_length;  // after its record
+};
+
+struct ListingWatch {
+  std::function<void(const ListingLineSeen&)> each_line;  // after each line's record
+  SubstitutionCounts fired{};                             // how often each record applied
+  std::array<int, kDroppedLines.size()> dropped{};        // lines left out, by kDroppedLines
+};
+
 // Converts the whole open listing into line records and the end marker in the program
 // buffer of `work`; returns the program length. A line that grows past the line buffer, or a
 // program that outgrows the program buffer, stops the run naming the listing and the line.
-std::int32_t convert_listing(Source& listing, WorkArea& work);
+// Reports to `watch` when given, also on the way to such a stop.
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch = nullptr);
 
 }  // namespace flyseat

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "flyseat/io.hpp"
@@ -21,9 +22,26 @@ std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max);
 // Opens, reads and closes list1.bin and then list2.bin.
 DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
 
+// One patch record as it was applied, for a caller that reports on the patch file.
+struct PatchRecordSeen {
+  std::int64_t offset;  // of its count field in the file
+  int count;
+  int address;
+  int missing;                // data bytes past the end of the file, stored as 0xFF
+  std::int32_t list2_length;  // after the record
+};
+using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
+
+struct PatchSummary {
+  int records = 0;
+  std::int64_t end = 0;  // offset after the last whole record
+  int stray_bytes = 0;   // after it, too few to begin another record; ignored
+};
+
 // Applies the patch records of `patch`, raising the list2 length to cover every byte stored
-// at or above the list2 start.
-void apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length);
+// at or above the list2 start; hands each record to `watch` once it is stored.
+PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
+                         const PatchWatcher& watch = {});
 // Opens, applies and closes patch.bin.
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length);
 
@@ -37,6 +55,26 @@ struct RowRange {
 inline constexpr int kRowRangeCount = 6;
 // The six ranges that pack_graphics packs, in the order it packs them.
 std::span<const RowRange, kRowRangeCount> bitmap_row_ranges();
+
+// Video memory of the four-colour mode begins here; the halved addresses point into it.
+inline constexpr int kVideoBase = 0xC000;
+
+// A kind of fixed place outside the bitmap rows that the conversion rewrites: `size` bytes
+// from each address.
+struct FixedPlaces {
+  const char* what;
+  std::span<const int> addresses;
+  int size;
+};
+std::span<const FixedPlaces> fixed_places();
+// The words that relocate_addresses halves, and the split address, whose high and low byte
+// stand apart.
+std::span<const int> halved_addresses();
+struct SplitAddress {
+  int high_byte;
+  int low_byte;
+};
+SplitAddress split_address();
 
 // Pixel flags of a four-pixel byte: high-nibble form for low_form == 0, low-nibble otherwise.
 Byte pixel_flags(Byte value, int low_form);

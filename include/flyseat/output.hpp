@@ -1,6 +1,8 @@
 // The four outputs: two tape images, the raw disk image and the D88 image.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -36,6 +38,15 @@ inline constexpr int kBlockSize = 4096;  // one track: 16 sectors of 256 bytes
 // less than the block size, and every stretch gets at least one block.
 constexpr std::int32_t block_count(std::int32_t length) {
   return length / (kBlockSize - 1) + 1;
+}
+
+// The zero bytes that complete the blocks of a stretch of `length` bytes from `start` in a
+// buffer of `buffer_size` bytes where its last block reaches past the buffer's end; 0 when
+// its blocks lie inside the buffer.
+constexpr std::size_t zero_fill_past_buffer(std::size_t start, std::int32_t length,
+                                            std::size_t buffer_size) {
+  std::size_t size = static_cast<std::size_t>(block_count(length)) * kBlockSize;
+  return size - std::min(size, buffer_size - start);
 }
 
 // The largest raw disk image: the loader block and the largest list1, list2 and program.

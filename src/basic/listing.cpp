@@ -14,9 +14,6 @@ constexpr int kCarriageReturn = 0x0D;
 constexpr int kEndOfText = 0x1A;
 constexpr int kNone = -1;
 
-// Lines of the game's listing that the port leaves out.
-constexpr std::int32_t kDroppedLines[] = {119, 345};
-
 int next_raw_byte(ListingReader& reader) {
   if (reader.held != kNone) {
     int byte = reader.held;
@@ -90,9 +87,13 @@ LineNumber parse_line_number(const LineBuffer& line) {
   return {static_cast<std::int32_t>(value), at};
 }
 
-bool is_dropped(std::int32_t number) {
-  for (std::int32_t dropped : kDroppedLines) {
-    if (number == dropped) return true;
+// Counts the line in the reader when it is one of the dropped lines.
+bool is_dropped(std::int32_t number, ListingReader& reader) {
+  for (std::size_t i = 0; i < kDroppedLines.size(); ++i) {
+    if (number == kDroppedLines[i]) {
+      ++reader.dropped[i];
+      return true;
+    }
   }
   return false;
 }
@@ -102,8 +103,8 @@ bool is_dropped(std::int32_t number) {
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line) {
   while (read_line_bytes(reader, line) > 0) {
     LineNumber number = parse_line_number(line);
-    if (is_dropped(number.value)) continue;
-    return ListingLine{number.value, std::span<Byte>(line).subspan(number.end)};
+    if (is_dropped(number.value, reader)) continue;
+    return ListingLine{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end)};
   }
   return std::nullopt;
 }

@@ -34,11 +34,13 @@ void write_end_marker(ProgramBuffer& program, std::int32_t length) {
   std::fill_n(program.begin() + length, kEndMarkerSize, Byte{0});
 }
 
-std::int32_t convert_listing(Source& listing, WorkArea& work) {
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch) {
   ListingReader reader{&listing};
   std::int32_t length = 0;
+  SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
-    if (!substitute_line(line->number, line->text, work.scratch)) {
+    if (watch != nullptr) watch->dropped = reader.dropped;
+    if (!substitute_line(line->number, line->text, work.scratch, fired)) {
       fail("%s: line %d too long after editing", listing.name, static_cast<int>(line->number));
     }
     // The scratch is free again once the line is edited, and as large as the line buffer.
@@ -47,7 +49,14 @@ std::int32_t convert_listing(Source& listing, WorkArea& work) {
                             std::span<const Byte>(work.scratch).first(count))) {
       fail("%s: program too large at line %d", listing.name, static_cast<int>(line->number));
     }
+    if (watch != nullptr && watch->each_line) {
+      auto text_length =
+          std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
+      auto used = static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
+      watch->each_line({line->number, line->numbered, used, length});
+    }
   }
+  if (watch != nullptr) watch->dropped = reader.dropped;
   write_end_marker(work.program, length);
   return length;
 }

@@ -9,39 +9,60 @@ namespace {
 constexpr int kRecordHeaderSize = 4;  // count and address, 16 bits each
 constexpr Byte kMissingData = 0xFF;   // a record cut short by the end of the file
 
-// Reads a 16-bit little-endian field; false when the file ends inside it.
-bool read_u16(Source& patch, int& value) {
-  int low = read_byte(patch);
-  if (low < 0) return false;
-  int high = read_byte(patch);
-  if (high < 0) return false;
-  value = low | (high << 8);
-  return true;
+struct RecordHeader {
+  int count = 0;
+  int address = 0;
+  int bytes_read = 0;  // of the four; fewer than four when the file ends inside the header
+};
+
+// Both fields are 16-bit little-endian.
+RecordHeader read_header(Source& patch) {
+  RecordHeader header;
+  int fields[kRecordHeaderSize];
+  while (header.bytes_read < kRecordHeaderSize) {
+    int byte = read_byte(patch);
+    if (byte < 0) break;
+    fields[header.bytes_read++] = byte;
+  }
+  if (header.bytes_read == kRecordHeaderSize) {
+    header.count = fields[0] | fields[1] << 8;
+    header.address = fields[2] | fields[3] << 8;
+  }
+  return header;
 }
 
 }  // namespace
 
-void apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length) {
-  std::int64_t offset = 0;  // where the current record starts in the file
-  int count = 0;
-  int address = 0;
-  // A file that ends inside a count or an address field ends the patching; nothing of
-  // that record is stored.
-  while (read_u16(patch, count) && read_u16(patch, address)) {
-    if (address + count > kMemorySize) {
-      fail("%s: record at offset %lld runs past the end of memory", patch.name,
-           static_cast<long long>(offset));
+PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
+                         const PatchWatcher& watch) {
+  PatchSummary summary;
+  for (;;) {
+    RecordHeader header = read_header(patch);
+    // A file that ends inside a count or an address field ends the patching; nothing of
+    // that record is stored.
+    if (header.bytes_read < kRecordHeaderSize) {
+      summary.stray_bytes = header.bytes_read;
+      return summary;
     }
-    for (int k = 0; k < count; ++k) {
+    if (header.address + header.count > kMemorySize) {
+      fail("%s: record at offset %lld runs past the end of memory", patch.name,
+           static_cast<long long>(summary.end));
+    }
+    PatchRecordSeen seen{summary.end, header.count, header.address, 0, 0};
+    for (int k = 0; k < header.count; ++k) {
       int value = read_byte(patch);
-      int target = address + k;
+      int target = header.address + k;
+      if (value < 0) ++seen.missing;
       memory[static_cast<std::size_t>(target)] =
           value < 0 ? kMissingData : static_cast<Byte>(value);
       if (target >= kList2Start && target - kList2Start + 1 > list2_length) {
         list2_length = target - kList2Start + 1;
       }
     }
-    offset += kRecordHeaderSize + count;
+    seen.list2_length = list2_length;
+    if (watch) watch(seen);
+    ++summary.records;
+    summary.end += kRecordHeaderSize + header.count;
   }
 }
 

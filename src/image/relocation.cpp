@@ -5,8 +5,7 @@
 namespace flyseat {
 namespace {
 
-// Video memory of the four-colour mode begins here; a two-colour row takes half the bytes.
-constexpr int kVideoBase = 0xC000;
+// A two-colour row takes half the bytes of a four-colour one.
 constexpr int kRaise = 0x2000;
 
 int low_16_bits(int value) {

@@ -12,11 +12,11 @@ static_assert(kBlockSize == kD88.sectors * kD88.sector_size, "a block is one tra
 // whatever follows it in the buffer. A last block that reaches past the end of the buffer
 // is completed with zero bytes; nothing is read outside the buffer.
 void write_blocks(Sink& disk, std::span<const Byte> buffer, int start, std::int32_t length) {
-  std::size_t size = static_cast<std::size_t>(block_count(length)) * kBlockSize;
-  std::span<const Byte> rest = buffer.subspan(static_cast<std::size_t>(start));
-  std::size_t inside = std::min(size, rest.size());
-  write_bytes(disk, rest.first(inside));
-  write_fill(disk, 0x00, size - inside);
+  auto at = static_cast<std::size_t>(start);
+  std::size_t fill = zero_fill_past_buffer(at, length, buffer.size());
+  std::size_t inside = static_cast<std::size_t>(block_count(length)) * kBlockSize - fill;
+  write_bytes(disk, buffer.subspan(at, inside));
+  write_fill(disk, 0x00, fill);
 }
 
 }  // namespace
