@@ -84,12 +84,14 @@ struct RunResult {
   std::string err;
 };
 
-// Runs a built program in `dir`, with `args` appended to the command line.
+// Runs a built program in `dir` with `args` after its command name. Standard input is empty
+// and the output streams are caught, unless `args` redirects them itself ("<file",
+// ">/dev/full"): its redirections come last and win.
 inline RunResult run_program(const char* program, const TempDir& dir, const std::string& args) {
   TempDir logs;
-  std::string command = "cd '" + dir.path().string() + "' && '" + program + "' " + args + " >'" +
+  std::string command = "cd '" + dir.path().string() + "' && '" + program + "' >'" +
                         (logs / "out").string() + "' 2>'" + (logs / "err").string() +
-                        "' </dev/null";
+                        "' </dev/null " + args;
   int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,68 +1,155 @@
-// flyseat-inspect: looks at what a build made. Every check works on the bytes of a file held
-// in memory and says what it found in text, so that the command line, the tests and the
-// fuzzer all run the same code.
+// flyseat-inspect: looks at what a build made, and at what a build will read. Every check works
+// on bytes held in memory and says what it found, so that the command line, the tests and the
+// fuzzer all run the same code; the command line alone reads and writes files.
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "flyseat/image.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat::inspect {
 
-// What a look at one file found: the report for standard output, and the problems, each a
-// line without the file name. A file is sound when it has no problems.
+// A fact for scripts: a key and a number, a text or a truth value.
+using FactValue = std::variant<std::int64_t, std::string, bool>;
+struct Fact {
+  std::string key;
+  FactValue value;
+};
+
+// What a look at one file found: the report for standard output, the same facts for scripts,
+// and the problems, each a line without the file name. A file is sound when it has no problems.
 struct Findings {
   std::string report;
+  std::vector<Fact> facts;
   std::vector<std::string> problems;
   bool sound() const { return problems.empty(); }
+  void fact(std::string key, FactValue value) {
+    facts.push_back({std::move(key), std::move(value)});
+  }
+  void problem(std::string text) { problems.push_back(std::move(text)); }
 };
+
+// --- Reading files --------------------------------------------------------------------------
+
+enum class ReadStatus { read, cannot_open, cannot_read, too_large };
+struct FileRead {
+  ReadStatus status = ReadStatus::read;
+  std::vector<Byte> bytes;  // at most `limit` of them
+  std::string reason;       // why it could not be opened or read
+};
+// Reads a whole file, or standard input for "-"; a file of more than `limit` bytes is too large.
+FileRead read_file(const std::string& path, std::size_t limit);
+// "cannot open: REASON" and the like, for a file that could not be read whole.
+std::string read_problem(const FileRead& read, std::size_t limit);
+
+// A file larger than this is no image of a build and is not read further.
+inline constexpr std::size_t kMaxInspectSize = 1 << 20;
+
+// --- What a file is -------------------------------------------------------------------------
+
+enum class ImageKind { empty, data_tape, main_tape, foreign_tape, d88, raw_disk, unknown };
+ImageKind recognise(std::span<const Byte> file);
+const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
 
 // --- The stored BASIC program ---------------------------------------------------------------
 
 struct ProgramLine {
   std::uint16_t number;
-  std::span<const Byte> tokens;
+  std::vector<Byte> tokens;
 };
 
-struct ProgramSummary {
-  int lines = 0;
-  bool ended = false;          // the walk reached a whole end marker
-  std::size_t end_marker = 0;  // its offset in the file
+struct Program {
+  std::vector<ProgramLine> lines;
+  bool ended = false;          // a whole end marker closes the line records
+  std::size_t end_marker = 0;  // its offset
 };
 
-// Walks the line records of `file` from `start` up to the end marker, handing each line to
-// `each`. A record that runs past the end of the file, a missing or damaged end marker, or
-// bytes after it are problems; the lines before the damage have been handed on by then.
-ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findings& found,
-                            const std::function<void(const ProgramLine&)>& each);
-
-// Bytes after a whole end marker: a problem where the program should end the file.
-void check_nothing_after(std::span<const Byte> file, const ProgramSummary& program,
-                         Findings& found);
+// Walks the line records from `start` up to the end marker. A record that runs past the end,
+// a link field other than a build's, or a missing or damaged end marker is a problem; the
+// lines before it are in the program.
+Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& found);
 
 // A stored line as the target lists it: tokens outside strings, DATA items and remarks
-// expanded to their keywords, every other byte as stored. A byte that is not printable
-// ASCII, and the backslash itself, is shown as \xHH, so that the text is unambiguous.
-std::string listed_text(std::span<const Byte> tokens);
+// expanded to their keywords, every other byte as stored. With `escaped`, a byte that is not
+// printable ASCII, and the backslash itself, is shown as \xHH, so that the text is
+// unambiguous; without, every byte is written as it is.
+std::string listed_text(std::span<const Byte> tokens, bool escaped);
 
-// `list`: the program of a main tape image, or with `raw` of a file that holds only the line
-// records and the end marker, one "NUMBER TEXT" line per record.
-void list_program(std::span<const Byte> file, bool raw, Findings& found);
+// The program that a file carries: a main tape image, a raw disk image or a D88 image, found as
+// `info` finds it, or with `raw` a file of line records alone. Problems say why there is none,
+// or where it is damaged.
+Program find_program(std::span<const Byte> file, bool raw, Findings& found);
+
+// Adds a problem for each line whose listing, written with every byte as it is and tokenized
+// again, would not give back the stored line.
+void check_round_trip(const Program& program, Findings& found);
 
 // --- The images -----------------------------------------------------------------------------
 
-// `info`: recognises a tape image, a raw disk image or a D88 image by its content, checks
-// it, and reports what it holds.
+// `info`: recognises a tape image, a raw disk image or a D88 image by its content, checks it,
+// and reports what it holds, with its checksums.
 void describe_image(std::span<const Byte> file, Findings& found);
 
-// A file larger than this is no image of a build and is not read further.
-inline constexpr std::size_t kMaxInspectSize = 1 << 20;
+// Whether a D88 image holds a raw disk image sector for sector, and nothing else, as a build
+// writes it; empty when it does, else the first difference.
+std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
+
+// The checksums that preservation catalogues list; empty when this build lacks the library.
+std::string crc32_of(std::span<const Byte> bytes);
+std::string sha1_of(std::span<const Byte> bytes);
+
+// --- The inputs of a build ------------------------------------------------------------------
+
+inline constexpr int kInputCount = 5;
+inline constexpr std::array<const char*, kInputCount> kInputNames = {
+    "loader.bin", "list1.bin", "list2.bin", "patch.bin", "list3.txt"};
+enum Input { kLoader, kList1, kList2, kPatch, kListing };
+
+struct GameInputs {
+  std::array<FileRead, kInputCount> files;
+};
+// Reads the five inputs from `folder`; each read says whether it worked.
+GameInputs read_inputs(const std::string& folder);
+
+// The memory image after the dumps and the patch file, as a build has it before converting.
+struct LoadedMemory {
+  MemoryImage image{};
+  std::bitset<kMemorySize> loaded;  // set by a dump or a patch record; the rest is unset
+  DumpLengths dumps{};              // as read
+  std::int32_t list2_length = 0;    // after the patch file
+  PatchSummary patch;
+};
+// Loads the dumps and applies the patch file as a build does, handing each record to `watch`.
+// A patch record that a build refuses stops it with the build's Failure.
+void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatcher& watch = {});
+
+// --- check: are the inputs the game the build's tables were made for ------------------------
+
+enum class Level { fact, warning, error };
+struct CheckFinding {
+  int section;
+  Level level;
+  std::string text;
+};
+inline constexpr std::array<const char*, 4> kCheckSections = {"Inputs", "Patch file", "Listing",
+                                                              "Memory image"};
+struct CheckReport {
+  std::vector<CheckFinding> findings;
+  int count(Level level) const;
+};
+// Runs the build's stages on the inputs in memory and reports what a porter should know
+// before building; writes nothing.
+CheckReport check_inputs(const GameInputs& inputs);
+// The report as text: the four sections, then the verdict line.
+std::string check_text(const CheckReport& report);
 
 // --- The graphics preview -------------------------------------------------------------------
 
@@ -83,12 +170,12 @@ struct Place {
 inline constexpr int kPreviewScale = 3;  // a bitmap pixel is a square this many wide
 Place preview_place(int range, bool after, int row, int x);
 
-// The six bitmap row ranges of `before` in four grey levels beside the same rows of `after`
-// in black and white, each range labelled with its addresses.
-Picture render_preview(const MemoryImage& before, const MemoryImage& after);
+// The label of a range: its addresses, rows and width, and whether it holds no loaded data.
+std::string band_title(const LoadedMemory& memory, int range);
 
-// Loads the dumps and applies the patch file in the current folder into `before`, then
-// converts a copy into `after`, as a build does; writes no file.
-void convert_for_preview(MemoryImage& before, MemoryImage& after);
+// The six bitmap row ranges of `before` in four grey levels beside the same rows converted, in
+// black and white, each range labelled with its addresses (and as unloaded when no dump or
+// patch record set any of its bytes), under a legend of the grey levels.
+Picture render_preview(const LoadedMemory& before);
 
 }  // namespace flyseat::inspect

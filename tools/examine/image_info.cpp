@@ -1,9 +1,11 @@
 // Recognising and checking the images a build writes: the tape images by their leader, the
 // D88 image by its header, the raw disk image by its blocks and the program in its last ones.
 #include <algorithm>
+#include <vector>
 
 #include "examine.hpp"
 #include "flyseat/d88.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/output.hpp"
 #include "text.hpp"
 
@@ -14,84 +16,187 @@ constexpr Byte kFill = 0xFF;
 constexpr std::size_t kMostProblems = 12;  // listed for one file; the rest are counted
 
 // The smallest raw disk image has the loader block and one block each for list1, list2 and
-// the program.
+// the program; the largest, as many as the largest dumps and program take.
 constexpr int kFewestBlocks = 4;
+constexpr int kMostBlocks = kMaxRawDiskSize / kBlockSize;
+constexpr int kMostDataBlocks = block_count(kList1Max) + block_count(kList2Max);
 
 bool all_are(std::span<const Byte> bytes, Byte value) {
   return std::all_of(bytes.begin(), bytes.end(), [value](Byte b) { return b == value; });
 }
 
-void problem(Findings& found, std::string text) {
-  found.problems.push_back(std::move(text));
+std::size_t at(int offset) {
+  return static_cast<std::size_t>(offset);
+}
+
+void check_nothing_after(std::span<const Byte> file, const Program& program, Findings& found) {
+  std::size_t end = program.end_marker + kEndMarkerSize;
+  if (program.ended && file.size() > end) {
+    found.problem(format("%s after the end marker at offset %zu",
+                         count_of(file.size() - end, "byte").c_str(), program.end_marker));
+  }
 }
 
 // --- Tape images ----------------------------------------------------------------------------
 
-void describe_tape(std::span<const Byte> file, Findings& found) {
-  if (file.size() < kTapeHeaderSize) {
-    problem(found, format("tape image cut short inside its header: %zu of %d bytes", file.size(),
-                          kTapeHeaderSize));
-    return;
-  }
-  std::string_view name = tape_name(file);
+bool tape_header_whole(std::span<const Byte> file, Findings& found) {
+  if (file.size() >= kTapeHeaderSize) return true;
+  found.problem(format("tape image cut short inside its header: %zu of %d bytes", file.size(),
+                       kTapeHeaderSize));
+  return false;
+}
+
+void describe_tape(std::span<const Byte> file, ImageKind kind, Findings& found) {
+  if (!tape_header_whole(file, found)) return;
   std::string shown = visible(file.subspan(kTapeLeaderSize, kTapeNameSize));
   std::size_t payload = file.size() - kTapeHeaderSize;
-  found.report += format("tape image \"%s\", %zu bytes: the %d-byte header and %zu of payload\n",
-                         shown.c_str(), file.size(), kTapeHeaderSize, payload);
-  if (name == kDataTapeTitle) {
+  found.report += format("tape image \"%s\", %s: the %d-byte header and %s of payload\n",
+                         shown.c_str(), count_of(file.size(), "byte").c_str(), kTapeHeaderSize,
+                         count_of(payload, "byte").c_str());
+  found.fact("tape_name", shown);
+  found.fact("payload", static_cast<std::int64_t>(payload));
+  if (kind == ImageKind::data_tape) {
     found.report += "  payload: the list1 region, then the list2 region\n";
     if (payload > static_cast<std::size_t>(kList1Max + kList2Max)) {
-      problem(found, format("payload of %zu bytes is more than the list1 and list2 regions hold "
-                            "(%d)",
-                            payload, kList1Max + kList2Max));
+      found.problem(
+          format("payload of %zu bytes is more than the list1 and list2 regions hold (%d)", payload,
+                 kList1Max + kList2Max));
     }
-  } else if (name == kMainTapeTitle) {
-    ProgramSummary program = walk_program(file, kTapeHeaderSize, found, [](const ProgramLine&) {});
+  } else if (kind == ImageKind::main_tape) {
+    Program program = walk_program(file, kTapeHeaderSize, found);
     check_nothing_after(file, program, found);
     if (program.ended) {
-      found.report += format("  program: %d lines, the end marker at offset %zu\n", program.lines,
-                             program.end_marker);
+      found.report += format("  program: %s, the end marker at offset %zu\n",
+                             count_of(program.lines.size(), "line").c_str(), program.end_marker);
+      found.fact("program_lines", static_cast<std::int64_t>(program.lines.size()));
+      found.fact("end_marker", static_cast<std::int64_t>(program.end_marker));
     }
   } else {
-    problem(found, format("tape name \"%s\" is neither \"%s\" nor \"%s\"", shown.c_str(),
-                          kDataTapeTitle, kMainTapeTitle));
+    found.problem(format("tape name \"%s\" is neither \"%s\" nor \"%s\"", shown.c_str(),
+                         kDataTapeTitle, kMainTapeTitle));
   }
+}
+
+// --- Raw disk image -------------------------------------------------------------------------
+
+struct RawDiskLayout {
+  int blocks = 0;
+  std::size_t loader_bytes = 0;  // before the 0xFF fill of block 0
+  int program_block = 0;         // 0: no program found
+  Program program;
+};
+
+// A program as a build writes it from block `b` to the end: line records and the end marker in
+// exactly the blocks the block rule gives them. Zero bytes after it are checked apart.
+bool program_fits_blocks(std::span<const Byte> image, int blocks, int b, Program& program) {
+  std::size_t start = static_cast<std::size_t>(b) * kBlockSize;
+  Findings quiet;
+  program = walk_program(image, start, quiet);
+  if (!program.ended) return false;
+  auto length = static_cast<std::int32_t>(program.end_marker + kEndMarkerSize - start);
+  return block_count(length) == blocks - b;
+}
+
+void check_zero_after_program(std::span<const Byte> image, const Program& program,
+                              Findings& found) {
+  std::size_t end = program.end_marker + kEndMarkerSize;
+  auto stray = std::find_if(image.begin() + static_cast<std::ptrdiff_t>(end), image.end(),
+                            [](Byte b) { return b != 0; });
+  if (stray == image.end()) return;
+  found.problem(
+      format("byte at offset %td after the end marker is 0x%02X; a build leaves zero "
+             "bytes there to the end of the image",
+             stray - image.begin(), *stray));
+}
+
+// Checks the rules that every raw disk image of a build keeps: whole blocks, 4 to 29 of them,
+// the program in the last blocks and nothing but zero bytes after its end marker.
+RawDiskLayout read_raw_disk(std::span<const Byte> image, Findings& found) {
+  RawDiskLayout layout;
+  layout.blocks = static_cast<int>(image.size() / kBlockSize);
+  std::span<const Byte> loader = image.first(std::min(image.size(), std::size_t{kBlockSize}));
+  auto last_loaded =
+      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kFill; });
+  layout.loader_bytes = static_cast<std::size_t>(loader.rend() - last_loaded);
+  if (layout.blocks < kFewestBlocks || layout.blocks > kMostBlocks) {
+    found.problem(format("%s: a build writes %d to %d", count_of(layout.blocks, "block").c_str(),
+                         kFewestBlocks, kMostBlocks));
+    return layout;
+  }
+  // The program takes at most the blocks of a full program buffer.
+  int first = std::max(kFewestBlocks - 1, layout.blocks - block_count(kProgramSize));
+  for (int b = first; b < layout.blocks; ++b) {
+    if (program_fits_blocks(image, layout.blocks, b, layout.program)) {
+      layout.program_block = b;
+      break;
+    }
+  }
+  if (layout.program_block == 0) {
+    found.problem(
+        "its last blocks hold no program as a build writes it: line records with the link field "
+        "0xFFFF, then the end marker, in as many blocks as the block rule gives them");
+    return layout;
+  }
+  check_zero_after_program(image, layout.program, found);
+  if (layout.program_block - 1 > kMostDataBlocks) {
+    found.problem(format("%s of list1 and list2 data: a build writes at most %d",
+                         count_of(layout.program_block - 1, "block").c_str(), kMostDataBlocks));
+  }
+  return layout;
+}
+
+void report_raw_disk(const RawDiskLayout& layout, const char* indent, Findings& found) {
+  std::size_t fill = kBlockSize - layout.loader_bytes;
+  found.report +=
+      format("%sblock 0: the loader, %s", indent, count_of(layout.loader_bytes, "byte").c_str());
+  found.report += fill > 0 ? format(", then %zu bytes of 0x%02X fill\n", fill, kFill) : "\n";
+  found.fact("loader_bytes", static_cast<std::int64_t>(layout.loader_bytes));
+  found.fact("blocks", static_cast<std::int64_t>(layout.blocks));
+  if (layout.program_block == 0) return;
+  found.report += format("%s%s: the list1 and list2 regions\n", indent,
+                         span_of("block", 1, layout.program_block - 1).c_str());
+  found.report +=
+      format("%s%s: the program, %s, the end marker at offset %zu\n", indent,
+             span_of("block", layout.program_block, layout.blocks - 1).c_str(),
+             count_of(layout.program.lines.size(), "line").c_str(), layout.program.end_marker);
+  found.fact("program_block", static_cast<std::int64_t>(layout.program_block));
+  found.fact("program_lines", static_cast<std::int64_t>(layout.program.lines.size()));
+  found.fact("end_marker", static_cast<std::int64_t>(layout.program.end_marker));
 }
 
 // --- D88 image ------------------------------------------------------------------------------
 
 bool looks_like_d88(std::span<const Byte> file) {
-  std::size_t table = static_cast<std::size_t>(kD88.table_offset);
+  std::size_t table = at(kD88.table_offset);
   if (file.size() < table + 4) return false;
-  return read_u32(file, static_cast<std::size_t>(kD88.disk_size_offset)) == file.size() ||
+  return read_u32(file, at(kD88.disk_size_offset)) == file.size() ||
          read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size);
 }
 
 void check_d88_header(std::span<const Byte> file, Findings& found) {
   constexpr D88HeaderFields f = kD88Header;
-  std::span<const Byte> name = file.subspan(f.name, f.name_size);
+  std::span<const Byte> name = file.subspan(at(f.name), at(f.name_size));
   auto name_end = std::find(name.begin(), name.end(), Byte{0});
-  std::uint32_t disk_size = read_u32(file, static_cast<std::size_t>(kD88.disk_size_offset));
-  found.report += format(
-      "  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk "
-      "size %u\n",
-      visible(name.first(static_cast<std::size_t>(name_end - name.begin()))).c_str(),
-      file[f.write_protect], file[f.media_type], disk_size);
+  std::uint32_t disk_size = read_u32(file, at(kD88.disk_size_offset));
+  found.report +=
+      format("  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk size %u\n",
+             visible(name.first(static_cast<std::size_t>(name_end - name.begin()))).c_str(),
+             file[at(f.write_protect)], file[at(f.media_type)], disk_size);
   for (int i = 0; i < f.reserved_size; ++i) {
-    Byte b = file[static_cast<std::size_t>(f.reserved + i)];
+    Byte b = file[at(f.reserved + i)];
     if (b != 0) {
-      problem(found,
-              format("header: reserved byte 0x%02X is 0x%02X, expected 0x00", f.reserved + i, b));
+      found.problem(
+          format("header: reserved byte 0x%02X is 0x%02X, expected 0x00", f.reserved + i, b));
     }
   }
-  if (file[f.media_type] != 0) {
-    problem(found, format("header: media type is 0x%02X, expected 0x00", file[f.media_type]));
+  if (file[at(f.media_type)] != 0) {
+    found.problem(format("header: media type is 0x%02X, expected 0x00", file[at(f.media_type)]));
   }
   if (disk_size != kD88Size) {
-    problem(found, format("header: disk size is %u, expected %d", disk_size, kD88Size));
+    found.problem(format("header: disk size is %u, expected %d", disk_size, kD88Size));
   }
   if (file.size() != kD88Size) {
-    problem(found, format("the file is %zu bytes, expected %d", file.size(), kD88Size));
+    found.problem(format("the file is %zu bytes, expected %d", file.size(), kD88Size));
   }
 }
 
@@ -107,17 +212,15 @@ std::uint32_t expected_track_offset(int entry) {
 void check_track_table(std::span<const Byte> file, Findings& found) {
   std::size_t problems_before = found.problems.size();
   for (int entry = 0; entry < kD88.table_entries; ++entry) {
-    std::uint32_t offset = read_u32(file, static_cast<std::size_t>(kD88.table_offset + 4 * entry));
+    std::uint32_t offset = read_u32(file, at(kD88.table_offset + 4 * entry));
     std::uint32_t expected = expected_track_offset(entry);
     if (offset != expected) {
-      problem(found,
-              format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
+      found.problem(format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
     }
   }
   if (found.problems.size() != problems_before) return;
   found.report += format(
-      "  track table: %d tracks, the first at offset %d, %d bytes apart; the "
-      "other %d entries 0\n",
+      "  track table: %d tracks, the first at offset %d, %d bytes apart; the other %d entries 0\n",
       kD88.cylinders * kD88.heads, kD88.header_size, kTrackSize,
       kD88.table_entries - kD88.cylinders * kD88.heads);
 }
@@ -129,14 +232,14 @@ struct SectorField {
   int expected;
 };
 
-void check_sector_header(std::span<const Byte> header, int s, const SectorAddress& at,
+void check_sector_header(std::span<const Byte> header, int s, const SectorAddress& sector,
                          Findings& found) {
   constexpr D88SectorFields f = kD88Sector;
   const SectorField fields[] = {
-      {"C", f.c, 1, at.c},
-      {"H", f.h, 1, at.h},
-      {"R", f.r, 1, at.r},
-      {"N", f.n, 1, at.n},
+      {"C", f.c, 1, sector.c},
+      {"H", f.h, 1, sector.h},
+      {"R", f.r, 1, sector.r},
+      {"N", f.n, 1, sector.n},
       {"sector count", f.sector_count, 2, kD88.sectors},
       {"density", f.density, 1, 0},
       {"deleted mark", f.deleted, 1, 0},
@@ -144,112 +247,79 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
       {"data size", f.data_size, 2, kD88.sector_size},
   };
   for (const SectorField& field : fields) {
-    std::size_t offset = static_cast<std::size_t>(field.offset);
-    int value = field.size == 1 ? header[offset] : read_u16(header, offset);
+    int value = field.size == 1 ? header[at(field.offset)] : read_u16(header, at(field.offset));
     if (value != field.expected) {
-      problem(found,
-              format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
+      found.problem(
+          format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
     }
   }
-  if (!all_are(header.subspan(static_cast<std::size_t>(f.reserved),
-                              static_cast<std::size_t>(f.reserved_size)),
-               0)) {
-    problem(found, format("sector %d: reserved bytes are not zero", s));
+  if (!all_are(header.subspan(at(f.reserved), at(f.reserved_size)), 0)) {
+    found.problem(format("sector %d: reserved bytes are not zero", s));
   }
 }
 
-void check_sectors(std::span<const Byte> file, Findings& found) {
-  SectorAddress at;
-  int whole = 0;     // sectors whose record lies in the file
+// The sectors in disk order: their headers checked, the data of those before the 0xFF fill
+// gathered as the raw disk image they hold. False when the file ends inside a sector.
+bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte>& data) {
+  SectorAddress sector;
   int fill_run = 0;  // 0xFF sectors since the last sector with data
-  for (int s = 0; s < kDiskSectors; ++s, advance_sector(at)) {
-    std::size_t offset = static_cast<std::size_t>(sector_record_offset(s));
+  for (int s = 0; s < kDiskSectors; ++s, advance_sector(sector)) {
+    std::size_t offset = at(sector_record_offset(s));
     if (file.size() < offset + kSectorRecordSize) {
-      problem(found, format("the file ends inside sector %d (cylinder %d, R %d), whose record "
-                            "starts at offset %zu",
-                            s, at.c, at.r, offset));
-      break;
+      found.problem(
+          format("the file ends inside sector %d (cylinder %d, R %d), whose record "
+                 "starts at offset %zu",
+                 s, sector.c, sector.r, offset));
+      return false;
     }
     std::span<const Byte> record = file.subspan(offset, kSectorRecordSize);
-    check_sector_header(record.first(static_cast<std::size_t>(kD88.sector_header_size)), s, at,
-                        found);
-    bool fill = all_are(record.subspan(static_cast<std::size_t>(kD88.sector_header_size)), kFill);
-    fill_run = fill ? fill_run + 1 : 0;
-    ++whole;
+    check_sector_header(record.first(at(kD88.sector_header_size)), s, sector, found);
+    std::span<const Byte> bytes = record.subspan(at(kD88.sector_header_size));
+    fill_run = all_are(bytes, kFill) ? fill_run + 1 : 0;
+    data.insert(data.end(), bytes.begin(), bytes.end());
   }
-  int data = whole - fill_run;
+  int with_data = kDiskSectors - fill_run;
+  data.resize(static_cast<std::size_t>(with_data) * kD88.sector_size);
   found.report += format(
-      "  sectors: %d of %d; %d with data (%d tracks and %d sectors), then %d "
-      "of 0x%02X fill\n",
-      whole, kDiskSectors, data, data / kD88.sectors, data % kD88.sectors, fill_run, kFill);
+      "  sectors: %d of %d with data (%s), then %d of 0x%02X fill\n", with_data, kDiskSectors,
+      with_data % kD88.sectors == 0 ? count_of(with_data / kD88.sectors, "whole track").c_str()
+                                    : "not whole tracks",
+      fill_run, kFill);
+  found.fact("sectors_with_data", static_cast<std::int64_t>(with_data));
+  if (with_data % kD88.sectors != 0) {
+    found.problem(format("the sectors with data end inside track %d; a build copies whole tracks",
+                         with_data / kD88.sectors));
+    return false;
+  }
+  return true;
 }
 
-void describe_d88(std::span<const Byte> file, Findings& found) {
-  found.report += format(
-      "D88 image, %zu bytes: %d cylinders, %d head, %d sectors of %d bytes a "
-      "track\n",
-      file.size(), kD88.cylinders, kD88.heads, kD88.sectors, kD88.sector_size);
-  if (file.size() < static_cast<std::size_t>(kD88.header_size)) {
-    problem(found, format("the file ends inside the %d-byte header, at %zu bytes", kD88.header_size,
-                          file.size()));
-    return;
+// Checks the D88 image and gives back the raw disk image it holds, when it holds a whole one.
+bool read_d88(std::span<const Byte> file, Findings& found, std::vector<Byte>& raw_disk) {
+  found.report += format("D88 image, %s: %d cylinders, %d head, %d sectors of %d bytes a track\n",
+                         count_of(file.size(), "byte").c_str(), kD88.cylinders, kD88.heads,
+                         kD88.sectors, kD88.sector_size);
+  if (file.size() < at(kD88.header_size)) {
+    found.problem(format("the file ends inside the %d-byte header, at %zu bytes", kD88.header_size,
+                         file.size()));
+    return false;
   }
   check_d88_header(file, found);
   check_track_table(file, found);
-  check_sectors(file, found);
+  return check_sectors(file, found, raw_disk);
 }
 
-// --- Raw disk image -------------------------------------------------------------------------
-
-// The block where the program begins: the last blocks hold line records closed by the end
-// marker, and exactly as many blocks as the block rule gives that stretch. 0 when none does.
-// The program takes at most the blocks of a full program buffer, which bounds the search.
-int first_program_block(int blocks) {
-  return std::max(kFewestBlocks - 1, blocks - block_count(kProgramSize));
+void describe_d88(std::span<const Byte> file, Findings& found) {
+  std::vector<Byte> raw_disk;
+  if (!read_d88(file, found, raw_disk)) return;
+  found.report += format("  the raw disk image it holds: %s\n",
+                         count_of(raw_disk.size() / kBlockSize, "block").c_str());
+  report_raw_disk(read_raw_disk(raw_disk, found), "    ", found);
 }
 
-int program_block(std::span<const Byte> file, int blocks, ProgramSummary& program) {
-  for (int b = first_program_block(blocks); b < blocks; ++b) {
-    std::size_t start = static_cast<std::size_t>(b) * kBlockSize;
-    Findings quiet;
-    program = walk_program(file, start, quiet, [](const ProgramLine&) {});
-    if (!program.ended) continue;
-    auto length = static_cast<std::int32_t>(program.end_marker + kEndMarkerSize - start);
-    if (block_count(length) == blocks - b) return b;
-  }
-  return 0;
-}
-
-void describe_raw_disk(std::span<const Byte> file, Findings& found) {
-  int blocks = static_cast<int>(file.size() / kBlockSize);
-  found.report +=
-      format("raw disk image, %zu bytes: %d blocks of %d bytes\n", file.size(), blocks, kBlockSize);
-  std::span<const Byte> loader = file.first(kBlockSize);
-  auto last_loaded =
-      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kFill; });
-  std::size_t loaded = static_cast<std::size_t>(loader.rend() - last_loaded);
-  found.report += format("  block 0: the loader, %zu bytes before %zu bytes of 0x%02X fill\n",
-                         loaded, kBlockSize - loaded, kFill);
-  if (blocks < kFewestBlocks) {
-    problem(found, format("%d blocks: a build writes at least %d", blocks, kFewestBlocks));
-    return;
-  }
-  if (blocks > kD88.cylinders) {
-    problem(found,
-            format("%d blocks: more than the %d tracks of the D88 image", blocks, kD88.cylinders));
-  }
-  ProgramSummary program;
-  int b = program_block(file, blocks, program);
-  if (b == 0) {
-    problem(found, format("no program found: no block from block %d on begins line records that "
-                          "end with the end marker in the blocks the block rule gives them",
-                          first_program_block(blocks)));
-    return;
-  }
-  found.report += format("  blocks 1 to %d: the list1 and list2 regions\n", b - 1);
-  found.report += format("  blocks %d to %d: the program, %d lines, the end marker at offset %zu\n",
-                         b, blocks - 1, program.lines, program.end_marker);
-}
+const char* const kNotAnImage =
+    "not an image of a build: no tape leader, no D88 header, and %zu bytes is not a whole "
+    "number of %d-byte blocks";
 
 }  // namespace
 
@@ -262,25 +332,150 @@ std::string_view tape_name(std::span<const Byte> file) {
                           kTapeNameSize);
 }
 
+ImageKind recognise(std::span<const Byte> file) {
+  if (file.empty()) return ImageKind::empty;
+  if (has_tape_leader(file)) {
+    if (file.size() < kTapeHeaderSize) return ImageKind::foreign_tape;
+    if (tape_name(file) == kDataTapeTitle) return ImageKind::data_tape;
+    if (tape_name(file) == kMainTapeTitle) return ImageKind::main_tape;
+    return ImageKind::foreign_tape;
+  }
+  if (looks_like_d88(file)) return ImageKind::d88;
+  if (file.size() % kBlockSize == 0) return ImageKind::raw_disk;
+  return ImageKind::unknown;
+}
+
+const char* kind_name(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::empty:
+      return "empty";
+    case ImageKind::data_tape:
+      return "data-tape";
+    case ImageKind::main_tape:
+      return "main-tape";
+    case ImageKind::foreign_tape:
+      return "tape";
+    case ImageKind::d88:
+      return "d88";
+    case ImageKind::raw_disk:
+      return "raw-disk";
+    case ImageKind::unknown:
+      break;
+  }
+  return "unknown";
+}
+
 void describe_image(std::span<const Byte> file, Findings& found) {
-  if (file.empty()) {
-    problem(found, "empty file");
-  } else if (has_tape_leader(file)) {
-    describe_tape(file, found);
-  } else if (looks_like_d88(file)) {
-    describe_d88(file, found);
-  } else if (file.size() % kBlockSize == 0) {
-    describe_raw_disk(file, found);
-  } else {
-    problem(found, format("not an image of a build: no tape leader, no D88 header, and %zu bytes "
-                          "is not a whole number of %d-byte blocks",
-                          file.size(), kBlockSize));
+  ImageKind kind = recognise(file);
+  found.fact("kind", std::string(kind_name(kind)));
+  found.fact("size", static_cast<std::int64_t>(file.size()));
+  switch (kind) {
+    case ImageKind::empty:
+      found.problem("empty file");
+      return;
+    case ImageKind::data_tape:
+    case ImageKind::main_tape:
+    case ImageKind::foreign_tape:
+      describe_tape(file, kind, found);
+      break;
+    case ImageKind::d88:
+      describe_d88(file, found);
+      break;
+    case ImageKind::raw_disk:
+      found.report +=
+          format("raw disk image, %s: %s of %d bytes\n", count_of(file.size(), "byte").c_str(),
+                 count_of(file.size() / kBlockSize, "block").c_str(), kBlockSize);
+      report_raw_disk(read_raw_disk(file, found), "  ", found);
+      break;
+    case ImageKind::unknown:
+      found.report +=
+          format("%s, not an image of a build\n", count_of(file.size(), "byte").c_str());
+      found.problem(format(kNotAnImage, file.size(), kBlockSize));
+      break;
+  }
+  std::string crc = crc32_of(file), sha1 = sha1_of(file);
+  if (!crc.empty()) {
+    found.report += "  CRC-32 " + crc + "\n";
+    found.fact("crc32", crc);
+  }
+  if (!sha1.empty()) {
+    found.report += "  SHA-1 " + sha1 + "\n";
+    found.fact("sha1", sha1);
   }
   if (found.problems.size() > kMostProblems) {
     std::size_t more = found.problems.size() - kMostProblems;
     found.problems.resize(kMostProblems);
-    found.problems.push_back(format("and %zu more problems", more));
+    found.problem(format("and %zu more %s", more, more == 1 ? "problem" : "problems"));
   }
+}
+
+Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
+  ImageKind kind = recognise(file);
+  if (kind == ImageKind::empty) {
+    found.problem("empty file");
+    return {};
+  }
+  if (raw) {
+    if (has_tape_leader(file)) {
+      found.problem("a tape image, not a file of line records: list it without --raw");
+      return {};
+    }
+    Program program = walk_program(file, 0, found);
+    check_nothing_after(file, program, found);
+    return program;
+  }
+  Findings quiet;  // the report of the checks is not wanted here, their problems are
+  std::vector<Byte> raw_disk;
+  RawDiskLayout layout;
+  switch (kind) {
+    case ImageKind::main_tape: {
+      Program program = walk_program(file, kTapeHeaderSize, found);
+      check_nothing_after(file, program, found);
+      return program;
+    }
+    case ImageKind::data_tape:
+      found.problem("a data tape image holds no program");
+      return {};
+    case ImageKind::foreign_tape:
+      describe_tape(file, kind, quiet);
+      break;
+    case ImageKind::d88:
+      if (read_d88(file, quiet, raw_disk)) layout = read_raw_disk(raw_disk, quiet);
+      break;
+    case ImageKind::raw_disk:
+      layout = read_raw_disk(file, quiet);
+      break;
+    case ImageKind::empty:
+    case ImageKind::unknown:
+      found.problem(format(kNotAnImage, file.size(), kBlockSize) +
+                    " (use --raw for a file of line records)");
+      return {};
+  }
+  found.problems.insert(found.problems.end(), quiet.problems.begin(), quiet.problems.end());
+  return layout.program_block != 0 ? layout.program : Program{};
+}
+
+std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
+  // What a build writes from this raw disk image, by the build's own writer.
+  std::vector<Byte> expected(kD88Size);
+  std::array<MemoryFile, 2> files = {
+      {{kRawDiskName, raw_disk, {}, true}, {kD88Name, {}, expected, false}}};
+  Folder folder{files, nullptr};
+  try {
+    write_d88_image(folder);
+  } catch (const Failure& failure) {
+    return failure.message();
+  }
+  std::span<const Byte> written = files[1].bytes;
+  auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
+  if (mine == written.end() && theirs == d88.end()) return {};
+  auto offset = static_cast<int>(mine - written.begin());
+  if (mine == written.end())
+    return format("%zu bytes more after the last sector", d88.size() - written.size());
+  if (offset < kD88.header_size) return format("the headers differ at offset %d", offset);
+  int s = (offset - kD88.header_size) / kSectorRecordSize;
+  return format("sector %d (cylinder %d, R %d) %s", s, s / kD88.sectors, s % kD88.sectors + 1,
+                theirs == d88.end() ? "is cut short" : "differs");
 }
 
 }  // namespace flyseat::inspect

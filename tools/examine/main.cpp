@@ -1,18 +1,20 @@
-// flyseat-inspect: lists the BASIC program of a main tape image, checks the images a build
-// wrote, and previews the graphics before and after the depth reduction.
-#include <unistd.h>
-
+// flyseat-inspect: lists the BASIC program of an image, checks the images a build wrote,
+// checks the inputs before a build, and previews the graphics before and after the depth
+// reduction. Reports go to standard output, problems to standard error, one line each.
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "examine.hpp"
 #include "flyseat/failure.hpp"
+#ifdef FLYSEAT_HAVE_JSON
+#include "json_output.hpp"
+#endif
 #ifdef FLYSEAT_HAVE_PNG
 #include "png_file.hpp"
 #endif
@@ -24,191 +26,263 @@ using namespace flyseat::inspect;
 
 constexpr const char* kTool = "flyseat-inspect";
 constexpr int kSound = 0, kFailed = 1, kUsage = 2;
+constexpr const char* kStandardInput = "-";
 
-constexpr const char* kHelp =
-    "Usage: flyseat-inspect COMMAND [ARGUMENTS]\n"
-    "Looks at what flyseat-build made.\n"
-    "\n"
-    "Commands:\n"
-    "  list [--raw] FILE       print the BASIC program of a main tape image as a listing;\n"
-    "                          with --raw, of a file holding only the line records and the\n"
-    "                          end marker\n"
-    "  info FILE...            recognise each file as a tape, raw disk or D88 image, check\n"
-    "                          it and say what it holds\n"
-    "  preview [DIR] -o FILE   write a PNG of the bitmap rows of the inputs in DIR (default:\n"
-    "                          the current folder) before and after the depth reduction\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help              show this help and exit\n"
-    "  --version               show the version and exit\n"
-    "\n"
-    "Exit status: 0 when all is well, 1 when a file cannot be read or is damaged or the\n"
-    "preview cannot be made, 2 when the command line is wrong.\n";
-
-struct UsageError {
-  std::string text;
+struct Options {
+  bool raw = false;
+  bool bytes = false;
+  bool json = false;
+  std::string file;
+  std::vector<std::string> files;
+  std::string folder = ".";
+  std::string output;
 };
 
-[[noreturn]] void usage_error(std::string text) {
-  throw UsageError{std::move(text)};
+// The name a problem is reported under.
+std::string shown(const std::string& path) {
+  return path == kStandardInput ? "standard input" : path;
 }
 
-// Reads a whole file of at most kMaxInspectSize bytes; false, saying why, otherwise.
-bool read_file(const char* path, std::vector<Byte>& bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "%s: cannot open %s: %s\n", kTool, path, std::strerror(errno));
-    return false;
-  }
-  bytes.resize(kMaxInspectSize + 1);
-  std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  bytes.resize(got);
-  if (failed) {
-    std::fprintf(stderr, "%s: cannot read %s\n", kTool, path);
-    return false;
-  }
-  if (got > kMaxInspectSize) {
-    std::fprintf(stderr, "%s: %s: larger than %zu bytes, which no image of a build is\n", kTool,
-                 path, kMaxInspectSize);
-    return false;
-  }
-  return true;
+void say_problem(const std::string& file, const std::string& problem) {
+  std::fprintf(stderr, "%s: %s: %s\n", kTool, shown(file).c_str(), problem.c_str());
 }
 
-// Prints the report on standard output and each problem on standard error.
-int show(const char* path, const Findings& found, bool name_report) {
-  if (!found.report.empty()) {
-    if (name_report) std::printf("%s: ", path);
-    std::fputs(found.report.c_str(), stdout);
-  }
-  std::fflush(stdout);
+int say_problems(const std::string& file, const Findings& found) {
   for (const std::string& problem : found.problems)
-    std::fprintf(stderr, "%s: %s: %s\n", kTool, path, problem.c_str());
+    say_problem(file, problem);
   return found.sound() ? kSound : kFailed;
 }
 
-int list_command(const std::vector<std::string_view>& args) {
-  bool raw = false;
-  const char* path = nullptr;
-  for (std::string_view arg : args) {
-    if (arg == "--raw") {
-      raw = true;
-    } else if (arg.starts_with("-") && arg != "-") {
-      usage_error("list: unknown option '" + std::string(arg) + "'");
-    } else if (path != nullptr) {
-      usage_error("list: one FILE only");
-    } else {
-      path = arg.data();
-    }
-  }
-  if (path == nullptr) usage_error("list: no FILE given");
-  std::vector<Byte> bytes;
-  if (!read_file(path, bytes)) return kFailed;
-  Findings found;
-  list_program(bytes, raw, found);
-  return show(path, found, false);
+// A build without the JSON library still parses --json, and says what it lacks.
+bool json_missing(const Options& o) {
+#ifdef FLYSEAT_HAVE_JSON
+  (void)o;
+  return false;
+#else
+  if (o.json)
+    std::fprintf(stderr, "%s: --json: this build has no JSON support (nlohmann-json)\n", kTool);
+  return o.json;
+#endif
 }
 
-int info_command(const std::vector<std::string_view>& args) {
-  if (args.empty()) usage_error("info: no FILE given");
-  for (std::string_view arg : args) {
-    if (arg.starts_with("-")) usage_error("info: unknown option '" + std::string(arg) + "'");
+bool read_whole(const std::string& path, std::vector<Byte>& bytes) {
+  FileRead read = read_file(path, kMaxInspectSize);
+  if (read.status != ReadStatus::read) {
+    say_problem(path, read_problem(read, kMaxInspectSize));
+    return false;
   }
+  bytes = std::move(read.bytes);
+  return true;
+}
+
+int list_command(const Options& o) {
+  if (json_missing(o)) return kFailed;
+  std::vector<Byte> bytes;
+  if (!read_whole(o.file, bytes)) return kFailed;
+  Findings found;
+  Program program = find_program(bytes, o.raw, found);
+  if (o.bytes) check_round_trip(program, found);
+#ifdef FLYSEAT_HAVE_JSON
+  if (o.json) {
+    std::fputs(list_json(shown(o.file), program, found).c_str(), stdout);
+    return found.sound() ? kSound : kFailed;
+  }
+#endif
+  for (const ProgramLine& line : program.lines) {
+    std::printf("%u ", line.number);
+    std::string text = listed_text(line.tokens, !o.bytes);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);  // the lines before the damage come before its problem
+  return say_problems(o.file, found);
+}
+
+int info_command(const Options& o) {
+  if (json_missing(o)) return kFailed;
+  if (std::count(o.files.begin(), o.files.end(), kStandardInput) > 1) {
+    throw CLI::ValidationError("info: standard input (-) can be read once only");
+  }
+  std::vector<std::vector<Byte>> contents(o.files.size());
+#ifdef FLYSEAT_HAVE_JSON
+  std::vector<FileFindings> files;
+  std::vector<HeldImage> held;
+#endif
   int status = kSound;
-  for (std::string_view arg : args) {
-    std::vector<Byte> bytes;
+  for (std::size_t i = 0; i < o.files.size(); ++i) {
     Findings found;
-    if (read_file(arg.data(), bytes)) {
-      describe_image(bytes, found);
-      if (show(arg.data(), found, true) != kSound) status = kFailed;
-    } else {
-      status = kFailed;
+    bool read = read_whole(o.files[i], contents[i]);
+    if (read) describe_image(contents[i], found);
+    if (!read || !found.sound()) status = kFailed;
+#ifdef FLYSEAT_HAVE_JSON
+    if (o.json) {
+      files.push_back({shown(o.files[i]), read, found});
+      continue;
+    }
+#endif
+    if (!found.report.empty())
+      std::printf("%s: %s", shown(o.files[i]).c_str(), found.report.c_str());
+    std::fflush(stdout);
+    say_problems(o.files[i], found);
+  }
+  // Each D88 image against each raw disk image given with it.
+  for (std::size_t d = 0; d < contents.size(); ++d) {
+    if (recognise(contents[d]) != ImageKind::d88) continue;
+    for (std::size_t r = 0; r < contents.size(); ++r) {
+      if (recognise(contents[r]) != ImageKind::raw_disk) continue;
+      std::string difference = d88_difference(contents[d], contents[r]);
+      if (!difference.empty()) status = kFailed;
+#ifdef FLYSEAT_HAVE_JSON
+      if (o.json) {
+        held.push_back({shown(o.files[d]), shown(o.files[r]), difference});
+        continue;
+      }
+#endif
+      if (difference.empty()) {
+        std::printf("%s holds %s sector for sector\n", shown(o.files[d]).c_str(),
+                    shown(o.files[r]).c_str());
+      } else {
+        say_problem(o.files[d], "does not hold " + shown(o.files[r]) + ": " + difference);
+      }
     }
   }
+#ifdef FLYSEAT_HAVE_JSON
+  if (o.json) std::fputs(info_json(files, held).c_str(), stdout);
+#endif
   return status;
 }
 
-int preview_command(const std::vector<std::string_view>& args) {
-  const char* folder = ".";
-  const char* output = nullptr;
-  bool folder_given = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o") {
-      if (i + 1 == args.size()) usage_error("preview: -o needs a FILE");
-      output = args[++i].data();
-    } else if (args[i].starts_with("-")) {
-      usage_error("preview: unknown option '" + std::string(args[i]) + "'");
-    } else if (folder_given) {
-      usage_error("preview: one DIR only");
-    } else {
-      folder = args[i].data();
-      folder_given = true;
-    }
-  }
-  if (output == nullptr) usage_error("preview: no output given (-o FILE.png)");
+// A folder argument names a folder; a problem otherwise.
+bool is_folder(const std::string& folder) {
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return true;
+  say_problem(folder, std::filesystem::exists(folder, error)
+                          ? "not a folder"
+                          : "cannot open: No such file or directory");
+  return false;
+}
+
+int check_command(const Options& o) {
+  if (json_missing(o) || !is_folder(o.folder)) return kFailed;
+  CheckReport report = check_inputs(read_inputs(o.folder));
+#ifdef FLYSEAT_HAVE_JSON
+  if (o.json) std::fputs(check_json(o.folder, report).c_str(), stdout);
+#endif
+  if (!o.json) std::fputs(check_text(report).c_str(), stdout);
+  bool clean = report.count(Level::error) == 0 && report.count(Level::warning) == 0;
+  return clean ? kSound : kFailed;
+}
+
+int preview_command(const Options& o) {
 #ifndef FLYSEAT_HAVE_PNG
-  std::fprintf(stderr, "%s: preview: this build of the tool has no PNG support (libpng)\n", kTool);
+  say_problem(o.output, "cannot write: this build has no PNG support (libpng)");
   return kFailed;
 #else
-  std::error_code error;
-  std::string target = std::filesystem::absolute(output, error).string();
-  if (error || ::chdir(folder) != 0) {
-    std::fprintf(stderr, "%s: cannot enter the folder %s: %s\n", kTool, folder,
-                 std::strerror(errno));
-    return kFailed;
+  if (!is_folder(o.folder)) return kFailed;
+  GameInputs inputs = read_inputs(o.folder);
+  for (Input input : {kList1, kList2, kPatch}) {
+    const FileRead& file = inputs.files[input];
+    if (file.status != ReadStatus::read) {
+      say_problem(o.folder + "/" + kInputNames[input], read_problem(file, kMaxInspectSize));
+      return kFailed;
+    }
   }
-  auto before = std::make_unique<MemoryImage>();
-  auto after = std::make_unique<MemoryImage>();
+  auto memory = std::make_unique<LoadedMemory>();
   try {
-    convert_for_preview(*before, *after);
-  } catch (const Failure& failure) {
-    std::fprintf(stderr, "%s: %s: %s\n", kTool, folder, failure.message());
+    load_memory(inputs, *memory);
+  } catch (const Failure& failure) {  // "patch.bin: ..."
+    std::fprintf(stderr, "%s: %s/%s\n", kTool, o.folder.c_str(), failure.message());
     return kFailed;
   }
-  Picture picture = render_preview(*before, *after);
+  Picture picture = render_preview(*memory);
   std::string why;
-  if (!write_png(picture, target.c_str(), why)) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", kTool, output, why.c_str());
+  if (!write_png(picture, o.output, why)) {
+    say_problem(o.output == kStandardInput ? "standard output" : o.output, "cannot write: " + why);
     return kFailed;
   }
-  std::printf("%s: preview of %s, %d x %d pixels\n", output, folder, picture.width, picture.height);
+  if (o.output != kStandardInput) {
+    std::printf("%s: preview of %s, %d x %d pixels\n", o.output.c_str(), o.folder.c_str(),
+                picture.width, picture.height);
+  }
   return kSound;
 #endif
 }
 
-int dispatch(int argc, char** argv) {
-  if (argc < 2) usage_error("no command given");
-  std::string_view command = argv[1];
-  std::vector<std::string_view> args(argv + 2, argv + argc);
-  if (command == "-h" || command == "--help") {
-    std::fputs(kHelp, stdout);
-    return kSound;
+int run(int argc, char** argv) {
+  Options o;
+  CLI::App app{"Looks at what flyseat-build made, and at what it will read.", kTool};
+  app.set_version_flag("--version", std::string(kTool) + " " + FLYSEAT_VERSION);
+  app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 when all is sound, 1 when a file cannot be read, is damaged or is not an "
+      "image of a build, check finds an error or a warning, or the preview cannot be made; 2 "
+      "when the command line is wrong. FILE - is standard input; -o - is standard output.");
+
+  CLI::App* list = app.add_subcommand("list",
+                                      "Print the BASIC program of a main tape image, a "
+                                      "raw disk image or a D88 image as a listing");
+  list->add_flag("--raw", o.raw, "The file holds only the line records and the end marker");
+  list->add_flag("--bytes", o.bytes,
+                 "Write every stored byte as it is, for a listing to tokenize again");
+  list->add_flag("--json", o.json, "One JSON document on standard output");
+  list->add_option("FILE", o.file, "The image, or - for standard input")->required();
+
+  CLI::App* info = app.add_subcommand(
+      "info",
+      "Recognise each file as a tape, raw disk or D88 image of a build, check it and say "
+      "what it holds");
+  info->add_flag("--json", o.json, "One JSON document on standard output");
+  info->add_option("FILE", o.files, "The images; - for standard input")->required();
+
+  CLI::App* check = app.add_subcommand(
+      "check",
+      "Before a build: whether the five inputs in DIR are the game the build was made "
+      "for");
+  check->add_flag("--json", o.json, "One JSON document on standard output");
+  check->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
+
+  CLI::App* preview = app.add_subcommand(
+      "preview",
+      "Write a PNG of the bitmap rows of the inputs in DIR before and after the depth "
+      "reduction");
+  preview->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
+  preview->add_option("-o,--output", o.output, "The PNG file to write; - for standard output")
+      ->required();
+
+  // CLI11 would take an unknown command for a stray argument.
+  if (argc > 1 && argv[1][0] != '-' &&
+      app.get_subcommands([&](CLI::App* command) { return command->get_name() == argv[1]; })
+          .empty()) {
+    std::fprintf(stderr, "%s: unknown command '%s'\nTry '%s --help'.\n", kTool, argv[1], kTool);
+    return kUsage;
   }
-  if (command == "--version") {
-    std::printf("%s %s\n", kTool, FLYSEAT_VERSION);
-    return kSound;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, error.what(), kTool);
+    return kUsage;
   }
-  for (std::string_view arg : args) {
-    if (arg == "-h" || arg == "--help") {
-      std::fputs(kHelp, stdout);
-      return kSound;
-    }
-  }
-  if (command == "list") return list_command(args);
-  if (command == "info") return info_command(args);
-  if (command == "preview") return preview_command(args);
-  usage_error("unknown command '" + std::string(command) + "'");
+  if (*list) return list_command(o);
+  if (*info) return info_command(o);
+  if (*check) return check_command(o);
+  return preview_command(o);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status;
   try {
-    return dispatch(argc, argv);
-  } catch (const UsageError& error) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, error.text.c_str(), kTool);
-    return kUsage;
+    status = run(argc, argv);
+  } catch (const CLI::ValidationError& error) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, error.what(), kTool);
+    status = kUsage;
   }
+  // Reports lost on the way out are a failure, not a success.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "%s: standard output: cannot write: %s\n", kTool, std::strerror(errno));
+    return kFailed;
+  }
+  return status;
 }

@@ -24,24 +24,27 @@ bool encode(const Picture& picture, std::FILE* file, std::string& error) {
 
 }  // namespace
 
-bool write_png(const Picture& picture, const char* path, std::string& error) {
-  std::FILE* file = std::fopen(path, "wb");
+bool write_png(const Picture& picture, const std::string& path, std::string& error) {
+  bool to_stdout = path == "-";
+  std::FILE* file = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
     error = std::strerror(errno);
     return false;
   }
   bool written = encode(picture, file, error);
-  if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
+  // A write that failed says why better than the encoder does.
+  if (std::fflush(file) != 0 || std::ferror(file) != 0) {
     error = std::strerror(errno);
     written = false;
   }
+  if (to_stdout) return written;
   if (std::fclose(file) != 0 && written) {
     error = std::strerror(errno);
     written = false;
   }
   // A half-written picture is not left behind; a device or a pipe is never removed.
   std::error_code ignored;
-  if (!written && std::filesystem::is_regular_file(path, ignored)) std::remove(path);
+  if (!written && std::filesystem::is_regular_file(path, ignored)) std::remove(path.c_str());
   return written;
 }
 

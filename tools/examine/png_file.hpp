@@ -7,7 +7,8 @@
 
 namespace flyseat::inspect {
 
-// Writes the picture to `path`; false, with the reason in `error`, when it cannot.
-bool write_png(const Picture& picture, const char* path, std::string& error);
+// Writes the picture to `path`, or to standard output for "-"; false, with the reason in
+// `error`, when it cannot.
+bool write_png(const Picture& picture, const std::string& path, std::string& error);
 
 }  // namespace flyseat::inspect

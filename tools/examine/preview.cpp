@@ -1,6 +1,8 @@
 // The graphics preview: each bitmap row range as a band of columns of rows, four grey levels
 // before the depth reduction on the left, black and white after it on the right.
 #include <algorithm>
+#include <iterator>
+#include <memory>
 #include <string_view>
 
 #include "examine.hpp"
@@ -44,8 +46,20 @@ struct Band {
 
 constexpr std::string_view kBeforeHeading = "BEFORE";
 constexpr std::string_view kAfterHeading = "AFTER";
-// Every character a label can hold: the headings, and the titles that title_of formats.
-static_assert(font_covers(kBeforeHeading) && font_covers(kAfterHeading));
+constexpr std::string_view kNotLoaded = "  NO DATA LOADED";
+// The legend: each grey level before, and what it becomes after.
+constexpr std::string_view kLegendBefore = "COLOUR";
+constexpr std::string_view kLegendAfter = "AFTER";
+constexpr std::string_view kLevelNames[] = {"0", "1", "2", "3"};
+constexpr std::string_view kAfterNames[] = {"0", "1-3"};
+constexpr int kLegendGap = 12;  // between a swatch and the next label
+constexpr int kLegendTop = kMargin;
+constexpr int kBandsTop = kLegendTop + kTextHeight + kBandGap;
+// Every character a label can hold: the headings, the legend, and the titles that title_of
+// formats.
+static_assert(font_covers(kBeforeHeading) && font_covers(kAfterHeading) &&
+              font_covers(kNotLoaded) && font_covers(kLegendBefore) && font_covers(kLegendAfter) &&
+              font_covers("0123-"));
 static_assert(font_covers("0123456789ABCDEF- ROWS OF BYTES"));
 
 int text_width(std::string_view text) {
@@ -58,7 +72,7 @@ int ceil_div(int a, int b) {
 
 Band band_of(int range) {
   auto ranges = bitmap_row_ranges();
-  int top = kMargin;
+  int top = kBandsTop;
   for (int r = 0;; ++r) {
     const RowRange& rows = ranges[static_cast<std::size_t>(r)];
     Band band;
@@ -77,8 +91,16 @@ Band band_of(int range) {
   }
 }
 
-std::string title_of(const RowRange& rows) {
-  return format("%04X-%04X  %d ROWS OF %d BYTES", rows.first, rows.last, rows.rows(), rows.width);
+bool any_loaded(const LoadedMemory& memory, const RowRange& rows) {
+  for (int a = rows.first; a <= rows.last; ++a) {
+    if (memory.loaded.test(static_cast<std::size_t>(a))) return true;
+  }
+  return false;
+}
+
+std::string title_of(const LoadedMemory& memory, const RowRange& rows) {
+  return format("%04X-%04X  %d ROWS OF %d BYTES%s", rows.first, rows.last, rows.rows(), rows.width,
+                any_loaded(memory, rows) ? "" : std::string(kNotLoaded).c_str());
 }
 
 void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
@@ -117,7 +139,37 @@ bool flag_at(const MemoryImage& memory, int row_start, int x) {
   return (b >> (7 - x % kPixelsPerPackedByte)) & 0x01;
 }
 
+// One label and its swatch after it; returns the x after the swatch and the gap.
+int draw_swatch(Picture& picture, bool draw, int left, std::string_view label,
+                const Colour& colour) {
+  if (draw) {
+    draw_text(picture, left, kLegendTop, label);
+    fill(picture, left + text_width(label) + kTextScale, kLegendTop, kTextHeight, colour);
+  }
+  return left + text_width(label) + kTextScale + kTextHeight + kLegendGap;
+}
+
+// The legend across the top: the four grey levels before, black and white after. Draws it
+// when `draw`; returns its width either way.
+int draw_legend(Picture& picture, bool draw) {
+  int x = kMargin;
+  if (draw) draw_text(picture, x, kLegendTop, kLegendBefore);
+  x += text_width(kLegendBefore) + kLegendGap;
+  for (std::size_t level = 0; level < std::size(kGreys); ++level)
+    x = draw_swatch(picture, draw, x, kLevelNames[level], kGreys[level]);
+  x += kLegendGap;
+  if (draw) draw_text(picture, x, kLegendTop, kLegendAfter);
+  x += text_width(kLegendAfter) + kLegendGap;
+  x = draw_swatch(picture, draw, x, kAfterNames[0], kBlack);
+  x = draw_swatch(picture, draw, x, kAfterNames[1], kWhite);
+  return x - kLegendGap - kMargin;
+}
+
 }  // namespace
+
+std::string band_title(const LoadedMemory& memory, int range) {
+  return title_of(memory, bitmap_row_ranges()[static_cast<std::size_t>(range)]);
+}
 
 std::size_t Picture::offset(int x, int y) const {
   return (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
@@ -138,13 +190,17 @@ Place preview_place(int range, bool after, int row, int x) {
   return {left + x * kPreviewScale, band.columns_top + (row % kColumnRows) * kPreviewScale};
 }
 
-Picture render_preview(const MemoryImage& before, const MemoryImage& after) {
+Picture render_preview(const LoadedMemory& memory) {
+  const MemoryImage& before = memory.image;
+  auto after = std::make_unique<MemoryImage>(before);
+  convert_memory_image(*after);
   auto ranges = bitmap_row_ranges();
   Picture picture;
+  picture.width = kMargin + draw_legend(picture, false) + kMargin;
   for (int r = 0; r < kRowRangeCount; ++r) {
     Band band = band_of(r);
     int group_right = band.after_left + band.group_width;
-    int title_right = kMargin + text_width(title_of(ranges[static_cast<std::size_t>(r)]));
+    int title_right = kMargin + text_width(title_of(memory, ranges[static_cast<std::size_t>(r)]));
     picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
     picture.height = band.top + band.height + kMargin;  // the bands go down the picture
   }
@@ -153,10 +209,11 @@ Picture render_preview(const MemoryImage& before, const MemoryImage& after) {
   for (std::size_t i = 0; i < picture.rgb.size(); i += 3)
     std::copy(kBackground.begin(), kBackground.end(), picture.rgb.begin() + static_cast<long>(i));
 
+  draw_legend(picture, true);
   for (int r = 0; r < kRowRangeCount; ++r) {
     const RowRange& rows = ranges[static_cast<std::size_t>(r)];
     Band band = band_of(r);
-    draw_text(picture, kMargin, band.top, title_of(rows));
+    draw_text(picture, kMargin, band.top, title_of(memory, rows));
     int heading_top = band.top + kTextHeight + kTitleGap;
     draw_text(picture, band.before_left, heading_top, kBeforeHeading);
     draw_text(picture, band.after_left, heading_top, kAfterHeading);
@@ -167,20 +224,11 @@ Picture render_preview(const MemoryImage& before, const MemoryImage& after) {
         Place was = preview_place(r, false, row, x);
         fill(picture, was.x, was.y, kPreviewScale, kGreys[grey_at(before, start, x)]);
         Place is = preview_place(r, true, row, x);
-        fill(picture, is.x, is.y, kPreviewScale, flag_at(after, start, x) ? kWhite : kBlack);
+        fill(picture, is.x, is.y, kPreviewScale, flag_at(*after, start, x) ? kWhite : kBlack);
       }
     }
   }
   return picture;
-}
-
-void convert_for_preview(MemoryImage& before, MemoryImage& after) {
-  Folder here;
-  before.fill(0);  // as a build's work area starts
-  DumpLengths lengths = load_dumps(here, before);
-  apply_patch(here, before, lengths.list2);
-  after = before;
-  convert_memory_image(after);
 }
 
 }  // namespace flyseat::inspect

@@ -1,7 +1,7 @@
-// Reading a stored program back: the line records, the end marker, and each line as the
-// target lists it.
+// Reading a stored program back: the line records, the end marker, each line as the target
+// lists it, and whether a listing of it comes back the same when tokenized again.
 #include <algorithm>
-#include <cstdio>
+#include <memory>
 
 #include "examine.hpp"
 #include "flyseat/basic.hpp"
@@ -12,76 +12,104 @@ namespace flyseat::inspect {
 namespace {
 
 constexpr int kLinkSize = 2;
-constexpr int kRecordHeaderSize = 4;  // link field and line number
+constexpr int kRecordHeaderSize = 4;         // link field and line number
+constexpr std::uint16_t kUnlinked = 0xFFFF;  // a build never fills in the link field
 
 bool is_token(Byte b) {
   return b >= kFirstToken && b <= kLastToken;
 }
 
-bool check_end_marker(std::span<const Byte> file, std::size_t at, Findings& found) {
-  std::size_t left = file.size() - at;
+bool check_end_marker(std::span<const Byte> bytes, std::size_t at, Findings& found) {
+  std::size_t left = bytes.size() - at;
   if (left < kEndMarkerSize) {
-    found.problems.push_back(
+    found.problem(
         format("end marker at offset %zu is cut short: %zu of %d bytes", at, left, kEndMarkerSize));
     return false;
   }
   for (std::size_t i = 0; i < kEndMarkerSize; ++i) {
-    if (file[at + i] != 0) {
-      found.problems.push_back(format("end marker at offset %zu: byte %zu is 0x%02X, expected 0x00",
-                                      at, i, file[at + i]));
+    if (bytes[at + i] != 0) {
+      found.problem(format("end marker at offset %zu: byte %zu is 0x%02X, expected 0x00", at, i,
+                           bytes[at + i]));
       return false;
     }
   }
   return true;
 }
 
+// What keeps a listed line from coming back the same, when the reason is one that no listing
+// can avoid; empty otherwise.
+std::string inherent_loss(const ProgramLine& line) {
+  const std::vector<Byte>& t = line.tokens;
+  if (std::find(t.begin(), t.end(), Byte{0x1A}) != t.end()) {
+    return "holds a byte 0x1A, which ends a listing where it stands";
+  }
+  if (std::find(t.begin(), t.end(), Byte{'\n'}) != t.end()) {
+    return "holds a line feed, which splits the listed line in two";
+  }
+  if (!t.empty() && t.back() == '\r') {
+    return "ends with a carriage return, which reading the listing takes for part of the line "
+           "end";
+  }
+  if (!t.empty() && t.front() == ' ') {
+    return "begins with a space, which lists as two spaces after the number; typing it again "
+           "loses one";
+  }
+  return {};
+}
+
+// The line as `list --bytes` writes it, read back and tokenized as a build reads its listing.
+bool comes_back(const ProgramLine& line) {
+  std::string listed = format("%u ", line.number) + listed_text(line.tokens, false) + "\n";
+  Source source;
+  open_bytes(source, "listing",
+             std::span(reinterpret_cast<const Byte*>(listed.data()), listed.size()));
+  ListingReader reader{&source};
+  auto buffer = std::make_unique<LineBuffer>();
+  std::optional<ListingLine> read = read_listing_line(reader, *buffer);
+  if (!read || read_listing_line(reader, *buffer)) return false;  // none, or more than one
+  std::vector<Byte> tokens(read->text.size());
+  tokens.resize(tokenize_line(read->text, tokens));
+  return static_cast<std::uint16_t>(read->number) == line.number && tokens == line.tokens;
+}
+
 }  // namespace
 
-ProgramSummary walk_program(std::span<const Byte> file, std::size_t start, Findings& found,
-                            const std::function<void(const ProgramLine&)>& each) {
-  ProgramSummary summary;
+Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& found) {
+  Program program;
   std::size_t at = start;
-  while (true) {
-    if (file.size() - at < kLinkSize) {
-      found.problems.push_back(
-          format("the program ends at offset %zu without its end marker", file.size()));
-      return summary;
+  for (;;) {
+    if (bytes.size() - at < kLinkSize) {
+      found.problem(format("the program ends at offset %zu without its end marker", bytes.size()));
+      return program;
     }
-    if (read_u16(file, at) == 0) {  // a zero link field begins the end marker
-      summary.end_marker = at;
-      summary.ended = check_end_marker(file, at, found);
-      return summary;
+    std::uint16_t link = read_u16(bytes, at);
+    if (link == 0) {  // a zero link field begins the end marker
+      program.end_marker = at;
+      program.ended = check_end_marker(bytes, at, found);
+      return program;
     }
-    std::span<const Byte> tokens;
-    bool whole = false;  // the record's closing zero lies in the file
-    if (file.size() - at >= kRecordHeaderSize) {
-      tokens = file.subspan(at + kRecordHeaderSize);
-      auto zero = std::find(tokens.begin(), tokens.end(), Byte{0});
-      whole = zero != tokens.end();
-      tokens = tokens.first(static_cast<std::size_t>(zero - tokens.begin()));
+    if (link != kUnlinked) {
+      found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", at,
+                           link, kUnlinked));
+      return program;
     }
-    if (!whole) {
-      found.problems.push_back(
-          format("line record at offset %zu runs past the end of the file", at));
-      return summary;
+    auto zero = bytes.end();
+    if (bytes.size() - at >= kRecordHeaderSize) {
+      zero = std::find(bytes.begin() + static_cast<std::ptrdiff_t>(at + kRecordHeaderSize),
+                       bytes.end(), Byte{0});
     }
-    each(ProgramLine{read_u16(file, at + kLinkSize), tokens});
-    ++summary.lines;
-    at += kRecordHeaderSize + tokens.size() + 1;
+    if (zero == bytes.end()) {
+      found.problem(format("line record at offset %zu runs past the end of the file", at));
+      return program;
+    }
+    auto tokens_start = bytes.begin() + static_cast<std::ptrdiff_t>(at + kRecordHeaderSize);
+    program.lines.push_back(
+        {read_u16(bytes, at + kLinkSize), std::vector<Byte>(tokens_start, zero)});
+    at = static_cast<std::size_t>(zero - bytes.begin()) + 1;
   }
 }
 
-void check_nothing_after(std::span<const Byte> file, const ProgramSummary& program,
-                         Findings& found) {
-  std::size_t end = program.end_marker + kEndMarkerSize;
-  if (program.ended && file.size() > end) {
-    found.problems.push_back(format("%s after the end marker at offset %zu",
-                                    count_of(file.size() - end, "byte").c_str(),
-                                    program.end_marker));
-  }
-}
-
-std::string listed_text(std::span<const Byte> tokens) {
+std::string listed_text(std::span<const Byte> tokens, bool escaped) {
   std::string text;
   LineModes modes;
   for (Byte b : tokens) {
@@ -91,35 +119,24 @@ std::string listed_text(std::span<const Byte> tokens) {
       continue;
     }
     modes.pass(b);
-    append_visible(text, b);
+    if (escaped) {
+      append_visible(text, b);
+    } else {
+      text += static_cast<char>(b);
+    }
   }
   return text;
 }
 
-void list_program(std::span<const Byte> file, bool raw, Findings& found) {
-  std::size_t start = 0;
-  if (!raw) {
-    if (!has_tape_leader(file)) {
-      found.problems.push_back(
-          "not a tape image: it does not begin with the tape leader (use --raw for a file of "
-          "line records)");
-      return;
-    }
-    if (file.size() < kTapeHeaderSize) {
-      found.problems.push_back(
-          format("tape header cut short: %zu of %d bytes", file.size(), kTapeHeaderSize));
-      return;
-    }
-    if (tape_name(file) == kDataTapeTitle) {
-      found.problems.push_back("a data tape image holds no program");
-      return;
-    }
-    start = kTapeHeaderSize;
+void check_round_trip(const Program& program, Findings& found) {
+  for (const ProgramLine& line : program.lines) {
+    if (comes_back(line)) continue;
+    std::string why = inherent_loss(line);
+    found.problem(format("line %u %s", line.number,
+                         why.empty() ? "does not come back the same when its listing is "
+                                       "tokenized again"
+                                     : why.c_str()));
   }
-  ProgramSummary program = walk_program(file, start, found, [&](const ProgramLine& line) {
-    found.report += format("%u %s\n", line.number, listed_text(line.tokens).c_str());
-  });
-  check_nothing_after(file, program, found);
 }
 
 }  // namespace flyseat::inspect

@@ -22,6 +22,12 @@ std::string count_of(std::size_t n, const char* noun) {
   return format("%zu %s%s", n, noun, n == 1 ? "" : "s");
 }
 
+std::string span_of(const char* noun, std::int64_t first, std::int64_t last) {
+  if (first == last) return format("%s %lld", noun, static_cast<long long>(first));
+  return format("%ss %lld to %lld", noun, static_cast<long long>(first),
+                static_cast<long long>(last));
+}
+
 void append_visible(std::string& text, Byte b) {
   if (b >= 0x20 && b <= 0x7E && b != '\\') {
     text += static_cast<char>(b);

@@ -15,6 +15,8 @@ std::string format(const char* format, ...) __attribute__((format(printf, 1, 2))
 
 // "1 byte", "2 bytes": a count with its noun.
 std::string count_of(std::size_t n, const char* noun);
+// "block 6", "blocks 1 to 5".
+std::string span_of(const char* noun, std::int64_t first, std::int64_t last);
 
 // Appends a byte as itself when it is printable ASCII and not the backslash, else as \xHH.
 void append_visible(std::string& text, Byte b);

@@ -1,0 +1,50 @@
+// Reading the files the inspector looks at: whole, bounded, and saying why when it cannot.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "examine.hpp"
+#include "text.hpp"
+
+namespace flyseat::inspect {
+
+FileRead read_file(const std::string& path, std::size_t limit) {
+  FileRead read;
+  bool from_stdin = path == "-";
+  std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    read.status = ReadStatus::cannot_open;
+    read.reason = std::strerror(errno);
+    return read;
+  }
+  // One byte more than the limit tells a file that is too large from one that just fits.
+  read.bytes.resize(limit + 1);
+  std::size_t got = std::fread(read.bytes.data(), 1, read.bytes.size(), file);
+  int error = std::ferror(file) != 0 ? errno : 0;
+  if (!from_stdin) std::fclose(file);
+  read.bytes.resize(got);
+  if (error != 0) {
+    read.status = ReadStatus::cannot_read;
+    read.reason = std::strerror(error);
+  } else if (got > limit) {
+    read.status = ReadStatus::too_large;
+    read.bytes.resize(limit);
+  }
+  return read;
+}
+
+std::string read_problem(const FileRead& read, std::size_t limit) {
+  switch (read.status) {
+    case ReadStatus::cannot_open:
+      return "cannot open: " + read.reason;
+    case ReadStatus::cannot_read:
+      return "cannot read: " + read.reason;
+    case ReadStatus::too_large:
+      return format("larger than %zu bytes, which no file of a build is", limit);
+    case ReadStatus::read:
+      break;
+  }
+  return {};
+}
+
+}  // namespace flyseat::inspect

@@ -1,0 +1,29 @@
+// The reports of list, info and check as JSON documents for scripts (with nlohmann-json).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "examine.hpp"
+
+namespace flyseat::inspect {
+
+// What `info` found of one file; `read` is false when the file could not be read.
+struct FileFindings {
+  std::string file;
+  bool read = false;
+  Findings found;
+};
+
+// Whether a D88 image given to `info` holds a raw disk image given with it.
+struct HeldImage {
+  std::string d88;
+  std::string raw_disk;
+  std::string difference;  // empty when it holds it sector for sector
+};
+
+std::string list_json(const std::string& file, const Program& program, const Findings& found);
+std::string info_json(const std::vector<FileFindings>& files, const std::vector<HeldImage>& held);
+std::string check_json(const std::string& folder, const CheckReport& report);
+
+}  // namespace flyseat::inspect
