@@ -55,8 +55,8 @@ constexpr std::string_view kAfterNames[] = {"0", "1-3"};
 constexpr int kLegendGap = 12;  // between a swatch and the next label
 constexpr int kLegendTop = kMargin;
 constexpr int kBandsTop = kLegendTop + kTextHeight + kBandGap;
-// Every character a label can hold: the headings, the legend, and the titles that title_of
-// formats.
+// Every character a label can hold: the headings, the legend, and the titles that
+// band_title formats.
 static_assert(font_covers(kBeforeHeading) && font_covers(kAfterHeading) &&
               font_covers(kNotLoaded) && font_covers(kLegendBefore) && font_covers(kLegendAfter) &&
               font_covers("0123-"));
@@ -96,11 +96,6 @@ bool any_loaded(const LoadedMemory& memory, const RowRange& rows) {
     if (memory.loaded.test(static_cast<std::size_t>(a))) return true;
   }
   return false;
-}
-
-std::string title_of(const LoadedMemory& memory, const RowRange& rows) {
-  return format("%04X-%04X  %d ROWS OF %d BYTES%s", rows.first, rows.last, rows.rows(), rows.width,
-                any_loaded(memory, rows) ? "" : std::string(kNotLoaded).c_str());
 }
 
 void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
@@ -168,7 +163,9 @@ int draw_legend(Picture& picture, bool draw) {
 }  // namespace
 
 std::string band_title(const LoadedMemory& memory, int range) {
-  return title_of(memory, bitmap_row_ranges()[static_cast<std::size_t>(range)]);
+  const RowRange& rows = bitmap_row_ranges()[static_cast<std::size_t>(range)];
+  return format("%04X-%04X  %d ROWS OF %d BYTES%s", rows.first, rows.last, rows.rows(), rows.width,
+                any_loaded(memory, rows) ? "" : std::string(kNotLoaded).c_str());
 }
 
 std::size_t Picture::offset(int x, int y) const {
@@ -200,7 +197,7 @@ Picture render_preview(const LoadedMemory& memory) {
   for (int r = 0; r < kRowRangeCount; ++r) {
     Band band = band_of(r);
     int group_right = band.after_left + band.group_width;
-    int title_right = kMargin + text_width(title_of(memory, ranges[static_cast<std::size_t>(r)]));
+    int title_right = kMargin + text_width(band_title(memory, r));
     picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
     picture.height = band.top + band.height + kMargin;  // the bands go down the picture
   }
@@ -213,7 +210,7 @@ Picture render_preview(const LoadedMemory& memory) {
   for (int r = 0; r < kRowRangeCount; ++r) {
     const RowRange& rows = ranges[static_cast<std::size_t>(r)];
     Band band = band_of(r);
-    draw_text(picture, kMargin, band.top, title_of(memory, rows));
+    draw_text(picture, kMargin, band.top, band_title(memory, r));
     int heading_top = band.top + kTextHeight + kTitleGap;
     draw_text(picture, band.before_left, heading_top, kBeforeHeading);
     draw_text(picture, band.after_left, heading_top, kAfterHeading);
