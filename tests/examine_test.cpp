@@ -331,7 +331,7 @@ TEST(D88Difference, SaysWhereTheD88DoesNotHoldTheRawImage) {
             "sector 37 (cylinder 2, R 6) differs");
   EXPECT_EQ(d88_difference(cut(d88, 30000), dsk), "sector 107 (cylinder 6, R 12) is cut short");
   EXPECT_EQ(d88_difference(changed(d88, 2, {'A'}), dsk), "the headers differ at offset 2");
-  EXPECT_EQ(d88_difference(concat({d88, bytes({0})}), dsk), "1 bytes more after the last sector");
+  EXPECT_EQ(d88_difference(concat({d88, bytes({0})}), dsk), "1 byte more after the last sector");
   EXPECT_EQ(d88_difference(d88, Bytes(41 * 4096, 0)), "disk full");
 }
 

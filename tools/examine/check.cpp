@@ -34,11 +34,13 @@ struct Checker {
   void warning(Section s, std::string text) { add(s, Level::warning, std::move(text)); }
   void error(Section s, std::string text) { add(s, Level::error, std::move(text)); }
   // Warnings of one kind: the first few, then how many more.
-  void warnings(Section s, const std::vector<std::string>& texts, const char* more) {
+  void warnings(Section s, const std::vector<std::string>& texts, const char* one,
+                const char* more) {
     for (std::size_t i = 0; i < texts.size() && i < kMostOfAKind; ++i)
       warning(s, texts[i]);
     if (texts.size() > kMostOfAKind) {
-      warning(s, format("and %zu more %s", texts.size() - kMostOfAKind, more));
+      std::size_t rest = texts.size() - kMostOfAKind;
+      warning(s, format("and %zu more %s", rest, rest == 1 ? one : more));
     }
   }
 };
@@ -184,7 +186,8 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
                  address, value, kVideoBase));
     }
   }
-  c.warnings(kMemorySection, outside, "halved addresses outside video memory");
+  c.warnings(kMemorySection, outside, "halved address outside video memory",
+             "halved addresses outside video memory");
   if (outside.empty()) {
     c.fact(kMemorySection, format("%zu of %zu halved addresses lie in the loaded data, each "
                                   "holding a video address",
@@ -285,10 +288,12 @@ void check_numbers(const ListingResult& result, Checker& c) {
     if (++times[stored] == 2)
       repeated.push_back(format("line %u is in the listing more than once", stored));
   }
-  c.warnings(kListingSection, unnumbered, "lines without a number");
-  c.warnings(kListingSection, out_of_range, "numbers outside 0 to 65535");
-  c.warnings(kListingSection, out_of_order, "lines out of order");
-  c.warnings(kListingSection, repeated, "numbers given more than once");
+  c.warnings(kListingSection, unnumbered, "line without a number", "lines without a number");
+  c.warnings(kListingSection, out_of_range, "number outside 0 to 65535",
+             "numbers outside 0 to 65535");
+  c.warnings(kListingSection, out_of_order, "line out of order", "lines out of order");
+  c.warnings(kListingSection, repeated, "number given more than once",
+             "numbers given more than once");
 }
 
 bool has_line(const ListingResult& result, std::int32_t number) {

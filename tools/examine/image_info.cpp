@@ -149,7 +149,8 @@ void report_raw_disk(const RawDiskLayout& layout, const char* indent, Findings& 
   std::size_t fill = kBlockSize - layout.loader_bytes;
   found.report +=
       format("%sblock 0: the loader, %s", indent, count_of(layout.loader_bytes, "byte").c_str());
-  found.report += fill > 0 ? format(", then %zu bytes of 0x%02X fill\n", fill, kFill) : "\n";
+  found.report +=
+      fill > 0 ? format(", then %s of 0x%02X fill\n", count_of(fill, "byte").c_str(), kFill) : "\n";
   found.fact("loader_bytes", static_cast<std::int64_t>(layout.loader_bytes));
   found.fact("blocks", static_cast<std::int64_t>(layout.blocks));
   if (layout.program_block == 0) return;
@@ -318,7 +319,7 @@ void describe_d88(std::span<const Byte> file, Findings& found) {
 }
 
 const char* const kNotAnImage =
-    "not an image of a build: no tape leader, no D88 header, and %zu bytes is not a whole "
+    "not an image of a build: no tape leader, no D88 header, and %s is not a whole "
     "number of %d-byte blocks";
 
 }  // namespace
@@ -390,7 +391,7 @@ void describe_image(std::span<const Byte> file, Findings& found) {
     case ImageKind::unknown:
       found.report +=
           format("%s, not an image of a build\n", count_of(file.size(), "byte").c_str());
-      found.problem(format(kNotAnImage, file.size(), kBlockSize));
+      found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize));
       break;
   }
   std::string crc = crc32_of(file), sha1 = sha1_of(file);
@@ -447,7 +448,7 @@ Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
       break;
     case ImageKind::empty:
     case ImageKind::unknown:
-      found.problem(format(kNotAnImage, file.size(), kBlockSize) +
+      found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize) +
                     " (use --raw for a file of line records)");
       return {};
   }
@@ -471,7 +472,7 @@ std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_
   if (mine == written.end() && theirs == d88.end()) return {};
   auto offset = static_cast<int>(mine - written.begin());
   if (mine == written.end())
-    return format("%zu bytes more after the last sector", d88.size() - written.size());
+    return count_of(d88.size() - written.size(), "byte") + " more after the last sector";
   if (offset < kD88.header_size) return format("the headers differ at offset %d", offset);
   int s = (offset - kD88.header_size) / kSectorRecordSize;
   return format("sector %d (cylinder %d, R %d) %s", s, s / kD88.sectors, s % kD88.sectors + 1,
