@@ -135,8 +135,7 @@ void write_end_marker(ProgramBuffer& program, std::int32_t length);
 struct ListingLineSeen {
   std::int32_t number;
   bool numbered;
-  std::size_t line_used;        // bytes of the line buffer the edited line took, zero included
-  std::int32_t program_length;  // after its record
+  std::size_t line_used;  // bytes of the line buffer the edited line took, zero included
 };
 
 struct ListingWatch {

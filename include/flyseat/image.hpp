@@ -33,7 +33,6 @@ struct PatchRecordSeen {
 using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
 
 struct PatchSummary {
-  int records = 0;
   std::int64_t end = 0;  // offset after the last whole record
   int stray_bytes = 0;   // after it, too few to begin another record; ignored
 };

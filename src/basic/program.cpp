@@ -53,7 +53,7 @@ std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watc
       auto text_length =
           std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
       auto used = static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
-      watch->each_line({line->number, line->numbered, used, length});
+      watch->each_line({line->number, line->numbered, used});
     }
   }
   if (watch != nullptr) watch->dropped = reader.dropped;

@@ -61,7 +61,6 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
     }
     seen.list2_length = list2_length;
     if (watch) watch(seen);
-    ++summary.records;
     summary.end += kRecordHeaderSize + header.count;
   }
 }
