@@ -204,6 +204,8 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
     EXPECT_EQ(info["files"][i]["kind"], kinds[i]);
     EXPECT_EQ(info["files"][i]["sound"], true);
   }
+  EXPECT_EQ(info["files"][1]["file"], "flyseat3.p6");
+  EXPECT_EQ(info["files"][1]["report"][1], "  program: 120 lines, the end marker at offset 3141");
   EXPECT_EQ(info["files"][1]["program_lines"], 120);
   EXPECT_EQ(info["files"][2]["program_block"], 6);
   EXPECT_EQ(info["files"][4]["problems"][0], "empty file");

@@ -235,6 +235,10 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {"d88 sector size",
        changed(d88, sector_header(639) + 13, {1, 0xFF, 0x00}),
        {"sector 639: data size is 255, expected 256", "sector 639: reserved bytes are not zero"}},
+      {"d88 write-protected", changed(d88, 0x1A, {0x10}), {}},
+      {"d88 header cut short",
+       changed(Bytes(36, 0), 0x1C, {36}),
+       {"the file ends inside the 688-byte header, at 36 bytes"}},
       {"d88 cylinder", changed(d88, sector_header(16), {2}), {"sector 16: C is 2, expected 1"}},
       {"d88 data not whole tracks",
        changed(d88, sector_header(112) + 16, {0}),
@@ -289,8 +293,8 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        tape("DATA  ", Bytes(kList1Max + kList2Max + 1, 0)),
        {"payload of 72241 bytes is more than the list1 and list2 regions hold (72240)"}},
       {"short foreign file",
-       Bytes(36, 0),
-       {"not an image of a build: no tape leader, no D88 header, and 36 bytes is not a whole "
+       Bytes(35, 0),
+       {"not an image of a build: no tape leader, no D88 header, and 35 bytes is not a whole "
         "number of 4096-byte blocks"}},
   };
   for (const Case& c : cases) {

@@ -318,7 +318,7 @@ void check_records(const ListingResult& result, Checker& c) {
   }
   for (std::size_t r = 0; r < table.size(); ++r) {
     const SubstitutionRecord& record = table[r];
-    if (result.watch.fired[r] > 0 || record.line < 0) continue;
+    if (result.watch.fired[r] > 0 || record.line == kEveryLine) continue;
     std::string what =
         record.find.empty()
             ? std::string("replaces the whole line")

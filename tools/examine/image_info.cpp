@@ -169,9 +169,9 @@ void report_raw_disk(const RawDiskLayout& layout, const char* indent, Findings& 
 
 bool looks_like_d88(std::span<const Byte> file) {
   std::size_t table = at(kD88.table_offset);
-  if (file.size() < table + 4) return false;
-  return read_u32(file, at(kD88.disk_size_offset)) == file.size() ||
-         read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size);
+  return file.size() >= table + 4 &&
+         (read_u32(file, at(kD88.disk_size_offset)) == file.size() ||
+          read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
 }
 
 void check_d88_header(std::span<const Byte> file, Findings& found) {
@@ -248,7 +248,7 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
       {"data size", f.data_size, 2, kD88.sector_size},
   };
   for (const SectorField& field : fields) {
-    int value = field.size == 1 ? header[at(field.offset)] : read_u16(header, at(field.offset));
+    int value = field.size == 2 ? read_u16(header, at(field.offset)) : header[at(field.offset)];
     if (value != field.expected) {
       found.problem(
           format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
