@@ -86,6 +86,8 @@ TEST(ListedText, ExpandsTokensOutsideStringsDataAndRemarksAndEscapesWhenAsked) {
       {bytes({0x83, '"', ':', 0x95, '"', ':', 0x95}), "DATA\":\\x95\":PRINT",
        "DATA\":\x95\":PRINT"},
       {bytes({0x8E, '"', ':', 0x95}), "REM\":\\x95", "REM\":\x95"},
+      {bytes({0x83, 0x95, 0x8E, 0x95}), "DATA\\x95\\x8E\\x95", "DATA\x95\x8E\x95"},
+      {bytes({0x8E, 0x83, ':', 0x95}), "REM\\x83:\\x95", "REM\x83:\x95"},
       {bytes({'\\', 0x01, 0x1F, ' ', '~', 0x7F}), "\\x5C\\x01\\x1F ~\\x7F", "\\\x01\x1F ~\x7F"},
       {bytes({0x80, 0xF9, 0xFA}), "ENDMKS$\\xFA", "ENDMKS$\xFA"},  // the tokens' edges
   };
@@ -262,6 +264,10 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        changed(dsk, 28000, {7}),
        {"byte at offset 28000 after the end marker is 0x07; a build leaves zero bytes there to "
         "the end of the image"}},
+      {"dsk of 29 blocks",
+       concat(
+           {Bytes(20 * 4096, 0x55), bytes({0xFF, 0xFF, 10, 0}), Bytes(32745, 'A'), Bytes(4115, 0)}),
+       {}},
       {"dsk of 20 data blocks",
        concat({Bytes(21 * 4096, 0x55), record, kEndMarker, Bytes(4080, 0)}),
        {"20 blocks of list1 and list2 data: a build writes at most 19"}},
@@ -351,14 +357,10 @@ TEST(Checksums, AreThoseOfTheCatalogues) {
 
 // --- The check of the inputs -----------------------------------------------------------------
 
-std::string text_of(const Bytes& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
 // Edits the listing: replaces the first line that begins with `from` by `to`.
 std::function<void(GameInputs&)> listing_line(const std::string& from, const std::string& to) {
   return [=](GameInputs& in) {
-    std::string listing = text_of(in.files[kListing].bytes);
+    std::string listing = test::text_of(in.files[kListing].bytes);
     std::size_t at = listing.rfind("\n" + from, listing.size()) + 1;
     std::size_t end = listing.find('\n', at) + 1;
     listing.replace(at, end - at, to);
@@ -474,6 +476,17 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {"patch past the end",
        appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2})),
        {"error: patch.bin: record at offset 38 runs past the end of memory"}},
+      {"list1.bin as long as a build reads",
+       appended(kList1, Bytes(kList1Max - 9216, 0)),
+       {"warning: the list1 blocks reach past the end of their buffer: their last 3072 bytes are "
+        "filled with zero bytes"}},
+      {"list1.bin short of the bitmap rows",
+       [](GameInputs& in) { in.files[kList1].bytes.resize(0x1F00); },
+       {"warning: bitmap rows 0x48C0 to 0x4BFF: 256 of 832 bytes lie beyond the loaded data and "
+        "are "
+        "converted from unset bytes",
+        "warning: entry table entry: 50 of 50 lie beyond the loaded data (the first at 0x4D30) and "
+        "are converted from unset bytes"}},
       {"list1.bin too long",
        appended(kList1, Bytes(60000 - 9216, 0)),
        {"warning: list1.bin: 60000 bytes; the first 54272 are read, 5728 ignored",
@@ -541,6 +554,12 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
   }
 }
 
+TEST(Check, ARefusedListingGivesNoDiskLayout) {
+  GameInputs inputs = sample_inputs();
+  appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n"))(inputs);
+  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+}
+
 // --- The preview -----------------------------------------------------------------------------
 
 TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
@@ -551,6 +570,7 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   memory->image[0x2C05] = 0x40;  // second row: one pixel of colour 1
   memory->image[0x4BFE] = 0x80;  // last row of the last range: one pixel of colour 2
   Picture picture = render_preview(*memory);
+  EXPECT_EQ(picture.pixel(0, 0), (std::array<Byte, 3>{34, 40, 58}));  // the background
   using Rgb = std::array<Byte, 3>;
   auto grey = [](int level) { return Rgb{Byte(85 * level), Byte(85 * level), Byte(85 * level)}; };
   auto seen = [&](int range, bool is_after, int row, int x) {

@@ -30,6 +30,10 @@ inline Bytes text_bytes(const std::string& text) {
   return Bytes(text.begin(), text.end());
 }
 
+inline std::string text_of(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
 inline Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& p : parts)
