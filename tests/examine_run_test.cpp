@@ -166,6 +166,9 @@ flyseat.d88 holds flyseat.dsk sector for sector
 
 TEST(InspectRun, ListWritesTheProgramAndPreviewThePictureToStandardOutput) {
   const BuiltSample& sample = built_sample();
+  // A problem follows the report of its file, before the next file's.
+  std::string both = inspect(sample.dir, "info cut.dsk flyseat2.p6 2>&1").out;
+  EXPECT_LT(both.find("flyseat-inspect: cut.dsk:"), both.find("flyseat2.p6: tape image"));
   test::RunResult list = inspect(sample.dir, "list flyseat.d88");
   EXPECT_EQ(list.status, 0) << list.err;
   EXPECT_EQ(list.out.rfind("10 CLEAR 300,&HB000:REM room above &HB000", 0), 0u);
