@@ -29,6 +29,7 @@ struct BuiltSample {
     disk[5000] ^= 1;
     dir.write("changed.dsk", disk);
     dir.write("empty", {});
+    dir.write("big.bin", test::Bytes(kMaxInspectSize, 0));
     dir.write("other.p6", test::concat({test::Bytes(10, 0xD3), test::text_bytes("OTHER ")}));
     // 10 PRINT with a space before it, which no listing gives back.
     dir.write("odd.bin",
@@ -108,6 +109,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list --raw --bytes odd.bin",
        "odd.bin: line 10 begins with a space, which lists as two spaces after the number; "
        "typing it again loses one\n"},
+      {"info big.bin", "big.bin: 256 blocks: a build writes 4 to 29\n"},
       {"check nonexist", "nonexist: cannot open: No such file or directory\n"},
       {"check flyseat3.p6", "flyseat3.p6: not a folder\n"},
       {"info flyseat.d88 changed.dsk",
@@ -186,6 +188,7 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
   test::RunResult clean = inspect(dir, "check");
   EXPECT_EQ(clean.status, 0);
   EXPECT_EQ(clean.out, check_text(check_inputs(read_inputs(dir.path().string()))));
+  EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
   std::string listing = test::text_of(dir.read("list3.txt"));
   dir.write("list3.txt", test::text_bytes(listing.replace(listing.find("\n90 "), 4, "\n95 ")));
@@ -210,7 +213,9 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(list["sound"], true);
 
   json info = json::parse(
-      inspect(sample.dir, "info --json flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 empty").out);
+      inspect(sample.dir,
+              "info --json flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 empty changed.dsk")
+          .out);
   const char* kinds[] = {"data-tape", "main-tape", "raw-disk", "d88"};
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(info["files"][i]["kind"], kinds[i]);
@@ -220,8 +225,16 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][1]["report"][1], "  program: 120 lines, the end marker at offset 3141");
   EXPECT_EQ(info["files"][1]["program_lines"], 120);
   EXPECT_EQ(info["files"][2]["program_block"], 6);
+  EXPECT_EQ(info["files"][4]["kind"], "empty");
   EXPECT_EQ(info["files"][4]["problems"][0], "empty file");
+#ifdef FLYSEAT_HAVE_ZLIB
+  EXPECT_EQ(info["files"][1]["crc32"], crc32_of(sample.dir.read("flyseat3.p6")));
+#endif
+#ifdef FLYSEAT_HAVE_NETTLE
+  EXPECT_EQ(info["files"][1]["sha1"], sha1_of(sample.dir.read("flyseat3.p6")));
+#endif
   EXPECT_EQ(info["d88_holds_raw_disk"][0]["holds"], true);
+  EXPECT_EQ(info["d88_holds_raw_disk"][1]["difference"], "sector 19 (cylinder 1, R 4) differs");
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["errors"], 0);

@@ -295,6 +295,7 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {"tape header cut",
        Bytes(15, 0xD3),
        {"tape image cut short inside its header: 15 of 16 bytes"}},
+      {"data tape of the largest payload", tape("DATA  ", Bytes(kList1Max + kList2Max, 0)), {}},
       {"data tape too long",
        tape("DATA  ", Bytes(kList1Max + kList2Max + 1, 0)),
        {"payload of 72241 bytes is more than the list1 and list2 regions hold (72240)"}},
@@ -443,12 +444,19 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        {"warning: line 15 follows line 140: the target's BASIC keeps lines in ascending order "
         "and looks them up that way",
         "warning: line 140 is in the listing more than once"}},
-      {"line 70000 and a line without a number",
-       appended(kListing, test::text_bytes("70000 A=1\nPRINT\n")),
+      {"line 70000 and lines without a number",
+       appended(kListing,
+                test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")),
        {"warning: a line without a number after line 70000: stored as line 0",
+        "warning: a line without a number after line 0: stored as line 0",
+        "warning: a line without a number after line 0: stored as line 0",
+        "warning: a line without a number after line 0: stored as line 0",
+        "warning: a line without a number after line 0: stored as line 0",
+        "warning: and 1 more line without a number",
         "warning: line 70000 is stored as line 4464 (the low 16 bits)",
         "warning: line 0 follows line 4464: the target's BASIC keeps lines in ascending order and "
-        "looks them up that way"}},
+        "looks them up that way",
+        "warning: line 0 is in the listing more than once"}},
       {"no line 345",
        listing_line("345 ", ""),
        {"warning: no line 345 to drop: a build leaves lines 119 and 345 out"}},
@@ -471,8 +479,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        appended(kPatch, bytes({7})),
        {"warning: 1 stray byte after the last record, at offset 38: ignored"}},
       {"overlapping patch records",
-       appended(kPatch, bytes({2, 0, 0x01, 0x2C, 1, 2})),
-       {"warning: record 5 at offset 38 overwrites 2 bytes that record 2 wrote"}},
+       appended(kPatch, bytes({1, 0, 0x03, 0x2C, 1})),
+       {"warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote"}},
       {"patch past the end",
        appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2})),
        {"error: patch.bin: record at offset 38 runs past the end of memory"}},
@@ -493,28 +501,28 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
         "warning: the list1 blocks reach past the end of their buffer: their last 3072 bytes are "
         "filled with zero bytes"}},
       {"list2.bin short of the relocated words",
-       [](GameInputs& in) { in.files[kList2].bytes.resize(0x100); },
-       {"warning: raised word: 14 of 14 lie beyond the loaded data (the first at 0xBC41) and are "
+       [](GameInputs& in) {
+         in.files[kList2].bytes.resize(0xBC76 - 0xB9D0);  // up to the first halved address
+         in.files[kList2].bytes.back() = 0x12;
+       },
+       {"warning: raised word: 13 of 14 lie beyond the loaded data (the first at 0xBD53) and are "
         "converted from unset bytes",
-        "warning: halved address: 192 of 192 lie beyond the loaded data (the first at 0xBC74) and "
-        "are "
-        "converted from unset bytes",
+        "warning: halved address: 185 of 192 lie beyond the loaded data (the first at 0xBC7A) and "
+        "are converted from unset bytes",
         "warning: split address byte: 2 of 2 lie beyond the loaded data (the first at 0xC1C5) and "
-        "are "
-        "converted from unset bytes",
+        "are converted from unset bytes",
         "warning: rounded word: 1 of 1 lie beyond the loaded data (the first at 0xC1D7) and are "
         "converted from unset bytes",
         "warning: high-nibble pattern byte: 14 of 14 lie beyond the loaded data (the first at "
-        "0xBC9D) and are "
-        "converted from unset bytes",
-        "warning: low-nibble pattern byte: 14 of 14 lie beyond the loaded data (the first at "
-        "0xBC72) and are "
-        "converted from unset bytes",
+        "0xBC9D) and are converted from unset bytes",
+        "warning: low-nibble pattern byte: 13 of 14 lie beyond the loaded data (the first at "
+        "0xBC8C) and are converted from unset bytes",
         "warning: pattern pair: 49 of 49 lie beyond the loaded data (the first at 0xBC94) and are "
-        "converted from unset bytes"}},
+        "converted from unset bytes",
+        "warning: halved address at 0xBC74 holds 0x1250, outside video memory (0xC000 to 0xFFFF)"}},
       {"halved addresses outside video memory",
        [](GameInputs& in) {
-         for (int a : {0xBC74, 0xBC7A, 0xBC80, 0xBC86, 0xBC8E, 0xBC97, 0xBC9F})
+         for (int a : {0xBC74, 0xBC7A, 0xBC80, 0xBC86, 0xBC8E})
            in.files[kList2].bytes[static_cast<std::size_t>(a + 1 - 0xB9D0)] = 0x12;
          in.files[kList2].bytes[0xC1C5 - 0xB9D0] = 0x00;
        },
@@ -523,7 +531,6 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
         "warning: halved address at 0xBC80 holds 0x12C0, outside video memory (0xC000 to 0xFFFF)",
         "warning: halved address at 0xBC86 holds 0x12C6, outside video memory (0xC000 to 0xFFFF)",
         "warning: halved address at 0xBC8E holds 0x12CE, outside video memory (0xC000 to 0xFFFF)",
-        "warning: and 2 more halved addresses outside video memory",
         "warning: the split address (0xC1C5 and 0xC1CA) holds 0x0040, outside video memory (0xC000 "
         "to 0xFFFF)"}},
       {"missing inputs",
@@ -570,7 +577,7 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   memory->image[0x2C05] = 0x40;  // second row: one pixel of colour 1
   memory->image[0x4BFE] = 0x80;  // last row of the last range: one pixel of colour 2
   Picture picture = render_preview(*memory);
-  EXPECT_EQ(picture.pixel(0, 0), (std::array<Byte, 3>{34, 40, 58}));  // the background
+  EXPECT_EQ(picture.pixel(1, 1), (std::array<Byte, 3>{34, 40, 58}));  // the background
   using Rgb = std::array<Byte, 3>;
   auto grey = [](int level) { return Rgb{Byte(85 * level), Byte(85 * level), Byte(85 * level)}; };
   auto seen = [&](int range, bool is_after, int row, int x) {

@@ -48,8 +48,9 @@ static_assert(kD88Sector.data_size + 2 == kD88.sector_header_size);
 
 inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
 inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
-inline constexpr int kD88Size = kD88.header_size + kD88.cylinders * kD88.heads * kTrackSize;
-inline constexpr int kDiskSectors = kD88.cylinders * kD88.heads * kD88.sectors;  // 640
+inline constexpr int kDiskTracks = kD88.cylinders * kD88.heads;                       // 40
+inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
+inline constexpr int kDiskSectors = kDiskTracks * kD88.sectors;  // 640
 
 static_assert(kD88.table_offset + 4 * kD88.table_entries == kD88.header_size);
 static_assert(128 << kD88.size_code == kD88.sector_size);

@@ -230,8 +230,8 @@ void check_disk(const LoadedMemory& memory, std::int32_t program_length, Checker
                        s.name, count_of(fill, "byte").c_str()));
     }
   }
-  c.fact(kMemorySection, format("raw disk image: %d of %d tracks (loader 1%s)", tracks,
-                                kD88.cylinders, parts.c_str()));
+  c.fact(kMemorySection, format("raw disk image: %d of %d tracks (loader 1%s)", tracks, kDiskTracks,
+                                parts.c_str()));
 }
 
 // --- Listing --------------------------------------------------------------------------------
@@ -316,8 +316,8 @@ void check_records(const ListingResult& result, Checker& c) {
       times.clear();
     }
   }
-  for (std::size_t r = 0; r < table.size(); ++r) {
-    const SubstitutionRecord& record = table[r];
+  for (const SubstitutionRecord& record : table) {
+    auto r = static_cast<std::size_t>(&record - table.data());
     if (result.watch.fired[r] > 0 || record.line == kEveryLine) continue;
     std::string what =
         record.find.empty()

@@ -222,8 +222,7 @@ void check_track_table(std::span<const Byte> file, Findings& found) {
   if (found.problems.size() != problems_before) return;
   found.report += format(
       "  track table: %d tracks, the first at offset %d, %d bytes apart; the other %d entries 0\n",
-      kD88.cylinders * kD88.heads, kD88.header_size, kTrackSize,
-      kD88.table_entries - kD88.cylinders * kD88.heads);
+      kDiskTracks, kD88.header_size, kTrackSize, kD88.table_entries - kDiskTracks);
 }
 
 struct SectorField {

@@ -203,8 +203,8 @@ Picture render_preview(const LoadedMemory& memory) {
   }
   picture.rgb.resize(static_cast<std::size_t>(picture.width) *
                      static_cast<std::size_t>(picture.height) * 3);
-  for (std::size_t i = 0; i < picture.rgb.size(); i += 3)
-    std::copy(kBackground.begin(), kBackground.end(), picture.rgb.begin() + static_cast<long>(i));
+  std::generate(picture.rgb.begin(), picture.rgb.end(),
+                [i = std::size_t{0}]() mutable { return kBackground[i++ % kBackground.size()]; });
 
   draw_legend(picture, true);
   for (int r = 0; r < kRowRangeCount; ++r) {
