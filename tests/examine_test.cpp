@@ -386,36 +386,6 @@ std::vector<std::string> complaints(const CheckReport& report) {
   return out;
 }
 
-TEST(Check, TheSampleIsClean) {
-  EXPECT_EQ(check_text(check_inputs(sample_inputs())), R"(Inputs
-  loader.bin: 384 bytes, all read
-  list1.bin: 9216 bytes, all read
-  list2.bin: 5680 bytes, all read
-  patch.bin: 38 bytes, all read
-  list3.txt: 3799 bytes, all read
-Patch file
-  patch.bin: 4 records
-  record 1 at offset 0: stores nothing
-  record 2 at offset 4: 0x2C00 to 0x2C03, 4 bytes
-  record 3 at offset 12: 0xD000 to 0xD00F, 16 bytes; the list2 region grows to 5696 bytes
-  record 4 at offset 32: 0xBA00 to 0xBA01, 2 bytes
-Listing
-  122 lines read: 120 records stored, 2 dropped
-  substitution records: 58 of 58 fired; times each fired, by record:
-    1:1 2:2 3:3 4:2 5:1 6:2 7:1 8:1 9:1 10:1 11:1 12:1 13:1 14:1 15:1
-    16:1 17:1 18:1 19:1 20:1 21:1 22:1 23:1 24:1 25:1 26:1 27:1 28:1 29:1 30:1
-    31:1 32:1 33:1 34:1 35:1 36:1 37:1 38:1 39:1 40:1 41:1 42:1 43:1 44:1 45:1
-    46:1 47:1 48:1 49:1 50:1 51:1 52:1 53:1 54:1 55:1 56:1 57:1 58:1
-  longest edited line: line 740, 152 of 1000 bytes (848 to spare)
-  program: 3125 of 32758 bytes, 29633 to spare
-Memory image
-  the bitmap rows and every fixed place lie in the loaded data
-  192 of 192 halved addresses lie in the loaded data, each holding a video address
-  raw disk image: 7 of 40 tracks (loader 1, list1 3, list2 2, program 1)
-verdict: 0 errors, 0 warnings
-)");
-}
-
 TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
   std::string long_lines;
   for (int n = 2000; n < 2029; ++n)
@@ -597,29 +567,6 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   EXPECT_EQ(seen(0, true, 1, 4), grey(3));
   EXPECT_EQ(seen(5, false, 415, 0), grey(2));
   EXPECT_EQ(seen(5, true, 415, 1), grey(0));
-}
-
-TEST(Preview, EveryPixelOfEveryRangeHasASquareOfItsOwnInsideThePicture) {
-  auto memory = std::make_unique<LoadedMemory>();
-  Picture picture = render_preview(*memory);
-  std::vector<bool> taken(picture.rgb.size() / 3);
-  auto ranges = bitmap_row_ranges();
-  for (int r = 0; r < kRowRangeCount; ++r) {
-    for (bool is_after : {false, true}) {
-      for (int row = 0; row < ranges[static_cast<std::size_t>(r)].rows(); ++row) {
-        for (int x = 0; x < 4 * ranges[static_cast<std::size_t>(r)].width; ++x) {
-          Place at = preview_place(r, is_after, row, x);
-          ASSERT_TRUE(at.x >= 0 && at.y >= 0 && at.x + kPreviewScale <= picture.width &&
-                      at.y + kPreviewScale <= picture.height);
-          for (int d = 0; d < kPreviewScale * kPreviewScale; ++d) {
-            std::size_t p = picture.offset(at.x + d % kPreviewScale, at.y + d / kPreviewScale) / 3;
-            ASSERT_FALSE(taken[p]) << r << " " << row << " " << x;
-            taken[p] = true;
-          }
-        }
-      }
-    }
-  }
 }
 
 TEST(Preview, LabelsARangeWithoutLoadedData) {
