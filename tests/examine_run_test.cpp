@@ -32,11 +32,8 @@ struct BuiltSample {
     dir.write("other.p6", test::concat({test::Bytes(10, 0xD3), test::text_bytes("OTHER ")}));
     // 10 PRINT with a space before it, which no listing gives back.
     dir.write("odd.bin",
-              concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
+              test::concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
     std::filesystem::create_directory(dir / "adir");
-  }
-  static test::Bytes concat(std::initializer_list<test::Bytes> parts) {
-    return test::concat(parts);
   }
   test::TempDir dir;
 };
@@ -56,9 +53,7 @@ TEST(InspectRun, WrongCommandLinesAreUsageErrorsWithStatus2) {
       {"frobnicate", "unknown command 'frobnicate'"},
       {"list", "FILE is required"},
       {"list a b", "The following argument was not expected: b"},
-      {"info --raw a", "The following argument was not expected: --raw"},
       {"info - -", "info: standard input (-) can be read once only"},
-      {"check a b", "The following argument was not expected: b"},
       {"preview", "--output is required"},
       {"preview -o", "--output: 1 required TEXT missing"},
   };
@@ -222,31 +217,27 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   using nlohmann::json;
   const BuiltSample& sample = built_sample();
   json list = json::parse(inspect(sample.dir, "list --json flyseat.dsk").out);
-  EXPECT_EQ(list["lines"].size(), 120u);
-  EXPECT_EQ(list["lines"][0]["number"], 10);
+  EXPECT_EQ(list["lines"][119]["number"], 1930);
   EXPECT_EQ(list["end_marker"], 27701);
   EXPECT_EQ(list["sound"], true);
 
-  json info = json::parse(
-      inspect(sample.dir,
-              "info --json flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 empty changed.dsk")
-          .out);
-  const char* kinds[] = {"data-tape", "main-tape", "raw-disk", "d88"};
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(info["files"][i]["kind"], kinds[i]);
-    EXPECT_EQ(info["files"][i]["sound"], true);
-  }
-  EXPECT_EQ(info["files"][1]["file"], "flyseat3.p6");
-  EXPECT_EQ(info["files"][1]["report"][1], "  program: 120 lines, the end marker at offset 3141");
-  EXPECT_EQ(info["files"][1]["program_lines"], 120);
-  EXPECT_EQ(info["files"][2]["program_block"], 6);
-  EXPECT_EQ(info["files"][4]["kind"], "empty");
-  EXPECT_EQ(info["files"][4]["problems"][0], "empty file");
+  json info = json::parse(inspect(sample.dir,
+                                  "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
+                                  "flyseat.d88")
+                              .out);
+  EXPECT_EQ(info["files"][0]["file"], "flyseat3.p6");
+  EXPECT_EQ(info["files"][0]["kind"], "main-tape");
+  EXPECT_EQ(info["files"][0]["report"][1], "  program: 120 lines, the end marker at offset 3141");
+  EXPECT_EQ(info["files"][0]["program_lines"], 120);
+  EXPECT_EQ(info["files"][1]["program_block"], 6);
+  EXPECT_EQ(info["files"][1]["sound"], true);
+  EXPECT_EQ(info["files"][2]["kind"], "empty");
+  EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
 #ifdef FLYSEAT_HAVE_ZLIB
-  EXPECT_EQ(info["files"][1]["crc32"], crc32_of(sample.dir.read("flyseat3.p6")));
+  EXPECT_EQ(info["files"][0]["crc32"], crc32_of(sample.dir.read("flyseat3.p6")));
 #endif
 #ifdef FLYSEAT_HAVE_NETTLE
-  EXPECT_EQ(info["files"][1]["sha1"], sha1_of(sample.dir.read("flyseat3.p6")));
+  EXPECT_EQ(info["files"][0]["sha1"], sha1_of(sample.dir.read("flyseat3.p6")));
 #endif
   EXPECT_EQ(info["d88_holds_raw_disk"][0]["holds"], true);
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["difference"], "sector 19 (cylinder 1, R 4) differs");

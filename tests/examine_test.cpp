@@ -157,28 +157,21 @@ TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
   struct Case {
     Bytes tokens;
     std::uint16_t number;
-    std::string problem;
+    std::string problem;  // its start
   };
   const Case cases[] = {
-      {bytes({' ', 0x95}), 10,
-       "line 10 begins with a space, which lists as two spaces after the number; typing it "
-       "again loses one"},
-      {bytes({0x95, '\r'}), 10,
-       "line 10 ends with a carriage return, which reading the listing takes for part of the "
-       "line end"},
-      {bytes({0x95, '"', 0x1A}), 10,
-       "line 10 holds a byte 0x1A, which ends a listing where it stands"},
-      {bytes({0x95, '\n', 'A'}), 10,
-       "line 10 holds a line feed, which splits the listed line in two"},
-      {bytes({0x95}), 119,
-       "line 119 does not come back the same when its listing is tokenized again"},
-      {bytes({'I', 'N', 0xAE}), 10,  // IN, PUT: listed "INPUT", tokenized as one keyword
-       "line 10 does not come back the same when its listing is tokenized again"},
+      {bytes({' ', 0x95}), 10, "line 10 begins with a space, which lists as two spaces"},
+      {bytes({0x95, '\r'}), 10, "line 10 ends with a carriage return"},
+      {bytes({0x95, '"', 0x1A}), 10, "line 10 holds a byte 0x1A"},
+      {bytes({0x95, '\n', 'A'}), 10, "line 10 holds a line feed"},
+      {bytes({0x95}), 119, "line 119 does not come back the same"},
+      {bytes({'I', 'N', 0xAE}), 10, "line 10 does not come back the same"},  // listed INPUT
   };
   for (const Case& c : cases) {
     Findings found;
     check_round_trip(Program{{{c.number, c.tokens}}, true, 0}, found);
-    EXPECT_EQ(found.problems, std::vector<std::string>{c.problem});
+    ASSERT_EQ(found.problems.size(), 1u) << c.problem;
+    EXPECT_EQ(found.problems[0].substr(0, c.problem.size()), c.problem);
   }
 }
 
@@ -229,14 +222,12 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        {"track table entry 0 is 0x2B1, expected 0x2B0",
         "track table entry 79 is 0x1, expected 0x0"}},
       {"d88 sector fields",
-       changed(d88, sector_header(37), {2, 1, 7, 2, 0x10, 1, 1, 1, 1, 1}),
+       changed(d88, sector_header(37), {2, 1, 7, 2, 0x10, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0xFF, 0}),
        {"sector 37: H is 1, expected 0", "sector 37: R is 7, expected 6",
         "sector 37: N is 2, expected 1", "sector 37: sector count is 272, expected 16",
         "sector 37: density is 1, expected 0", "sector 37: deleted mark is 1, expected 0",
-        "sector 37: status is 1, expected 0", "sector 37: reserved bytes are not zero"}},
-      {"d88 sector size",
-       changed(d88, sector_header(639) + 13, {1, 0xFF, 0x00}),
-       {"sector 639: data size is 255, expected 256", "sector 639: reserved bytes are not zero"}},
+        "sector 37: status is 1, expected 0", "sector 37: data size is 255, expected 256",
+        "sector 37: reserved bytes are not zero"}},
       {"d88 write-protected", changed(d88, 0x1A, {0x10}), {}},
       {"d88 header cut short",
        changed(Bytes(36, 0), 0x1C, {36}),
@@ -258,8 +249,6 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {"dsk program not last",
        with_block(dsk, 6, Bytes(dsk.begin() + 5 * 4096, dsk.begin() + 6 * 4096)),
        {no_program}},
-      {"dsk link field", changed(dsk, 6 * 4096 + 1, {0xFE}), {no_program}},
-      {"dsk end marker", changed(dsk, 27701 + 4, {1}), {no_program}},
       {"dsk after the end marker",
        changed(dsk, 28000, {7}),
        {"byte at offset 28000 after the end marker is 0x07; a build leaves zero bytes there to "
@@ -411,8 +400,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
         "it finds"}},
       {"numbers out of order and repeated",
        listing_line("150 ", "15 A=1\n140 B=2\n"),
-       {"warning: line 15 follows line 140: the target's BASIC keeps lines in ascending order "
-        "and looks them up that way",
+       {"warning: line 15 follows line 140, out of ascending order",
         "warning: line 140 is in the listing more than once"}},
       {"line 70000 and lines without a number",
        appended(kListing,
@@ -424,27 +412,23 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
         "warning: a line without a number after line 0: stored as line 0",
         "warning: and 1 more line without a number",
         "warning: line 70000 is stored as line 4464 (the low 16 bits)",
-        "warning: line 0 follows line 4464: the target's BASIC keeps lines in ascending order and "
-        "looks them up that way",
+        "warning: line 0 follows line 4464, out of ascending order",
         "warning: line 0 is in the listing more than once"}},
       {"no line 345",
        listing_line("345 ", ""),
        {"warning: no line 345 to drop: a build leaves lines 119 and 345 out"}},
       {"program near the limit",
        appended(kListing, test::text_bytes(long_lines)),
-       {"warning: program: 32009 of 32758 bytes, 749 to spare, less than one listing line can "
-        "take"}},
+       {"warning: program: 32009 of 32758 bytes, 749 to spare, less than a listing line may need"}},
       {"program too large",
        appended(kListing, test::text_bytes(long_lines + "2029 REM" + std::string(990, '*') + "\n")),
        {"error: list3.txt: program too large at line 2029"}},
       {"text after the end-of-text byte",
        appended(kListing, bytes({0x1A, 'X', 'Y'})),
-       {"warning: list3.txt: 3802 bytes; the first 3800 are read, up to the end-of-text byte 0x1A, "
-        "2 ignored"}},
+       {"warning: list3.txt: 3802 bytes; the first 3800 are read, to the byte 0x1A, 2 ignored"}},
       {"patch cut inside a record",
        [](GameInputs& in) { in.files[kPatch].bytes.pop_back(); },
-       {"warning: record 4 at offset 32 is cut short: 1 data byte past the end of the file is "
-        "stored as 0xFF"}},
+       {"warning: record 4 at offset 32 is cut short: 1 data byte missing, stored as 0xFF"}},
       {"patch with a stray byte",
        appended(kPatch, bytes({7})),
        {"warning: 1 stray byte after the last record, at offset 38: ignored"}},
@@ -456,53 +440,42 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        {"error: patch.bin: record at offset 38 runs past the end of memory"}},
       {"list1.bin as long as a build reads",
        appended(kList1, Bytes(kList1Max - 9216, 0)),
-       {"warning: the list1 blocks reach past the end of their buffer: their last 3072 bytes are "
-        "filled with zero bytes"}},
+       {"warning: the list1 blocks end 3072 bytes past their buffer, filled with zero bytes"}},
       {"list1.bin short of the bitmap rows",
        [](GameInputs& in) { in.files[kList1].bytes.resize(0x1F00); },
-       {"warning: bitmap rows 0x48C0 to 0x4BFF: 256 of 832 bytes lie beyond the loaded data and "
-        "are "
-        "converted from unset bytes",
-        "warning: entry table entry: 50 of 50 lie beyond the loaded data (the first at 0x4D30) and "
-        "are converted from unset bytes"}},
+       {"warning: bitmap rows 0x48C0 to 0x4BFF: 256 of 832 bytes converted from unset bytes",
+        "warning: entry table entry: 50 of 50 converted from unset bytes (the first at 0x4D30)"}},
       {"list1.bin too long",
        appended(kList1, Bytes(60000 - 9216, 0)),
        {"warning: list1.bin: 60000 bytes; the first 54272 are read, 5728 ignored",
-        "warning: the list1 blocks reach past the end of their buffer: their last 3072 bytes are "
-        "filled with zero bytes"}},
+        "warning: the list1 blocks end 3072 bytes past their buffer, filled with zero bytes"}},
       {"list2.bin short of the relocated words",
        [](GameInputs& in) {
          in.files[kList2].bytes.resize(0xBC76 - 0xB9D0);  // up to the first halved address
          in.files[kList2].bytes.back() = 0x12;
        },
-       {"warning: raised word: 13 of 14 lie beyond the loaded data (the first at 0xBD53) and are "
-        "converted from unset bytes",
-        "warning: halved address: 185 of 192 lie beyond the loaded data (the first at 0xBC7A) and "
-        "are converted from unset bytes",
-        "warning: split address byte: 2 of 2 lie beyond the loaded data (the first at 0xC1C5) and "
-        "are converted from unset bytes",
-        "warning: rounded word: 1 of 1 lie beyond the loaded data (the first at 0xC1D7) and are "
-        "converted from unset bytes",
-        "warning: high-nibble pattern byte: 14 of 14 lie beyond the loaded data (the first at "
-        "0xBC9D) and are converted from unset bytes",
-        "warning: low-nibble pattern byte: 13 of 14 lie beyond the loaded data (the first at "
-        "0xBC8C) and are converted from unset bytes",
-        "warning: pattern pair: 49 of 49 lie beyond the loaded data (the first at 0xBC94) and are "
-        "converted from unset bytes",
-        "warning: halved address at 0xBC74 holds 0x1250, outside video memory (0xC000 to 0xFFFF)"}},
+       {"warning: raised word: 13 of 14 converted from unset bytes (the first at 0xBD53)",
+        "warning: halved address: 185 of 192 converted from unset bytes (the first at 0xBC7A)",
+        "warning: split address byte: 2 of 2 converted from unset bytes (the first at 0xC1C5)",
+        "warning: rounded word: 1 of 1 converted from unset bytes (the first at 0xC1D7)",
+        "warning: high-nibble pattern byte: 14 of 14 converted from unset bytes (the first at "
+        "0xBC9D)",
+        "warning: low-nibble pattern byte: 13 of 14 converted from unset bytes (the first at "
+        "0xBC8C)",
+        "warning: pattern pair: 49 of 49 converted from unset bytes (the first at 0xBC94)",
+        "warning: halved address 0xBC74 holds 0x1250, not a video address"}},
       {"halved addresses outside video memory",
        [](GameInputs& in) {
          for (int a : {0xBC74, 0xBC7A, 0xBC80, 0xBC86, 0xBC8E})
            in.files[kList2].bytes[static_cast<std::size_t>(a + 1 - 0xB9D0)] = 0x12;
          in.files[kList2].bytes[0xC1C5 - 0xB9D0] = 0x00;
        },
-       {"warning: halved address at 0xBC74 holds 0x1250, outside video memory (0xC000 to 0xFFFF)",
-        "warning: halved address at 0xBC7A holds 0x12FA, outside video memory (0xC000 to 0xFFFF)",
-        "warning: halved address at 0xBC80 holds 0x12C0, outside video memory (0xC000 to 0xFFFF)",
-        "warning: halved address at 0xBC86 holds 0x12C6, outside video memory (0xC000 to 0xFFFF)",
-        "warning: halved address at 0xBC8E holds 0x12CE, outside video memory (0xC000 to 0xFFFF)",
-        "warning: the split address (0xC1C5 and 0xC1CA) holds 0x0040, outside video memory (0xC000 "
-        "to 0xFFFF)"}},
+       {"warning: halved address 0xBC74 holds 0x1250, not a video address",
+        "warning: halved address 0xBC7A holds 0x12FA, not a video address",
+        "warning: halved address 0xBC80 holds 0x12C0, not a video address",
+        "warning: halved address 0xBC86 holds 0x12C6, not a video address",
+        "warning: halved address 0xBC8E holds 0x12CE, not a video address",
+        "warning: the split address (0xC1C5, 0xC1CA) holds 0x0040, not a video address"}},
       {"missing inputs",
        [](GameInputs& in) {
          in.files[kLoader].status = ReadStatus::cannot_open;

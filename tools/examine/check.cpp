@@ -100,10 +100,8 @@ void check_patch(const std::vector<PatchRecordSeen>& records, const LoadedMemory
     c.fact(kPatchSection, text);
     if (r.missing > 0) {
       c.warning(kPatchSection,
-                format("%s is cut short: %s past the end of the file %s stored as 0xFF",
-                       record_name(i, r).c_str(),
-                       count_of(static_cast<std::size_t>(r.missing), "data byte").c_str(),
-                       r.missing == 1 ? "is" : "are"));
+                format("%s is cut short: %s missing, stored as 0xFF", record_name(i, r).c_str(),
+                       count_of(static_cast<std::size_t>(r.missing), "data byte").c_str()));
     }
     std::size_t overwritten = 0;
     std::uint16_t earlier = 0;
@@ -148,8 +146,7 @@ void check_unset_places(const LoadedMemory& memory, Checker& c) {
       unset += memory.loaded.test(static_cast<std::size_t>(a)) ? 0 : 1;
     if (unset > 0) {
       c.warning(kMemorySection,
-                format("bitmap rows 0x%04X to 0x%04X: %d of %d bytes lie beyond the "
-                       "loaded data and are converted from unset bytes",
+                format("bitmap rows 0x%04X to 0x%04X: %d of %d bytes converted from unset bytes",
                        rows.first, rows.last, unset, size));
     }
   }
@@ -160,8 +157,7 @@ void check_unset_places(const LoadedMemory& memory, Checker& c) {
     }
     if (!unset.empty()) {
       c.warning(kMemorySection,
-                format("%s: %zu of %zu lie beyond the loaded data (the first at "
-                       "0x%04X) and are converted from unset bytes",
+                format("%s: %zu of %zu converted from unset bytes (the first at 0x%04X)",
                        places.what, unset.size(), places.addresses.size(), unset.front()));
     }
   }
@@ -181,13 +177,11 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
     ++loaded;
     if (value < kVideoBase) {
       outside.push_back(
-          format("halved address at 0x%04X holds 0x%04X, outside video memory "
-                 "(0x%04X to 0xFFFF)",
-                 address, value, kVideoBase));
+          format("halved address 0x%04X holds 0x%04X, not a video address", address, value));
     }
   }
-  c.warnings(kMemorySection, outside, "halved address outside video memory",
-             "halved addresses outside video memory");
+  c.warnings(kMemorySection, outside, "halved address holds no video address",
+             "halved addresses hold no video address");
   if (outside.empty()) {
     c.fact(kMemorySection, format("%zu of %zu halved addresses lie in the loaded data, each "
                                   "holding a video address",
@@ -198,9 +192,9 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
               image[static_cast<std::size_t>(split.low_byte)];
   if (all_loaded(memory, split.high_byte, 1) && all_loaded(memory, split.low_byte, 1) &&
       value < kVideoBase) {
-    c.warning(kMemorySection, format("the split address (0x%04X and 0x%04X) holds 0x%04X, outside "
-                                     "video memory (0x%04X to 0xFFFF)",
-                                     split.high_byte, split.low_byte, value, kVideoBase));
+    c.warning(kMemorySection,
+              format("the split address (0x%04X, 0x%04X) holds 0x%04X, not a video address",
+                     split.high_byte, split.low_byte, value));
   }
 }
 
@@ -225,9 +219,8 @@ void check_disk(const LoadedMemory& memory, std::int32_t program_length, Checker
     std::size_t fill = zero_fill_past_buffer(s.start, s.length, s.buffer);
     if (fill > 0) {
       c.warning(kMemorySection,
-                format("the %s blocks reach past the end of their buffer: their last "
-                       "%s are filled with zero bytes",
-                       s.name, count_of(fill, "byte").c_str()));
+                format("the %s blocks end %s past their buffer, filled with zero bytes", s.name,
+                       count_of(fill, "byte").c_str()));
     }
   }
   c.fact(kMemorySection, format("raw disk image: %d of %d tracks (loader 1%s)", tracks, kDiskTracks,
@@ -280,10 +273,8 @@ void check_numbers(const ListingResult& result, Checker& c) {
           format("line %d is stored as line %u (the low 16 bits)", line.number, stored));
     }
     if (i > 0 && stored < stored_number(result.lines[i - 1].number)) {
-      out_of_order.push_back(
-          format("line %u follows line %u: the target's BASIC keeps lines in "
-                 "ascending order and looks them up that way",
-                 stored, stored_number(result.lines[i - 1].number)));
+      out_of_order.push_back(format("line %u follows line %u, out of ascending order", stored,
+                                    stored_number(result.lines[i - 1].number)));
     }
     if (++times[stored] == 2)
       repeated.push_back(format("line %u is in the listing more than once", stored));
@@ -338,9 +329,9 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
   if (result.refusal || result.bytes_read == size) {
     c.fact(kInputsSection, format("list3.txt: %s, all read", count_of(size, "byte").c_str()));
   } else {
-    c.warning(kInputsSection, format("list3.txt: %zu bytes; the first %zu are read, up to the "
-                                     "end-of-text byte 0x1A, %zu ignored",
-                                     size, result.bytes_read, size - result.bytes_read));
+    c.warning(kInputsSection,
+              format("list3.txt: %zu bytes; the first %zu are read, to the byte 0x1A, %zu ignored",
+                     size, result.bytes_read, size - result.bytes_read));
   }
   int dropped = 0;
   for (int count : result.watch.dropped)
@@ -373,7 +364,7 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
   std::string program =
       format("program: %d of %d bytes, %d to spare", result.program_length, kProgramRoom, spare);
   if (spare < kLineSize) {
-    c.warning(kListingSection, program + ", less than one listing line can take");
+    c.warning(kListingSection, program + ", less than a listing line may need");
   } else {
     c.fact(kListingSection, program);
   }
