@@ -104,11 +104,11 @@ TEST(InspectRun, ListPrintsTheProgramAndWhateverCameBeforeTheDamage) {
   EXPECT_EQ(whole.status, 0) << whole.err;
   EXPECT_EQ(whole.out.rfind("10 CLEAR 300,&HB000:REM room above &HB000", 0), 0u);
 
-  sample.cut("flyseat3.p6", "cut.p6", 3000);
+  sample.cut("flyseat3.p6", "cut.p6", 3008);
   test::RunResult cut = inspect(sample.dir, "list cut.p6");
   EXPECT_EQ(cut.status, 1);
   EXPECT_EQ(cut.err,
-            "flyseat-inspect: cut.p6: line record at offset 2996 runs past the end of "
+            "flyseat-inspect: cut.p6: line record at offset 3004 runs past the end of "
             "the file\n");
   EXPECT_EQ(whole.out.rfind(cut.out, 0), 0u);  // what was listed is the start of the whole
   EXPECT_GT(cut.out.size(), 2000u);

@@ -203,13 +203,13 @@ TEST(DescribeImage, ReportsEachSampleOutputAsSound) {
        "tape image \"DATA  \", 14928 bytes: the 16-byte header and 14912 of payload\n"
        "  payload: the list1 region, then the list2 region\n"},
       {&out.main_tape,
-       "tape image \"MAIN  \", 3143 bytes: the 16-byte header and 3127 of payload\n"
-       "  program: 120 lines, the end marker at offset 3133\n"},
+       "tape image \"MAIN  \", 3151 bytes: the 16-byte header and 3135 of payload\n"
+       "  program: 120 lines, the end marker at offset 3141\n"},
       {&out.raw_disk,
        "raw disk image, 28672 bytes: 7 blocks of 4096 bytes\n"
        "  block 0: the loader, 384 bytes before 3712 bytes of 0xFF fill\n"
        "  blocks 1 to 5: the list1 and list2 regions\n"
-       "  blocks 6 to 6: the program, 120 lines, the end marker at offset 27693\n"},
+       "  blocks 6 to 6: the program, 120 lines, the end marker at offset 27701\n"},
       {&out.d88,
        "D88 image, 174768 bytes: 40 cylinders, 1 head, 16 sectors of 256 bytes a track\n"
        "  header: name \"\", write protect 0x00, media type 0x00, disk size 174768\n"
@@ -293,15 +293,15 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        cut(out.raw_disk, 3 * 4096),
        {"3 blocks: a build writes at least 4"}},
       {"raw disk with its end marker damaged",
-       changed(out.raw_disk, 27693 + 4, {0x01}),
+       changed(out.raw_disk, 27701 + 4, {0x01}),
        {"no program found: no block from block 3 on begins line records that end with the end "
         "marker in the blocks the block rule gives them"}},
       {"main tape truncated",
-       cut(out.main_tape, 3000),
-       {"line record at offset 2996 runs past the end of the file"}},
+       cut(out.main_tape, 3008),
+       {"line record at offset 3004 runs past the end of the file"}},
       {"main tape with a byte after it",
        concat({out.main_tape, bytes({7})}),
-       {"1 byte after the end marker at offset 3133"}},
+       {"1 byte after the end marker at offset 3141"}},
       {"tape of another name",
        changed(out.data_tape, 10, {'X', 'Y', 'Z'}),
        {"tape name \"XYZA  \" is neither \"DATA  \" nor \"MAIN  \""}},
