@@ -22,9 +22,7 @@ std::string convert(const std::string& listing) {
   std::int32_t length = 0;
   std::string out = failure_of([&] { length = convert_listing(in, *work); });
   if (!out.empty()) return out;
-  const Byte* at = work->program.data();
-  const Byte* end = at + length;
-  for (; at < end; ++at) {
+  for (const Byte *at = work->program.data(), *end = at + length; at < end; ++at) {
     if (at[0] != 0xFF || at[1] != 0xFF) return out + "(no link field)";
     out += std::to_string(at[2] | at[3] << 8) + ":";
     for (at += 4; *at != 0; ++at)
@@ -34,9 +32,9 @@ std::string convert(const std::string& listing) {
   return out;
 }
 
-struct Case {
-  std::string listing, program;
-};
+// clang-format off
+struct Case { std::string listing, program; };
+// clang-format on
 
 void expect_conversions(std::initializer_list<Case> cases) {
   for (const Case& c : cases)
@@ -55,8 +53,8 @@ TEST(Listing, ReadsLinesAsTextInListingOrder) {
       {"\x1A" "1 A\n", ""}, {"1 A\0B\n2 C\n"s, "1:A|2:C|"},  // a zero byte ends the text
       {"1 " + kX996 + "\n", "1:" + kX996 + "|"},                // 998 bytes and the LF
       {"1 " + kX996 + "\r\n", "1:" + kX996 + "|"},              // CR LF is one byte
-      {"1 " + kX997 + "\n", "1:" + kX997 + "|0:|"},             // a cut after 999 bytes
-      {"1 " + kX997 + "X\n", "1:" + kX997 + "|0:X|"},
+      {"1 " + kX997 + "\n", "1:" + kX997 + "|0:|"},  // a cut after 999 bytes
+      {"1 " + kX997 + "X\n", "1:" + kX997 + "|0:X|"}, {"1 \xFF\n", "1:\xFF|"},
       {"1 " + kX997 + "2 Y\n3 Z", "1:" + kX997 + "|2:Y|3:Z|"},  // the rest is a line
   });
 }
@@ -81,8 +79,7 @@ const std::string kLine20 = "\x9F 1,1,1:\xA2 0,20,0,0:\xA0:\x9A 16,1,1:I\xD2\xDD
 TEST(Substitution, EditsLinesLeftToRightByTheTable) {
   expect_conversions({
       {"10 CLEAR,&HB000\n10 clear ,1\n", "10:\x99 300,&HB000|10:\x99 300,1|"},
-      {"70 locate 25,8\n", "70:\xA1 5,5|"},
-      {"1000 input \"NAME\"\n", "1000:\xA5 &H1058:\x84 \"NAME\"|"},
+      {"70 locate 25,8\n", "70:\xA1 5,5|"}, {"1000 input \"A\"\n", "1000:\xA5 &H1058:\x84 \"A\"|"},
       {"60 LOCATE  32 , 5 :X\n", "60:\xA1  12,2 :X|"},  // spaces around a match remain
       {"730 PRINT \"TAB(33);X\"\n", "730:\x95 \"X\"|"},  // strings are edited too
       {"90 COLOR 5 :LOCATE 33,12\n", "90:\x9A 15 :\xA1 13,9|"},
@@ -103,7 +100,6 @@ TEST(Substitution, EditsLinesLeftToRightByTheTable) {
       {"50    \n50\n1570 PRINT \"GONE\"\n50",
        "50:\x82:\x9A 16|50:\x82:\x9A 16|1570:\xA0:\xA1 30,19:\x9A 4|50:|"},
       {"20 WB1\n20WB1\n20SPACE$(3)\n", "20:" + kLine20 + "|20:W1|20:" + kLine20 + "|"},
-      {"1 \xFF\n", "1:\xFF|"},
   });
 }
 // clang-format on
@@ -156,6 +152,15 @@ TEST(Tokenizer, StoresKeywordsAsTokensOutsideStringsDataAndRemarks) {
   });
 }
 // clang-format on
+
+TEST(KeywordTable, NamesTheTokens0x80To0xF9) {
+  // clang-format off
+  const std::pair<int, std::string_view> names[] = {
+      {0x7F, ""}, {0x80, "END"}, {0xC2, "TAB("}, {0xF9, "MKS$"}, {0xFA, ""}, {0xFF, ""}};
+  // clang-format on
+  for (auto [token, name] : names)
+    EXPECT_EQ(keyword_text(static_cast<Byte>(token)), name) << token;
+}
 
 TEST(Tokenizer, ReadsNoFurtherThanItsOutputIsLarge) {
   const std::string text = "ABPRINT";  // PRINT straddles the end of a 4-byte output

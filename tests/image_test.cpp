@@ -77,13 +77,12 @@ TEST(PackRows, PacksWholeRowsInsideTheImageOnly) {
   struct Case { const char* what; int first, last, width, result, rows; };
   const Case cases[] = {
       {"width 4", 0x3000, 0x3007, 4, 0x3008, 2}, {"width 6", 0x3000, 0x300B, 6, 0x300C, 2},
-      {"last inside a row: that row whole", 0x3000, 0x3004, 4, 0x3008, 2},
-      {"width 3: the odd byte is cleared", 0x3000, 0x3005, 3, 0x3006, 2},
-      {"width 1: the byte is cleared", 0x3000, 0x3000, 1, 0x3001, 1},
-      {"first after last", 0x3004, 0x3000, 4, 0x3004, 0},
+      {"from 0, last inside a row: that row whole", 0, 4, 4, 8, 2},
+      {"width 3: the odd byte cleared", 0x3000, 0x3005, 3, 0x3006, 2},
+      {"width 1: the byte cleared", 0x3000, 0x3000, 1, 0x3001, 1},
+      {"first after last", 0x3004, 0x3000, 4, 0x3004, 0}, {"before 0", -4, 7, 4, -4, 0},
       {"last row ends at 0xFFFF", 0xFFF8, 0xFFFF, 4, 0x10000, 2},
-      {"a row reaching past 0xFFFF", 0xFFFA, 0xFFFF, 4, 0xFFFE, 1},
-      {"no end", 0xFFF8, INT_MAX, 4, 0x10000, 2}, {"first before the image", -4, 7, 4, -4, 0},
+      {"no end", 0xFFF8, INT_MAX, 4, 0x10000, 2}, {"past 0xFFFF", 0xFFFA, 0xFFFF, 4, 0xFFFE, 1},
       {"zero width", 0x3000, 0x3FFF, 0, 0x3000, 0}, {"width -2", 0x3000, 0x3FFF, -2, 0x3000, 0},
       {"huge width", 0x3000, 0x3FFF, INT_MAX, 0x3000, 0},
   };

@@ -45,7 +45,6 @@ struct Case {
 const std::array<long, 4> kNoOutputs = {kNone, kNone, kNone, kNone};
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
-const std::string kUsage = "usage: flyseat-make-sample FOLDER\n";
 
 // clang-format off
 const Case kRuns[] = {
@@ -71,6 +70,8 @@ const Case kRuns[] = {
      done(1) + "cannot open flyseat3.p6\n", "", 1, {16, kNone, kNone, kNone}},
     {"a full disk on a write", kSample + "; ln -s /dev/full flyseat2.p6", {}, "", "",
      "cannot write flyseat2.p6\n", "", 1, kNoOutputs},
+    {"a full disk on closing flyseat3.p6", kBlank + "; ln -s /dev/full flyseat3.p6", {}, "", "",
+     done(1) + "cannot write flyseat3.p6\n", "", 1, {16, kNone, kNone, kNone}},
     {"a full disk on closing flyseat.d88", kSample, {}, kFull + "338;", "",
      done(3) + "cannot write flyseat.d88\n", "", 1, {14928, 3151, 7 * 4096, kAny}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
@@ -86,10 +87,10 @@ const Case kRuns[] = {
      "list3.txt: program too large at line 2310\n", "", 1, kNoOutputs},
     {"standard output on a full disk", kBlank, {}, "exec >/dev/full;", "", "",
      "flyseat-build: cannot write standard output: No space left on device\n", 1, kBlankSizes},
-    {"make-sample without a folder", "", {}, "", "", "", kUsage, 2, kNoOutputs,
-     FLYSEAT_MAKE_SAMPLE_PATH},
-    {"make-sample with two folders", "", {}, "", ". .", "", kUsage, 2, kNoOutputs,
-     FLYSEAT_MAKE_SAMPLE_PATH},
+    {"make-sample without a folder", "", {}, "", "", "", "usage: flyseat-make-sample FOLDER\n", 2,
+     kNoOutputs, FLYSEAT_MAKE_SAMPLE_PATH},
+    {"make-sample with two folders", "", {}, "", ". .", "", "usage: flyseat-make-sample FOLDER\n",
+     2, kNoOutputs, FLYSEAT_MAKE_SAMPLE_PATH},
 };
 // clang-format on
 

@@ -75,12 +75,10 @@ TEST(Sample, TheOutputsHoldTheWorkedValues) {
 }
 
 TEST(Sample, TheOutputsArePinnedAndABuildInMemoryGivesThemToo) {
-  Bytes in[5];
-  const char* const inputs[] = {"loader.bin", "list1.bin", "list2.bin", "patch.bin", "list3.txt"};
-  for (int i = 0; i < 5; ++i)
-    in[i] = sample_input(inputs[i]);
   auto build = std::make_unique<MemoryBuild>();
-  build_in_memory({in[0], in[1], in[2], in[3], in[4]}, *build);
+  build_in_memory({sample_input("loader.bin"), sample_input("list1.bin"), sample_input("list2.bin"),
+                   sample_input("patch.bin"), sample_input("list3.txt")},
+                  *build);
   for (int i = 0; i < 4; ++i)
     EXPECT_EQ(text_of(build->output(kNames[i])), sample_outputs()[i]) << kNames[i];
 #ifdef FLYSEAT_HAVE_NETTLE
