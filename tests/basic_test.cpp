@@ -12,8 +12,6 @@
 namespace flyseat::test {
 namespace {
 
-using namespace std::string_literals;
-
 // The program that convert_listing makes of `listing`, or the message it stops with.
 std::string convert(const std::string& listing) {
   Source in;
@@ -50,7 +48,7 @@ TEST(Listing, ReadsLinesAsTextInListingOrder) {
       {"1 A\rB\n", "1:A\rB|"}, {"1 A\r\r\n", "1:A\r|"}, {"1 A\r", "1:A\r|"},
       {"1 A\n\r", "1:A|0:\r|"}, {"1 A\n2 B", "1:A|2:B|"}, {"\n\r\n", "0:|0:|"},
       {"1 A\n\x1A" "2 B\n", "1:A|"}, {"1 A\x1A\n2 B\n", "1:A|"}, {"1 A\r\x1A\n2 B\n", "1:A\r|"},
-      {"\x1A" "1 A\n", ""}, {"1 A\0B\n2 C\n"s, "1:A|2:C|"},  // a zero byte ends the text
+      {"\x1A" "1 A\n", ""}, {std::string("1 A\0B\n2 C\n", 10), "1:A|2:C|"},  // a zero ends the text
       {"1 " + kX996 + "\n", "1:" + kX996 + "|"},                // 998 bytes and the LF
       {"1 " + kX996 + "\r\n", "1:" + kX996 + "|"},              // CR LF is one byte
       {"1 " + kX997 + "\n", "1:" + kX997 + "|0:|"},  // a cut after 999 bytes
