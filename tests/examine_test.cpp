@@ -108,8 +108,9 @@ std::string listing_of(const Program& program) {
 // The program a listing gives when tokenized as a build tokenizes it.
 Bytes tokenized(const std::string& listing) {
   auto work = std::make_unique<WorkArea>();
-  test::BytesSource source(test::text_bytes(listing), "list3.txt");
-  ListingReader reader{&source.source};
+  Source source;
+  open_bytes(source, "list3.txt", test::span_of(listing));
+  ListingReader reader{&source};
   std::int32_t length = 0;
   while (std::optional<ListingLine> line = read_listing_line(reader, work->line)) {
     std::size_t count = tokenize_line(line->text, work->scratch);

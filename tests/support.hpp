@@ -1,37 +1,29 @@
-// Helpers shared by the tests: byte strings, in-memory folders, and whole runs of the built
-// flyseat-build in a temporary folder.
+// Helpers shared by the tests: byte strings, temporary folders, and whole runs of a built
+// program in one.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "flyseat/io.hpp"
+#include "flyseat/failure.hpp"
+#include "flyseat/work_area.hpp"
 
 namespace flyseat::test {
 
 using Bytes = std::vector<Byte>;
 
 inline Bytes bytes(std::initializer_list<int> values) {
-  Bytes out;
-  for (int v : values)
-    out.push_back(static_cast<Byte>(v));
-  return out;
+  return Bytes(values.begin(), values.end());
 }
 
 inline Bytes text_bytes(const std::string& text) {
   return Bytes(text.begin(), text.end());
-}
-
-inline std::string text_of(const Bytes& bytes) {
-  return std::string(bytes.begin(), bytes.end());
 }
 
 inline Bytes concat(std::initializer_list<Bytes> parts) {
@@ -46,9 +38,27 @@ inline Bytes read_file(const std::filesystem::path& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void write_file(const std::filesystem::path& path, const Bytes& data) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+inline std::string text_of(std::span<const Byte> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+inline std::span<const Byte> span_of(const std::string& text) {
+  return {reinterpret_cast<const Byte*>(text.data()), text.size()};
+}
+
+// The message of the Failure that `action` throws, empty when it throws none.
+template <typename Action>
+std::string failure_of(Action action) {
+  try {
+    return action(), "";
+  } catch (const Failure& failure) {
+    return failure.message();
+  }
+}
+
+// One of the bundled sample game's inputs.
+inline Bytes sample_input(const char* name) {
+  return read_file(std::filesystem::path(FLYSEAT_SAMPLE_DIR) / name);
 }
 
 // A folder of its own under the system's temporary folder, removed afterwards.
@@ -64,16 +74,19 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  void write(const std::string& name, const Bytes& data) const { write_file(path_ / name, data); }
+  void write(const std::string& name, const Bytes& data) const {
+    std::ofstream(path_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()),
+               static_cast<std::streamsize>(data.size()));
+  }
   Bytes read(const std::string& name) const { return read_file(path_ / name); }
   bool has(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
   // The names of the files in the folder, sorted.
   std::vector<std::string> names() const {
     std::vector<std::string> out;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
       out.push_back(entry.path().filename().string());
-    }
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -84,60 +97,31 @@ class TempDir {
 
 struct RunResult {
   int status = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
-// Runs a built program in `dir` with `args` after its command name. Standard input is empty
-// and the output streams are caught, unless `args` redirects them itself ("<file",
-// ">/dev/full"): its redirections come last and win.
-inline RunResult run_program(const char* program, const TempDir& dir, const std::string& args) {
+// Runs a built program in `dir` with `args` appended to its command line and no standard
+// input. `before` is shell text run first in the program's own subshell: a limit, a trap, a
+// redirection of its standard output.
+inline RunResult run_program(const char* program, const TempDir& dir, const std::string& args,
+                             const std::string& before = "") {
   TempDir logs;
-  std::string command = "cd '" + dir.path().string() + "' && '" + program + "' >'" +
-                        (logs / "out").string() + "' 2>'" + (logs / "err").string() +
-                        "' </dev/null " + args;
+  std::string command = "cd '" + dir.path().string() + "' && (" + before + " '" + program + "' " +
+                        args + ") >'" + (logs / "out").string() + "' 2>'" +
+                        (logs / "err").string() + "' </dev/null";
   int raw = std::system(command.c_str());
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  Bytes out = logs.read("out");
-  Bytes err = logs.read("err");
-  result.out.assign(out.begin(), out.end());
-  result.err.assign(err.begin(), err.end());
-  return result;
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text_of(logs.read("out")),
+          text_of(logs.read("err"))};
 }
 
-// Runs the built flyseat-build in `dir`, with `args` appended to the command line.
 inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
   return run_program(FLYSEAT_BUILD_PATH, dir, args);
 }
 
-// The five inputs of a run, as byte strings.
-struct Inputs {
-  Bytes loader, list1, list2, patch, listing;
-};
-
-inline void write_inputs(const TempDir& dir, const Inputs& in) {
-  dir.write("loader.bin", in.loader);
-  dir.write("list1.bin", in.list1);
-  dir.write("list2.bin", in.list2);
-  dir.write("patch.bin", in.patch);
-  dir.write("list3.txt", in.listing);
-}
-
-// Copies the bundled sample game into `dir`.
+// Copies the bundled sample game's five inputs into `dir`.
 inline void copy_sample(const TempDir& dir) {
-  for (const char* name : {"loader.bin", "list1.bin", "list2.bin", "patch.bin", "list3.txt"}) {
-    dir.write(name, read_file(std::filesystem::path(FLYSEAT_SAMPLE_DIR) / name));
-  }
+  for (const char* name : {"loader.bin", "list1.bin", "list2.bin", "patch.bin", "list3.txt"})
+    dir.write(name, sample_input(name));
 }
-
-// An in-memory source over a byte string, for driving one stage.
-struct BytesSource {
-  explicit BytesSource(Bytes data, const char* name = "input") : bytes(std::move(data)) {
-    open_bytes(source, name, bytes);
-  }
-  Bytes bytes;
-  Source source;
-};
 
 }  // namespace flyseat::test

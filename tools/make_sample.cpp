@@ -1,8 +1,8 @@
 // flyseat-make-sample: writes the binary inputs of the bundled sample game (loader.bin,
-// list1.bin, list2.bin, patch.bin) into the folder given, default the current one. The
-// data is made up: test graphics in four grey levels where the bitmap rows lie, video
-// addresses where the machine code keeps them, and a few patch records. The listing,
-// list3.txt, is written by hand.
+// list1.bin, list2.bin, patch.bin) into the folder given. The folder is required: run in a
+// game's folder by mistake, the tool would overwrite the game's inputs. The data is made up:
+// test graphics in four grey levels where the bitmap rows lie, video addresses where the
+// machine code keeps them, and a few patch records. The listing, list3.txt, is written by hand.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -150,7 +150,11 @@ bool write(const std::string& folder, const char* name, const Bytes& data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string folder = argc > 1 ? argv[1] : ".";
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: flyseat-make-sample FOLDER\n");
+    return 2;
+  }
+  std::string folder = argv[1];
   struct Output {
     const char* name;
     Bytes data;

@@ -1,0 +1,99 @@
+// The outputs in memory folders: how an output takes its room, the track layout of the raw
+// disk image, and the sectors of the D88 image. The sample's outputs pin the rest.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "flyseat/memory_build.hpp"  // the raw disk and D88 writers too
+#include "support.hpp"
+
+namespace flyseat::test {
+namespace {
+
+TEST(MemoryFolder, AnOutputNeedsRoomAndIsWrittenWhole) {
+  std::array<Byte, 300> room;
+  MemoryFile files[] = {{"out", {}, room, false}, {"no room", {}, {}, false}};
+  Folder folder{files, nullptr};
+  Sink sink;
+  create_output(folder, sink, "out");
+  write_fill(sink, 7, 257);  // one byte more than a whole number of 256-byte runs
+  EXPECT_EQ(text_of(files[0].bytes), std::string(257, 7));
+  EXPECT_EQ(failure_of([&] { write_fill(sink, 7, 44); }), "cannot write out");
+  Sink other;
+  EXPECT_EQ(failure_of([&] { create_output(folder, other, "no room"); }), "cannot open no room");
+}
+
+TEST(MemoryBuild, ARefusalEndsTheBuildWithStatus1AndItsMessage) {
+  auto build = std::make_unique<MemoryBuild>();
+  build_in_memory({{}, {}, {}, bytes({2, 0, 0xFF, 0xFF}), {}}, *build);  // 2 bytes at 0xFFFF
+  EXPECT_EQ(build->status, 1);
+  EXPECT_STREQ(build->failure.message(),
+               "patch.bin: record at offset 0 runs past the end of memory");
+}
+
+// Each stretch starts on a block of its own and takes length / 4,095 + 1 blocks of what
+// follows it in its buffer, completed with zeros past the buffer's end.
+TEST(RawDiskImage, EachStretchTakesWholeBlocks) {
+  // clang-format off
+  struct Layout { std::int32_t list1, list2, program; std::size_t blocks1, blocks2, blocks3; };
+  const Layout layouts[] = {
+      {0, 0, 0, 1, 1, 1}, {4094, 4095, 4085, 1, 2, 2},  // program and end marker: 4,095 bytes
+      {8190, 8189, 4084, 3, 2, 1}, {36304, 100, 0, 9, 1, 1},  // list1 carries list2's start
+      {53234, 16379, 32749, 13, 4, 8}, {kList1Max, kList2Max, kProgramSize - 10, 14, 5, 9},
+  };
+  // clang-format on
+  auto work = std::make_unique<WorkArea>();
+  Byte* all = reinterpret_cast<Byte*>(work.get());  // every byte tells where it lies
+  for (std::size_t i = 0; i < sizeof(WorkArea); ++i)
+    all[i] = static_cast<Byte>(i * 7 + (i >> 8));
+  auto blocks = [](std::span<const Byte> buffer, std::size_t count) {
+    std::string out(count * 4096, '\0');
+    std::copy_n(buffer.begin(), std::min(out.size(), buffer.size()), out.begin());
+    return out;
+  };
+  std::vector<Byte> room(kMaxRawDiskSize);
+  for (const Layout& l : layouts) {
+    work->list1_length = l.list1;
+    work->list2_length = l.list2;
+    work->program_length = l.program;
+    MemoryFile files[] = {{kRawDiskName, {}, room, false}};
+    Folder folder{files, nullptr};
+    write_raw_disk_image(folder, *work);
+    std::span<const Byte> memory(work->memory);
+    EXPECT_TRUE(text_of(files[0].bytes) == text_of(work->loader) +
+                                               blocks(memory.subspan(kList1Start), l.blocks1) +
+                                               blocks(memory.subspan(kList2Start), l.blocks2) +
+                                               blocks(work->program, l.blocks3))
+        << l.list1 << ", " << l.list2 << ", " << l.program;
+  }
+}
+
+// Sector s of the raw image, whole, goes to sector record s of the 640; the rest is 0xFF.
+TEST(D88Image, CopiesTheWholeSectorsOfTheRawImage) {
+  // clang-format off
+  struct Case { long raw; std::string message; std::size_t size; };  // raw -1: no raw image
+  const Case cases[] = {{300, "", kD88Size}, {40 * 4096 + 255, "", kD88Size},
+                        {41 * 4096, "disk full", kD88Size},
+                        {-1, "cannot open flyseat.dsk for reading", 688}};
+  // clang-format on
+  std::vector<Byte> room(kD88Size);
+  for (const Case& c : cases) {
+    Bytes raw(static_cast<std::size_t>(std::max(c.raw, 0L)));
+    for (std::size_t i = 0; i < raw.size(); ++i)
+      raw[i] = static_cast<Byte>((i / 256 + i) % 0xF0);
+    MemoryFile files[] = {{kRawDiskName, raw, {}, c.raw >= 0}, {kD88Name, {}, room, false}};
+    Folder folder{files, nullptr};
+    EXPECT_EQ(failure_of([&] { write_d88_image(folder); }), c.message) << c.raw;
+    std::string d88 = text_of(files[1].bytes);
+    ASSERT_EQ(d88.size(), c.size) << c.raw;
+    for (std::size_t s = 0; c.size == kD88Size && s < 640; ++s) {
+      bool whole = 256 * (s + 1) <= raw.size();
+      ASSERT_EQ(d88.substr(688 + 272 * s + 16, 256),
+                whole ? text_of(std::span(raw).subspan(256 * s, 256)) : std::string(256, '\xFF'))
+          << c.raw << ", sector " << s;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace flyseat::test
