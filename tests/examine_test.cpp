@@ -49,27 +49,18 @@ GameInputs sample_inputs() {
   return inputs;
 }
 
-// The four outputs of a build in memory, by name.
-std::map<std::string, Bytes> built(const GameInputs& in) {
-  auto build = std::make_unique<MemoryBuild>();
-  build_in_memory({in.files[kLoader].bytes, in.files[kList1].bytes, in.files[kList2].bytes,
-                   in.files[kPatch].bytes, in.files[kListing].bytes},
-                  *build);
-  std::map<std::string, Bytes> out;
-  for (const char* name : {kDataTapeName, kMainTapeName, kRawDiskName, kD88Name}) {
-    std::span<const Byte> bytes = build->output(name);
-    out[name] = Bytes(bytes.begin(), bytes.end());
-  }
-  return out;
-}
-
-const std::map<std::string, Bytes>& sample_outputs() {
-  static const std::map<std::string, Bytes> outputs = built(sample_inputs());
-  return outputs;
-}
-
-const Bytes& sample(const char* name) {
-  return sample_outputs().at(name);
+// What a build in memory makes of the sample game.
+Bytes sample(const char* name) {
+  static const std::unique_ptr<MemoryBuild> build = [] {
+    GameInputs in = sample_inputs();
+    auto made = std::make_unique<MemoryBuild>();
+    build_in_memory({in.files[kLoader].bytes, in.files[kList1].bytes, in.files[kList2].bytes,
+                     in.files[kPatch].bytes, in.files[kListing].bytes},
+                    *made);
+    return made;
+  }();
+  std::span<const Byte> bytes = build->output(name);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 // Each problem on a line of its own.
@@ -129,11 +120,11 @@ Bytes tokenized(const std::string& listing) {
 }
 
 TEST(FindProgram, EachCarrierGivesTheSampleProgramWhoseListingTokenizesBackTheSame) {
-  const Bytes& main_tape = sample(kMainTapeName);
+  const Bytes main_tape = sample(kMainTapeName);
   const Bytes records(main_tape.begin() + 16, main_tape.end());
-  for (const Bytes* file : {&main_tape, &sample(kRawDiskName), &sample(kD88Name), &records}) {
+  for (const Bytes& file : {main_tape, sample(kRawDiskName), sample(kD88Name), records}) {
     Findings found;
-    Program program = find_program(*file, file == &records, found);
+    Program program = find_program(file, file == records, found);
     check_round_trip(program, found);
     EXPECT_EQ(joined(found.problems), "");
     EXPECT_EQ(program.lines.size(), 120u);
@@ -447,32 +438,22 @@ TEST(Check, ARefusedListingGivesNoDiskLayout) {
 
 TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   auto memory = std::make_unique<LoadedMemory>();
-  memory->image[0x2C00] = 0xC0;
-  memory->image[0x2C01] = 0x03;
-  memory->image[0x2C02] = 0xFF;
+  std::copy_n("\xC0\x03\xFF", 3, memory->image.begin() + 0x2C00);  // packs to 81 F0 00 00
   memory->image[0x2C05] = 0x40;  // second row: one pixel of colour 1
   memory->image[0x4BFE] = 0x80;  // last row of the last range: one pixel of colour 2
   Picture picture = render_preview(*memory);
   EXPECT_EQ(picture.pixel(1, 1), (std::array<Byte, 3>{34, 40, 58}));  // the background
-  using Rgb = std::array<Byte, 3>;
-  auto grey = [](int level) { return Rgb{Byte(85 * level), Byte(85 * level), Byte(85 * level)}; };
-  auto seen = [&](int range, bool is_after, int row, int x) {
-    Place at = preview_place(range, is_after, row, x);
-    // The whole square of the pixel has its colour.
-    EXPECT_EQ(picture.pixel(at.x, at.y), picture.pixel(at.x + 2, at.y + 2));
-    return picture.pixel(at.x, at.y);
+  auto level = [&](int range, bool after, int row, int x) {
+    Place at = preview_place(range, after, row, x);
+    EXPECT_EQ(picture.pixel(at.x, at.y), picture.pixel(at.x + 2, at.y + 2));  // a whole square
+    std::array<Byte, 3> rgb = picture.pixel(at.x, at.y);
+    return rgb[0] == rgb[1] && rgb[1] == rgb[2] ? rgb[0] / 85 : -1;
   };
-  // C0 03 FF 00 packs to 81 F0 00 00.
-  const int before_row[16] = {3, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 3, 0, 0, 0, 0};
-  const int after_row[16] = {1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0};
-  for (int x = 0; x < 16; ++x) {
-    EXPECT_EQ(seen(0, false, 0, x), grey(before_row[x])) << x;
-    EXPECT_EQ(seen(0, true, 0, x), grey(3 * after_row[x])) << x;
-  }
-  EXPECT_EQ(seen(0, false, 1, 4), grey(1));
-  EXPECT_EQ(seen(0, true, 1, 4), grey(3));
-  EXPECT_EQ(seen(5, false, 415, 0), grey(2));
-  EXPECT_EQ(seen(5, true, 415, 1), grey(0));
+  const std::string row = "3000000333330000";  // grey before, white after, alike here
+  for (int x = 0; x < 16; ++x)
+    EXPECT_EQ(level(0, false, 0, x) * 10 + level(0, true, 0, x), (row[x] - '0') * 11) << x;
+  EXPECT_EQ(level(0, false, 1, 4) * 10 + level(0, true, 1, 4), 13);
+  EXPECT_EQ(level(5, false, 415, 0) * 10 + level(5, true, 415, 1), 20);
 }
 
 TEST(Preview, LabelsARangeWithoutLoadedData) {
