@@ -162,6 +162,7 @@ TEST(InspectRun, ListWritesTheProgramAndPreviewThePictureToStandardOutput) {
   // A problem follows the report of its file, before the next file's.
   std::string both = inspect(sample.dir, "info cut.dsk flyseat2.p6 2>&1").out;
   EXPECT_LT(both.find("flyseat-inspect: cut.dsk:"), both.find("flyseat2.p6: tape image"));
+  EXPECT_EQ(both.find(": the program"), std::string::npos);  // cut.dsk has none
   test::RunResult list = inspect(sample.dir, "list flyseat.d88");
   EXPECT_EQ(list.status, 0) << list.err;
   EXPECT_EQ(list.out.rfind("10 CLEAR 300,&HB000:REM room above &HB000", 0), 0u);
@@ -209,6 +210,7 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][0]["kind"], "main-tape");
   EXPECT_EQ(info["files"][0]["report"][1], "  program: 120 lines, the end marker at offset 3141");
   EXPECT_EQ(info["files"][0]["program_lines"], 120);
+  EXPECT_EQ(info["files"][1]["kind"], "raw-disk");
   EXPECT_EQ(info["files"][1]["program_block"], 6);
   EXPECT_EQ(info["files"][1]["sound"], true);
   EXPECT_EQ(info["files"][2]["kind"], "empty");

@@ -77,7 +77,6 @@ std::size_t read_bytes(Source& source, std::span<Byte> into);
 void create_output(Folder& folder, Sink& sink, const char* name);
 // Writes bytes; a short write stops the run with "cannot write NAME".
 void write_bytes(Sink& sink, std::span<const Byte> bytes);
-void write_byte(Sink& sink, Byte value);
 void write_fill(Sink& sink, Byte value, std::size_t count);
 // Closes the output; a failed close (a full disk seen late) stops the run too.
 void close_output(Sink& sink);

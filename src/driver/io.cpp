@@ -111,10 +111,6 @@ void write_bytes(Sink& sink, std::span<const Byte> bytes) {
   sink.size += bytes.size();
 }
 
-void write_byte(Sink& sink, Byte value) {
-  write_bytes(sink, std::span<const Byte>(&value, 1));
-}
-
 void write_fill(Sink& sink, Byte value, std::size_t count) {
   std::array<Byte, 256> run;
   run.fill(value);

@@ -3,6 +3,7 @@
 // A record that matches nothing or a halved word that was never a video address leaves a
 // build silent; here they are warnings.
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -260,7 +261,7 @@ std::uint16_t stored_number(std::int32_t number) {
 // up that way, so a line out of order or a number given twice is likely a different release.
 void check_numbers(const ListingResult& result, Checker& c) {
   std::vector<std::string> unnumbered, out_of_range, out_of_order, repeated;
-  std::vector<int> times(0x10000, 0);
+  std::map<std::uint16_t, int> times;
   for (std::size_t i = 0; i < result.lines.size(); ++i) {
     const ListingLineSeen& line = result.lines[i];
     std::uint16_t stored = stored_number(line.number);

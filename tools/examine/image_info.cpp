@@ -125,10 +125,11 @@ RawDiskLayout read_raw_disk(std::span<const Byte> image, Findings& found) {
   }
   // The program takes at most the blocks of a full program buffer.
   int first = std::max(kFewestBlocks - 1, layout.blocks - block_count(kProgramSize));
-  for (int b = first; b < layout.blocks; ++b) {
-    if (program_fits_blocks(image, layout.blocks, b, layout.program)) {
+  for (int b = first; b < layout.blocks && layout.program_block == 0; ++b) {
+    Program program;
+    if (program_fits_blocks(image, layout.blocks, b, program)) {
       layout.program_block = b;
-      break;
+      layout.program = std::move(program);
     }
   }
   if (layout.program_block == 0) {
@@ -225,10 +226,17 @@ void check_track_table(std::span<const Byte> file, Findings& found) {
       kDiskTracks, kD88.header_size, kTrackSize, kD88.table_entries - kDiskTracks);
 }
 
+int byte_field(std::span<const Byte> header, int offset) {
+  return header[at(offset)];
+}
+int word_field(std::span<const Byte> header, int offset) {
+  return read_u16(header, at(offset));
+}
+
 struct SectorField {
   const char* name;
   int offset;
-  int size;  // 1 or 2 bytes
+  int (*read)(std::span<const Byte> header, int offset);
   int expected;
 };
 
@@ -236,18 +244,18 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
                          Findings& found) {
   constexpr D88SectorFields f = kD88Sector;
   const SectorField fields[] = {
-      {"C", f.c, 1, sector.c},
-      {"H", f.h, 1, sector.h},
-      {"R", f.r, 1, sector.r},
-      {"N", f.n, 1, sector.n},
-      {"sector count", f.sector_count, 2, kD88.sectors},
-      {"density", f.density, 1, 0},
-      {"deleted mark", f.deleted, 1, 0},
-      {"status", f.status, 1, 0},
-      {"data size", f.data_size, 2, kD88.sector_size},
+      {"C", f.c, byte_field, sector.c},
+      {"H", f.h, byte_field, sector.h},
+      {"R", f.r, byte_field, sector.r},
+      {"N", f.n, byte_field, sector.n},
+      {"sector count", f.sector_count, word_field, kD88.sectors},
+      {"density", f.density, byte_field, 0},
+      {"deleted mark", f.deleted, byte_field, 0},
+      {"status", f.status, byte_field, 0},
+      {"data size", f.data_size, word_field, kD88.sector_size},
   };
   for (const SectorField& field : fields) {
-    int value = field.size == 2 ? read_u16(header, at(field.offset)) : header[at(field.offset)];
+    int value = field.read(header, field.offset);
     if (value != field.expected) {
       found.problem(
           format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
@@ -346,23 +354,9 @@ ImageKind recognise(std::span<const Byte> file) {
 }
 
 const char* kind_name(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::empty:
-      return "empty";
-    case ImageKind::data_tape:
-      return "data-tape";
-    case ImageKind::main_tape:
-      return "main-tape";
-    case ImageKind::foreign_tape:
-      return "tape";
-    case ImageKind::d88:
-      return "d88";
-    case ImageKind::raw_disk:
-      return "raw-disk";
-    case ImageKind::unknown:
-      break;
-  }
-  return "unknown";
+  constexpr const char* kNames[] = {"empty", "data-tape", "main-tape", "tape",
+                                    "d88",   "raw-disk",  "unknown"};
+  return kNames[static_cast<int>(kind)];
 }
 
 void describe_image(std::span<const Byte> file, Findings& found) {
@@ -415,44 +409,36 @@ Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
     found.problem("empty file");
     return {};
   }
-  if (raw) {
-    if (has_tape_leader(file)) {
-      found.problem("a tape image, not a file of line records: list it without --raw");
-      return {};
-    }
-    Program program = walk_program(file, 0, found);
+  if (raw && has_tape_leader(file)) {
+    found.problem("a tape image, not a file of line records: list it without --raw");
+    return {};
+  }
+  if (raw || kind == ImageKind::main_tape) {
+    Program program = walk_program(file, raw ? 0 : kTapeHeaderSize, found);
     check_nothing_after(file, program, found);
     return program;
   }
-  Findings quiet;  // the report of the checks is not wanted here, their problems are
-  std::vector<Byte> raw_disk;
-  RawDiskLayout layout;
-  switch (kind) {
-    case ImageKind::main_tape: {
-      Program program = walk_program(file, kTapeHeaderSize, found);
-      check_nothing_after(file, program, found);
-      return program;
-    }
-    case ImageKind::data_tape:
-      found.problem("a data tape image holds no program");
-      return {};
-    case ImageKind::foreign_tape:
-      describe_tape(file, kind, quiet);
-      break;
-    case ImageKind::d88:
-      if (read_d88(file, quiet, raw_disk)) layout = read_raw_disk(raw_disk, quiet);
-      break;
-    case ImageKind::raw_disk:
-      layout = read_raw_disk(file, quiet);
-      break;
-    case ImageKind::empty:
-    case ImageKind::unknown:
-      found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize) +
-                    " (use --raw for a file of line records)");
-      return {};
+  if (kind == ImageKind::data_tape) {
+    found.problem("a data tape image holds no program");
+    return {};
   }
-  found.problems.insert(found.problems.end(), quiet.problems.begin(), quiet.problems.end());
-  return layout.program_block != 0 ? layout.program : Program{};
+  if (kind == ImageKind::unknown) {
+    found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize) +
+                  " (use --raw for a file of line records)");
+    return {};
+  }
+  Findings checks;  // their report is not wanted here, their problems are
+  std::vector<Byte> held;  // the raw disk image in a D88 image's sectors
+  RawDiskLayout layout;
+  if (kind == ImageKind::foreign_tape) {
+    describe_tape(file, kind, checks);
+  } else if (kind == ImageKind::raw_disk) {
+    layout = read_raw_disk(file, checks);
+  } else if (read_d88(file, checks, held)) {
+    layout = read_raw_disk(held, checks);
+  }
+  found.problems.insert(found.problems.end(), checks.problems.begin(), checks.problems.end());
+  return layout.program;
 }
 
 std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
