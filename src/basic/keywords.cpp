@@ -1,8 +1,10 @@
 // The keyword table of the target's disk BASIC: the token of a keyword is 0x80 plus its
 // place in the table. The tokenizer and anything that lists a stored program share it.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iterator>
+#include <numeric>
 
 #include "flyseat/basic.hpp"
 
@@ -144,16 +146,10 @@ static_assert(kKeywords[kRemToken - kFirstToken] == "REM");
 
 // Each keyword fits an 8-byte field with its zero byte, and none holds a space, a lower-case
 // letter or an apostrophe, which the tokenizer treats on their own.
-constexpr bool keywords_are_well_formed() {
-  for (std::string_view keyword : kKeywords) {
-    if (keyword.empty() || keyword.size() > 7) return false;
-    for (char c : keyword) {
-      if (c == ' ' || c == '\'' || (c >= 'a' && c <= 'z')) return false;
-    }
-  }
-  return true;
-}
-static_assert(keywords_are_well_formed());
+static_assert(std::ranges::all_of(kKeywords, [](std::string_view keyword) {
+  return !keyword.empty() && keyword.size() <= 7 && keyword.find_first_of(" '") == keyword.npos &&
+         std::ranges::none_of(keyword, [](char c) { return c >= 'a' && c <= 'z'; });
+}));
 
 // The most keywords that share a first character ("C" has the most).
 constexpr std::size_t kMostWithOneFirst = 16;
@@ -173,15 +169,9 @@ constexpr FirstCharacterIndex index_by_first_character() {
 }
 constexpr FirstCharacterIndex kByFirst = index_by_first_character();
 
-constexpr bool index_holds_every_keyword() {
-  std::size_t total = 0;
-  for (std::uint8_t count : kByFirst.counts) {
-    if (count > kMostWithOneFirst) return false;
-    total += count;
-  }
-  return total == std::size(kKeywords);
-}
-static_assert(index_holds_every_keyword());
+// Building the index would have failed on a first character with too many keywords.
+static_assert(std::accumulate(kByFirst.counts.begin(), kByFirst.counts.end(), std::size_t{0}) ==
+              std::size(kKeywords));
 
 }  // namespace
 

@@ -88,51 +88,27 @@ constexpr Row kRows[] = {
 
 static_assert(std::size(kRows) == kSubstitutionCount);
 
-// The number of the first row whose texts are not as long as it says, or 0.
-constexpr int first_row_of_wrong_length() {
-  for (std::size_t i = 0; i < std::size(kRows); ++i) {
-    const Row& row = kRows[i];
-    if (row.record.find.size() != row.find_length ||
-        row.record.replacement.size() != row.replacement_length) {
-      return static_cast<int>(i) + 1;
-    }
-  }
-  return 0;
-}
-static_assert(first_row_of_wrong_length() == 0, "a text differs from its listed length");
+// Every text is as long as its row says, which catches inner quotes and trailing spaces.
+static_assert(std::ranges::all_of(kRows,
+                                  [](const Row& row) {
+                                    return row.record.find.size() == row.find_length &&
+                                           row.record.replacement.size() == row.replacement_length;
+                                  }),
+              "a text differs from its listed length");
 
 // Matching upper-cases the line only and passes over spaces in it, so a find text with a
-// space or a lower-case letter could never match.
-constexpr bool finds_are_upper_case_without_spaces() {
-  for (const Row& row : kRows) {
-    for (char c : row.record.find) {
-      if (c == ' ' || (c >= 'a' && c <= 'z')) return false;
-    }
-  }
-  return true;
-}
-static_assert(finds_are_upper_case_without_spaces());
+// space or a lower-case letter could never match; and each text fits a 200-byte field with its
+// zero byte.
+static_assert(std::ranges::all_of(kRows, [](const Row& row) {
+  return row.record.find.find(' ') == std::string_view::npos &&
+         std::ranges::none_of(row.record.find, [](char c) { return c >= 'a' && c <= 'z'; }) &&
+         row.record.find.size() < 200 && row.record.replacement.size() < 200;
+}));
 
-// Each text fits a 200-byte field with its zero byte.
-constexpr bool texts_fit_their_fields() {
-  for (const Row& row : kRows) {
-    if (row.record.find.size() > 199 || row.record.replacement.size() > 199) return false;
-  }
-  return true;
-}
-static_assert(texts_fit_their_fields());
-
-// No every-line record stands after a record of one line, so at a shared position the
+// The every-line records stand before all records of one line, so at a shared position the
 // every-line record is the one that applies.
-constexpr bool every_line_records_first() {
-  bool one_line_seen = false;
-  for (const Row& row : kRows) {
-    if (row.record.line >= 0) one_line_seen = true;
-    if (row.record.line < 0 && one_line_seen) return false;
-  }
-  return true;
-}
-static_assert(every_line_records_first());
+static_assert(std::ranges::is_partitioned(kRows,
+                                          [](const Row& row) { return row.record.line < 0; }));
 
 constexpr std::array<SubstitutionRecord, kSubstitutionCount> records_of_rows() {
   std::array<SubstitutionRecord, kSubstitutionCount> records{};

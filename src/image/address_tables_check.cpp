@@ -19,8 +19,8 @@ constexpr std::size_t kSingleBytes = kEntryStores.size() + kEntryCount + 2 * kRa
                                      2 /* rounded word */ + kHighNibbleBytes.size() +
                                      kLowNibbleBytes.size() + 2 * kPairs.size();
 
-// Every byte touched outside the bitmap rows, one entry per time it is touched.
-constexpr std::array<int, kSingleBytes> single_bytes() {
+static_assert([] {
+  // Every byte touched outside the bitmap rows, one entry per time it is touched.
   std::array<int, kSingleBytes> bytes{};
   std::size_t n = 0;
   auto add = [&](std::span<const int> addresses, int extent) {
@@ -35,38 +35,22 @@ constexpr std::array<int, kSingleBytes> single_bytes() {
     bytes[n++] = entry_byte(entry, 0);
   add(kRaisedWords, 2);
   add(kHalvedAddresses, 2);
-  bytes[n++] = kSplitHighByte;
-  bytes[n++] = kSplitLowByte;
-  bytes[n++] = kRoundedWord;
-  bytes[n++] = kRoundedWord + 1;
+  add(std::array{kSplitHighByte, kSplitLowByte}, 1);
+  add(std::array{kRoundedWord}, 2);
   add(kHighNibbleBytes, 1);
   add(kLowNibbleBytes, 1);
   add(kPairs, 2);
-  return bytes;
-}
-
-constexpr bool in_bitmap_rows(int address) {
-  for (const RowRange& range : kRowRanges) {
-    if (address >= range.first && address <= range.last) return true;
-  }
-  return false;
-}
-
-constexpr bool each_byte_touched_once() {
-  std::array<int, kSingleBytes> bytes = single_bytes();
-  std::sort(bytes.begin(), bytes.end());
-  int shared_twice = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (in_bitmap_rows(bytes[i])) return false;
-    if (i > 0 && bytes[i - 1] == bytes[i]) {
-      if (bytes[i] != kShared) return false;
-      ++shared_twice;
-    }
-  }
-  return shared_twice == 1;
-}
-
-static_assert(each_byte_touched_once());
+  std::ranges::sort(bytes);
+  auto in_bitmap_rows = [](int address) {
+    return std::ranges::any_of(kRowRanges, [address](const RowRange& range) {
+      return address >= range.first && address <= range.last;
+    });
+  };
+  // Only the shared byte stands twice, and none lies in the bitmap rows.
+  auto twice = std::ranges::adjacent_find(bytes);
+  return n == bytes.size() && std::ranges::none_of(bytes, in_bitmap_rows) && *twice == kShared &&
+         std::ranges::adjacent_find(twice + 1, bytes.end()) == bytes.end();
+}());
 
 }  // namespace
 }  // namespace flyseat

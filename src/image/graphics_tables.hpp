@@ -48,33 +48,27 @@ inline constexpr std::string_view kPairListing =
     "C4E6 C4FF C526 C54D C5EA C607 C612 C61D C62A C647 C650 C65F C696 C6A9 C6EA C73F "  // 33-48
     "C76B";                                                                             // 49
 
-static_assert(address_count(kHighNibbleListing) == 14);
-static_assert(address_count(kLowNibbleListing) == 14);
-static_assert(address_count(kPairListing) == 49);
+static_assert(is_address_listing(kHighNibbleListing, 14));
+static_assert(is_address_listing(kLowNibbleListing, 14));
+static_assert(is_address_listing(kPairListing, 49));
 
 inline constexpr auto kHighNibbleBytes = parse_addresses<14>(kHighNibbleListing);
 inline constexpr auto kLowNibbleBytes = parse_addresses<14>(kLowNibbleListing);
 inline constexpr auto kPairs = parse_addresses<49>(kPairListing);
 
-constexpr bool rows_are_whole(const RowRange& range) {
-  return range.width > 0 && (range.last - range.first + 1) % range.width == 0;
-}
-
 // Whole rows, in ascending order, none overlapping the next, all in the list1 region.
-constexpr bool row_ranges_are_sound() {
-  for (std::size_t r = 0; r < kRowRanges.size(); ++r) {
-    const RowRange& range = kRowRanges[r];
-    if (!rows_are_whole(range) || range.first < kList1Start) return false;
-    if (r > 0 && kRowRanges[r - 1].last >= range.first) return false;
-  }
-  return true;
-}
+static_assert(std::ranges::all_of(kRowRanges, [](const RowRange& range) {
+  return range.first >= kList1Start && range.width > 0 &&
+         (range.last - range.first + 1) % range.width == 0;
+}));
+static_assert(std::ranges::adjacent_find(kRowRanges, [](const RowRange& a, const RowRange& b) {
+                return a.last >= b.first;
+              }) == kRowRanges.end());
 
 constexpr int entry_byte(int entry, int offset) {
   return kEntryTableStart + entry * kEntrySize + offset;
 }
 
-static_assert(row_ranges_are_sound());
 static_assert(kEntryStores[0].address == entry_byte(18, 0));
 static_assert(kEntryStores[1].address == entry_byte(19, 2));
 static_assert((kEntryStores[0].value & 1) == 0 && (kEntryStores[1].value & 1) == 0);

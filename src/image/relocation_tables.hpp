@@ -28,8 +28,8 @@ inline constexpr std::string_view kHalvedListing =
     "C6C8 C6D2 C6D8 C6DE C6E4 C6ED C6F3 C6F9 C6FF C705 C70B C711 C717 C71F C725 C72B "  // 161-176
     "C731 C739 C742 C74A CDEF CE37 CEA2 CEED CF3C CF7E BB4B BB52 BB59 BB60 BB66 BB6C";  // 177-192
 
-static_assert(address_count(kRaisedListing) == 14);
-static_assert(address_count(kHalvedListing) == 192);
+static_assert(is_address_listing(kRaisedListing, 14));
+static_assert(is_address_listing(kHalvedListing, 192));
 
 inline constexpr auto kRaisedWords = parse_addresses<14>(kRaisedListing);
 inline constexpr auto kHalvedAddresses = parse_addresses<192>(kHalvedListing);
@@ -39,17 +39,14 @@ inline constexpr int kSplitHighByte = 0xC1C5;
 inline constexpr int kSplitLowByte = 0xC1CA;
 inline constexpr int kRoundedWord = 0xC1D7;
 
-inline constexpr int kHalvedTailSize = 6;
-
-constexpr bool halved_table_order_holds() {
-  std::span<const int> all(kHalvedAddresses);
-  std::span<const int> head = all.first(all.size() - kHalvedTailSize);
-  std::span<const int> tail = all.last(kHalvedTailSize);
-  return is_ascending(head) && is_ascending(tail) && tail.back() < head.front();
-}
+inline constexpr std::size_t kHalvedTailSize = 6;
 
 static_assert(is_ascending(kRaisedWords));
-static_assert(halved_table_order_holds());
+// The halved addresses ascend, but for the last six, which ascend below the first.
+static_assert(
+    is_ascending(std::span(kHalvedAddresses).first(kHalvedAddresses.size() - kHalvedTailSize)) &&
+    is_ascending(std::span(kHalvedAddresses).last(kHalvedTailSize)) &&
+    kHalvedAddresses.back() < kHalvedAddresses.front());
 static_assert(lies_within(kRaisedWords, 2, kList2Start, kMemorySize - 1));
 static_assert(lies_within(kHalvedAddresses, 2, kList2Start, kMemorySize - 1));
 
