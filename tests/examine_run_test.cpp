@@ -157,21 +157,13 @@ TEST(InspectRun, TheReadmeExamplesAreItsRealOutput) {
   EXPECT_GE(run, shown_by_this_build("CRC-32 --json") ? 5 : 3);
 }
 
-TEST(InspectRun, ListWritesTheProgramAndPreviewThePictureToStandardOutput) {
+TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {
   const BuiltSample& sample = built_sample();
-  // A problem follows the report of its file, before the next file's.
   std::string both = inspect(sample.dir, "info cut.dsk flyseat2.p6 2>&1").out;
   EXPECT_LT(both.find("flyseat-inspect: cut.dsk:"), both.find("flyseat2.p6: tape image"));
   EXPECT_EQ(both.find(": the program"), std::string::npos);  // cut.dsk has none
-  test::RunResult list = inspect(sample.dir, "list flyseat.d88");
-  EXPECT_EQ(list.status, 0) << list.err;
-  EXPECT_EQ(list.out.rfind("10 CLEAR 300,&HB000:REM room above &HB000", 0), 0u);
-  EXPECT_EQ(inspect(sample.dir, "list - <flyseat3.p6").out, list.out);
-#ifdef FLYSEAT_HAVE_PNG
-  test::RunResult preview = inspect(sample.dir, "preview -o -");
-  EXPECT_EQ(preview.status, 0) << preview.err;
-  EXPECT_EQ(preview.out.substr(0, 8), "\x89PNG\r\n\x1A\n");
-#endif
+  EXPECT_EQ(inspect(sample.dir, "list - <flyseat.d88").out,
+            inspect(sample.dir, "list flyseat3.p6").out);
 }
 
 TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
@@ -200,7 +192,6 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   json list = json::parse(inspect(sample.dir, "list --json flyseat.dsk").out);
   EXPECT_EQ(list["lines"][119]["number"], 1930);
   EXPECT_EQ(list["end_marker"], 27701);
-  EXPECT_EQ(list["sound"], true);
 
   json info = json::parse(inspect(sample.dir,
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
@@ -225,8 +216,6 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["difference"], "sector 19 (cylinder 1, R 4) differs");
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
-  EXPECT_EQ(check["errors"], 0);
-  EXPECT_EQ(check["warnings"], 0);
   EXPECT_EQ(check["sections"][3]["title"], "Memory image");
 }
 #endif
@@ -240,6 +229,8 @@ TEST(InspectRun, ThePreviewPngIsThePictureInTheDocs) {
   EXPECT_EQ(run.out, "preview.png: preview of " FLYSEAT_SAMPLE_DIR ", 1464 x 2066 pixels\n");
   EXPECT_TRUE(out.read("preview.png") == test::read_file(FLYSEAT_DOCS_DIR "/preview.png"))
       << "docs/preview.png is out of date";
+  EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
+            test::text_of(out.read("preview.png")));
 }
 #endif
 
