@@ -16,8 +16,7 @@ static int fail(const char* what, const char* name) {
 int main(int argc, char** argv) {
   static const char* const inputs[] = {"loader.bin", "list1.bin", "list2.bin", "patch.bin",
                                        "list3.txt"};
-  static const char* const outputs[] = {"flyseat2.p6", "flyseat3.p6", "flyseat.dsk",
-                                        "flyseat.d88"};
+  static const char* const outputs[] = {"flyseat2.p6", "flyseat3.p6", "flyseat.dsk", "flyseat.d88"};
   int i;
   if (argc != 5) {
     fprintf(stderr, "usage: flyseat-floor DATA-TAPE-SIZE MAIN-TAPE-SIZE RAW-DISK-SIZE D88-SIZE\n");
