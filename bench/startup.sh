@@ -3,8 +3,9 @@
 #   (a) the build of the sample against the floor (bench/floor.c) in the same folder;
 #   (b) the build of a full-size input set against zmakebas tokenizing the same listing into
 #       one tape file.
-# Usage: bench/startup.sh [BUILD-FOLDER] (default: build). Needs hyperfine, zmakebas, python3,
-# and a build folder with the benchmark built (libbenchmark-dev).
+# Usage: bench/startup.sh [BUILD-FOLDER] (default: build); RUNS=N sets the runs of each command
+# (default 1000). Needs hyperfine and zmakebas, and the floor built (with the benchmark, when
+# libbenchmark-dev is there).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -17,14 +18,11 @@ done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# The median of the first command over that of the second, from hyperfine's JSON export.
+# The median of the first command over that of the second, from hyperfine's CSV export
+# (command,mean,stddev,median,...; times in seconds).
 ratio() {
-  python3 - "$1" <<'PY'
-import json, sys
-first, second = json.load(open(sys.argv[1]))["results"]
-print(f"median {first['median'] * 1e3:.3f} ms / {second['median'] * 1e3:.3f} ms"
-      f" = {first['median'] / second['median']:.3f}")
-PY
+  awk -F, 'NR == 2 { a = $4 } NR == 3 { b = $4 }
+    END { printf "median %.3f ms / %.3f ms = %.3f\n", a * 1e3, b * 1e3, a / b }' "$1"
 }
 
 # Ordinary BASIC lines, numbered from 10 in steps of 10, up to about 31 KB.
@@ -50,9 +48,9 @@ cp "$root"/examples/sample/* "$scratch"/
 cd "$scratch"
 "$tool" >/dev/null
 sizes=$(stat -c %s flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 | paste -sd ' ')
-hyperfine -N --warmup 50 --runs "$runs" --export-json "$scratch/a.json" \
+hyperfine -N --warmup 50 --runs "$runs" --export-csv "$scratch/a.csv" \
   "$tool" "$floor $sizes"
-ratio "$scratch/a.json"
+ratio "$scratch/a.csv"
 
 echo "== (b) a full-size input set: flyseat-build against zmakebas on the same listing"
 rm -f "$scratch"/*
@@ -63,6 +61,6 @@ printf '\004\000\000\054\125\252\125\252' >patch.bin  # one record of 4 bytes at
 make_listing >list3.txt
 "$tool" >/dev/null
 echo "listing: $(stat -c %s list3.txt) bytes; main tape image: $(stat -c %s flyseat3.p6) bytes"
-hyperfine -N --warmup 50 --runs "$runs" --export-json "$scratch/b.json" \
+hyperfine -N --warmup 50 --runs "$runs" --export-csv "$scratch/b.csv" \
   "$tool" "zmakebas -o peer.tap list3.txt"
-ratio "$scratch/b.json"
+ratio "$scratch/b.csv"
