@@ -1,0 +1,89 @@
+# What `cmake --install` puts under the prefix, and the Debian package that `cpack -G DEB` makes
+# from it in the build folder. Included at the end of the top-level CMakeLists.txt, when every
+# target is known. Install after a whole build (`cmake --build build`): the compressed manual
+# pages and changelog are made by it.
+include(GNUInstallDirs)
+
+set(FLYSEAT_MAINTAINER "The flyseat developers <flyseat@example.org>")
+set(FLYSEAT_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/flyseat)
+
+# The two commands, and what goes with each; flyseat-inspect is not built in every
+# configuration (not for fuzzing, nor without a library its command line needs).
+set(flyseat_pages ${PROJECT_SOURCE_DIR}/man/flyseat-build.1)
+set(flyseat_commands flyseat-build)
+if(TARGET flyseat-inspect)
+  list(APPEND flyseat_commands flyseat-inspect)
+  list(APPEND flyseat_pages ${PROJECT_SOURCE_DIR}/man/flyseat-inspect.1)
+  install(FILES completion/flyseat-inspect
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
+install(TARGETS ${flyseat_commands} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack, or cmake --install --strip) also drops the compiler's notes, as
+# Debian's own packages do.
+foreach(command IN LISTS flyseat_commands)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${command}\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+endforeach()
+install(FILES README.md DESTINATION ${FLYSEAT_DOC_DIR})
+install(FILES packaging/copyright DESTINATION ${FLYSEAT_DOC_DIR})
+
+# Manual pages and the changelog are installed compressed as Debian has them (gzip -9n: no name
+# and no time stamp inside, so the same sources make the same package).
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog flyseat_changelog_head LIMIT_COUNT 1)
+if(NOT flyseat_changelog_head MATCHES "^flyseat \\(${PROJECT_VERSION}\\) ")
+  message(WARNING "packaging/changelog has no entry for version ${PROJECT_VERSION} at its top")
+endif()
+find_program(FLYSEAT_GZIP gzip)
+if(FLYSEAT_GZIP)
+  set(compressed)
+  foreach(source IN LISTS flyseat_pages ITEMS ${PROJECT_SOURCE_DIR}/packaging/changelog)
+    get_filename_component(name ${source} NAME)
+    set(copy ${PROJECT_BINARY_DIR}/packaging/${name})
+    add_custom_command(OUTPUT ${copy}.gz
+      COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+      COMMAND ${FLYSEAT_GZIP} -9nf ${copy}
+      DEPENDS ${source}
+      VERBATIM)
+    list(APPEND compressed ${copy}.gz)
+  endforeach()
+  add_custom_target(flyseat-compressed-docs ALL DEPENDS ${compressed})
+  list(POP_BACK compressed changelog)
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${changelog} DESTINATION ${FLYSEAT_DOC_DIR})
+else()
+  install(FILES ${flyseat_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES packaging/changelog DESTINATION ${FLYSEAT_DOC_DIR})
+endif()
+
+# The Debian package: flyseat_<version>_amd64.deb, its dependencies found by dpkg-shlibdeps
+# (dpkg-dev) from the binaries.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME flyseat)
+set(CPACK_PACKAGE_CONTACT ${FLYSEAT_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "port an 8-bit game to a two-colour screen and make its tape and disk images")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+The flyseat-build command is a one-shot build tool for porting a finished
+8-bit game. Run in a folder that holds the game's five input files (a disk
+loader, two memory dumps, a patch file and a BASIC listing), it reduces the
+graphics from a four-colour screen mode to a two-colour one, relocates the
+video addresses in the machine code, edits and tokenizes the BASIC program,
+and writes two cassette tape images, a raw disk image and a D88 floppy disk
+image. Everything it knows about the game is compiled in: it takes no
+arguments and asks nothing.
+
+The flyseat-inspect command lists the BASIC program stored in these images,
+checks each image against its format, checks the five inputs before a build,
+and draws the graphics before and after the depth reduction as a PNG
+picture.]=])
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Beside the tools that make and read disk and tape images of other machines.
+set(CPACK_DEBIAN_PACKAGE_SECTION otherosfs)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
