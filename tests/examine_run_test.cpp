@@ -34,6 +34,10 @@ struct BuiltSample {
     dir.write("odd.bin",
               test::concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
     std::filesystem::create_directory(dir / "adir");
+    std::filesystem::create_directory(dir / "bad");  // its patch record runs past the end
+    for (const char* name : {"list1.bin", "list2.bin", "patch.bin"})
+      dir.write(std::string("bad/") + name,
+                name[0] == 'p' ? test::bytes({2, 0, 0xFF, 0xFF}) : test::Bytes{});
   }
   test::TempDir dir;
 };
@@ -72,6 +76,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"},
       {"list - <empty", 1, "standard input: empty file\n"},
+      {"info - <empty", 1, "standard input: empty file\n"},
       {"list flyseat2.p6", 1, "flyseat2.p6: a data tape image holds no program\n"},
       {"list other.p6", 1, "other.p6: tape name \"OTHER \" is neither \"DATA  \" nor \"MAIN  \"\n"},
       {"list --raw flyseat3.p6", 1,
@@ -87,6 +92,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list flyseat3.p6 >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
 #ifdef FLYSEAT_HAVE_PNG
       {"preview adir -o p.png", 1, "adir/list1.bin" + no_file},
+      {"preview bad -o p.png", 1, "bad/patch.bin: record at offset 0 runs past the end of memory\n"},
       {"preview -o no/such/p.png", 1, "no/such/p.png: cannot write: No such file or directory\n"},
       {"preview -o /dev/full", 1, "/dev/full: cannot write: No space left on device\n"},
 #endif

@@ -133,8 +133,10 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
     EXPECT_EQ(program.lines.size(), file == odd ? 4u : 120u);
     EXPECT_EQ(tokenized(listing_of(program)), file == odd ? odd : records);
   }
-  Findings cut_short;
-  EXPECT_FALSE(find_program(cut(main_tape, 3148), false, cut_short).ended);
+  for (const Bytes& damaged : {cut(main_tape, 3148), changed(main_tape, 3144, {1})}) {
+    Findings found;
+    EXPECT_FALSE(find_program(damaged, false, found).ended);
+  }
 }
 
 TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
@@ -191,6 +193,8 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {cut(d88, 100000), "the file is 100000 bytes, expected 174768\nthe file ends inside sector "
                          "365 (cylinder 22, R 14), whose record starts at offset 99968\n"},
       {cut(d88, 600), "the file ends inside the 688-byte header, at 600 bytes\n"},
+      {cut(d88, 688), "the file is 688 bytes, expected 174768\nthe file ends inside sector 0 "
+                      "(cylinder 0, R 1), whose record starts at offset 688\n"},
       {changed(Bytes(36, 0), 0x1C, {36}),
        "the file ends inside the 688-byte header, at 36 bytes\n"},
       {changed(d88, 0x11, {1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0x20, 0xB1}),
@@ -232,7 +236,7 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {changed(sample(kDataTapeName), 10, {'X', '\\'}),
        "tape name \"X\\x5CTA  \" is neither \"DATA  \" nor \"MAIN  \"\n"},
       {Bytes(10, 0xD3), "tape image cut short inside its header: 10 of 16 bytes\n"},
-      {tape("DATA  ", Bytes(kList1Max + kList2Max, 0)), ""},
+      {tape("DATA  ", Bytes(kList1Max + kList2Max, 0)), ""}, {tape("DATA  ", {}), ""},
       {tape("DATA  ", Bytes(kList1Max + kList2Max + 1, 0)),
        "payload of 72241 bytes is more than the list1 and list2 regions hold (72240)\n"},
   };

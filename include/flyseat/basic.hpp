@@ -57,7 +57,7 @@ inline constexpr int kSubstitutionCount = 58;
 inline constexpr std::int32_t kEveryLine = -1;
 
 struct SubstitutionRecord {
-  std::int32_t line;  // the line it edits; negative: every line
+  std::int32_t line;  // the line it edits, or kEveryLine
   std::string_view find;
   std::string_view replacement;
 };

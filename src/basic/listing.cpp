@@ -36,7 +36,6 @@ int next_text_byte(ListingReader& reader) {
     if (after == kLineFeed) return kLineFeed;
     reader.held = after;  // a 0x1A here still ends the listing when its turn comes
   }
-  if (byte == kNone) reader.ended = true;
   return byte;
 }
 

@@ -119,7 +119,7 @@ constexpr std::array<SubstitutionRecord, kSubstitutionCount> records_of_rows() {
 constexpr std::array<SubstitutionRecord, kSubstitutionCount> kTable = records_of_rows();
 
 bool applies_to(const SubstitutionRecord& record, std::int32_t number) {
-  return record.line < 0 || record.line == number;
+  return record.line == kEveryLine || record.line == number;
 }
 
 // The length of the span of `text` that `find` matches at `p`, spaces after each matched

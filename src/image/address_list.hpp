@@ -43,9 +43,4 @@ constexpr bool is_ascending(std::span<const int> addresses) {
   return std::ranges::adjacent_find(addresses, std::greater_equal<>{}) == addresses.end();
 }
 
-// True when every entry, and the `extent` - 1 bytes after it, lie from `low` to `high`.
-constexpr bool lies_within(std::span<const int> addresses, int extent, int low, int high) {
-  return std::ranges::all_of(addresses, [=](int a) { return a >= low && a + extent - 1 <= high; });
-}
-
 }  // namespace flyseat

@@ -77,8 +77,12 @@ static_assert((kEntryStores[0].value & 1) == 0 && (kEntryStores[1].value & 1) ==
 // region; a pair takes two bytes.
 static_assert(is_ascending(kHighNibbleBytes) && is_ascending(kLowNibbleBytes));
 static_assert(is_ascending(kPairs));
-static_assert(lies_within(kHighNibbleBytes, 1, kList2Start, kMemorySize - 1));
-static_assert(lies_within(kLowNibbleBytes, 1, kList2Start, kMemorySize - 1));
-static_assert(lies_within(kPairs, 2, kList2Start, kMemorySize - 1));
+static_assert([] {
+  auto in_list2 = [](std::span<const int> places, int size) {
+    return std::ranges::all_of(
+        places, [size](int a) { return a >= kList2Start && a + size <= kMemorySize; });
+  };
+  return in_list2(kHighNibbleBytes, 1) && in_list2(kLowNibbleBytes, 1) && in_list2(kPairs, 2);
+}());
 
 }  // namespace flyseat

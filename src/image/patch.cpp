@@ -10,14 +10,14 @@ constexpr int kRecordHeaderSize = 4;  // count and address, 16 bits each
 constexpr Byte kMissingData = 0xFF;   // a record cut short by the end of the file
 
 struct RecordHeader {
-  int count = 0;
-  int address = 0;
-  int bytes_read = 0;  // of the four; fewer than four when the file ends inside the header
+  int count;
+  int address;
+  int bytes_read;  // of the four; fewer than four when the file ends inside the header
 };
 
 // Both fields are 16-bit little-endian.
 RecordHeader read_header(Source& patch) {
-  RecordHeader header;
+  RecordHeader header{};
   int fields[kRecordHeaderSize];
   while (header.bytes_read < kRecordHeaderSize) {
     int byte = read_byte(patch);

@@ -47,7 +47,10 @@ static_assert(
     is_ascending(std::span(kHalvedAddresses).first(kHalvedAddresses.size() - kHalvedTailSize)) &&
     is_ascending(std::span(kHalvedAddresses).last(kHalvedTailSize)) &&
     kHalvedAddresses.back() < kHalvedAddresses.front());
-static_assert(lies_within(kRaisedWords, 2, kList2Start, kMemorySize - 1));
-static_assert(lies_within(kHalvedAddresses, 2, kList2Start, kMemorySize - 1));
+// Every word lies in the list2 region, both its bytes.
+static_assert(std::ranges::all_of(kRaisedWords,
+                                  [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }) &&
+              std::ranges::all_of(kHalvedAddresses,
+                                  [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }));
 
 }  // namespace flyseat

@@ -343,10 +343,10 @@ std::string_view tape_name(std::span<const Byte> file) {
 ImageKind recognise(std::span<const Byte> file) {
   if (file.empty()) return ImageKind::empty;
   if (has_tape_leader(file)) {
-    if (file.size() < kTapeHeaderSize) return ImageKind::foreign_tape;
-    if (tape_name(file) == kDataTapeTitle) return ImageKind::data_tape;
-    if (tape_name(file) == kMainTapeTitle) return ImageKind::main_tape;
-    return ImageKind::foreign_tape;
+    std::string_view name = file.size() < kTapeHeaderSize ? "" : tape_name(file);
+    return name == kDataTapeTitle   ? ImageKind::data_tape
+           : name == kMainTapeTitle ? ImageKind::main_tape
+                                    : ImageKind::foreign_tape;
   }
   if (looks_like_d88(file)) return ImageKind::d88;
   if (file.size() % kBlockSize == 0) return ImageKind::raw_disk;
@@ -427,7 +427,7 @@ Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
                   " (use --raw for a file of line records)");
     return {};
   }
-  Findings checks;  // their report is not wanted here, their problems are
+  Findings checks;         // their report is not wanted here, their problems are
   std::vector<Byte> held;  // the raw disk image in a D88 image's sectors
   RawDiskLayout layout;
   if (kind == ImageKind::foreign_tape) {

@@ -66,10 +66,6 @@ int text_width(std::string_view text) {
   return static_cast<int>(text.size()) * kTextAdvance;
 }
 
-int ceil_div(int a, int b) {
-  return (a + b - 1) / b;
-}
-
 Band band_of(int range) {
   auto ranges = bitmap_row_ranges();
   int top = kBandsTop;
@@ -78,7 +74,7 @@ Band band_of(int range) {
     Band band;
     band.top = top;
     band.columns_top = top + kTextHeight + kTitleGap + kTextHeight + kHeadingGap;
-    band.columns = ceil_div(rows.rows(), kColumnRows);
+    band.columns = rows.rows() / kColumnRows + (rows.rows() % kColumnRows != 0 ? 1 : 0);
     band.column_width = rows.width * kPixelsPerSourceByte * kPreviewScale;
     band.before_left = kMargin;
     int group = band.columns * band.column_width + (band.columns - 1) * kColumnGap;
