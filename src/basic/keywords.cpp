@@ -146,9 +146,9 @@ static_assert(kKeywords[kRemToken - kFirstToken] == "REM");
 
 // Each keyword fits an 8-byte field with its zero byte, and none holds a space, a lower-case
 // letter or an apostrophe, which the tokenizer treats on their own.
-static_assert(std::ranges::all_of(kKeywords, [](std::string_view keyword) {
+static_assert(std::all_of(std::begin(kKeywords), std::end(kKeywords), [](std::string_view keyword) {
   return !keyword.empty() && keyword.size() <= 7 && keyword.find_first_of(" '") == keyword.npos &&
-         std::ranges::none_of(keyword, [](char c) { return c >= 'a' && c <= 'z'; });
+         std::none_of(keyword.begin(), keyword.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }));
 
 // The most keywords that share a first character ("C" has the most).

@@ -89,26 +89,27 @@ constexpr Row kRows[] = {
 static_assert(std::size(kRows) == kSubstitutionCount);
 
 // Every text is as long as its row says, which catches inner quotes and trailing spaces.
-static_assert(std::ranges::all_of(kRows,
-                                  [](const Row& row) {
-                                    return row.record.find.size() == row.find_length &&
-                                           row.record.replacement.size() == row.replacement_length;
-                                  }),
+static_assert(std::all_of(std::begin(kRows), std::end(kRows),
+                          [](const Row& row) {
+                            return row.record.find.size() == row.find_length &&
+                                   row.record.replacement.size() == row.replacement_length;
+                          }),
               "a text differs from its listed length");
 
 // Matching upper-cases the line only and passes over spaces in it, so a find text with a
 // space or a lower-case letter could never match; and each text fits a 200-byte field with its
 // zero byte.
-static_assert(std::ranges::all_of(kRows, [](const Row& row) {
+static_assert(std::all_of(std::begin(kRows), std::end(kRows), [](const Row& row) {
   return row.record.find.find(' ') == std::string_view::npos &&
-         std::ranges::none_of(row.record.find, [](char c) { return c >= 'a' && c <= 'z'; }) &&
+         std::none_of(row.record.find.begin(), row.record.find.end(),
+                      [](char c) { return c >= 'a' && c <= 'z'; }) &&
          row.record.find.size() < 200 && row.record.replacement.size() < 200;
 }));
 
 // The every-line records stand before all records of one line, so at a shared position the
 // every-line record is the one that applies.
-static_assert(std::ranges::is_partitioned(kRows,
-                                          [](const Row& row) { return row.record.line < 0; }));
+static_assert(std::is_partitioned(std::begin(kRows), std::end(kRows),
+                                  [](const Row& row) { return row.record.line < 0; }));
 
 constexpr std::array<SubstitutionRecord, kSubstitutionCount> records_of_rows() {
   std::array<SubstitutionRecord, kSubstitutionCount> records{};

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <ranges>
+#include <functional>
 #include <span>
 #include <string_view>
 
@@ -22,9 +22,10 @@ constexpr bool is_hex_digit(char c) {
 
 // True when the listing holds exactly `count` entries of four hex digits, one space apart.
 constexpr bool is_address_listing(std::string_view listing, std::size_t count) {
+  std::size_t at = 0;
   return listing.size() + 1 == count * kListingStride &&
-         std::ranges::all_of(std::views::iota(std::size_t{0}, listing.size()), [&](std::size_t i) {
-           return (i + 1) % kListingStride == 0 ? listing[i] == ' ' : is_hex_digit(listing[i]);
+         std::all_of(listing.begin(), listing.end(), [&at](char c) {
+           return ++at % kListingStride == 0 ? c == ' ' : is_hex_digit(c);
          });
 }
 
@@ -40,7 +41,8 @@ constexpr std::array<int, N> parse_addresses(std::string_view listing) {
 }
 
 constexpr bool is_ascending(std::span<const int> addresses) {
-  return std::ranges::adjacent_find(addresses, std::greater_equal<>{}) == addresses.end();
+  return std::adjacent_find(addresses.begin(), addresses.end(), std::greater_equal<>{}) ==
+         addresses.end();
 }
 
 }  // namespace flyseat

@@ -40,16 +40,16 @@ static_assert([] {
   add(kHighNibbleBytes, 1);
   add(kLowNibbleBytes, 1);
   add(kPairs, 2);
-  std::ranges::sort(bytes);
+  std::sort(bytes.begin(), bytes.end());
   auto in_bitmap_rows = [](int address) {
-    return std::ranges::any_of(kRowRanges, [address](const RowRange& range) {
+    return std::any_of(kRowRanges.begin(), kRowRanges.end(), [address](const RowRange& range) {
       return address >= range.first && address <= range.last;
     });
   };
   // Only the shared byte stands twice, and none lies in the bitmap rows.
-  auto twice = std::ranges::adjacent_find(bytes);
-  return n == bytes.size() && std::ranges::none_of(bytes, in_bitmap_rows) && *twice == kShared &&
-         std::ranges::adjacent_find(twice + 1, bytes.end()) == bytes.end();
+  auto twice = std::adjacent_find(bytes.begin(), bytes.end());
+  return n == bytes.size() && std::none_of(bytes.begin(), bytes.end(), in_bitmap_rows) &&
+         *twice == kShared && std::adjacent_find(twice + 1, bytes.end()) == bytes.end();
 }());
 
 }  // namespace

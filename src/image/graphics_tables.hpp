@@ -57,13 +57,14 @@ inline constexpr auto kLowNibbleBytes = parse_addresses<14>(kLowNibbleListing);
 inline constexpr auto kPairs = parse_addresses<49>(kPairListing);
 
 // Whole rows, in ascending order, none overlapping the next, all in the list1 region.
-static_assert(std::ranges::all_of(kRowRanges, [](const RowRange& range) {
+static_assert(std::all_of(kRowRanges.begin(), kRowRanges.end(), [](const RowRange& range) {
   return range.first >= kList1Start && range.width > 0 &&
          (range.last - range.first + 1) % range.width == 0;
 }));
-static_assert(std::ranges::adjacent_find(kRowRanges, [](const RowRange& a, const RowRange& b) {
-                return a.last >= b.first;
-              }) == kRowRanges.end());
+static_assert(std::adjacent_find(kRowRanges.begin(), kRowRanges.end(),
+                                 [](const RowRange& a, const RowRange& b) {
+                                   return a.last >= b.first;
+                                 }) == kRowRanges.end());
 
 constexpr int entry_byte(int entry, int offset) {
   return kEntryTableStart + entry * kEntrySize + offset;
@@ -79,8 +80,8 @@ static_assert(is_ascending(kHighNibbleBytes) && is_ascending(kLowNibbleBytes));
 static_assert(is_ascending(kPairs));
 static_assert([] {
   auto in_list2 = [](std::span<const int> places, int size) {
-    return std::ranges::all_of(
-        places, [size](int a) { return a >= kList2Start && a + size <= kMemorySize; });
+    return std::all_of(places.begin(), places.end(),
+                       [size](int a) { return a >= kList2Start && a + size <= kMemorySize; });
   };
   return in_list2(kHighNibbleBytes, 1) && in_list2(kLowNibbleBytes, 1) && in_list2(kPairs, 2);
 }());

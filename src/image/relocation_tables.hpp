@@ -48,9 +48,9 @@ static_assert(
     is_ascending(std::span(kHalvedAddresses).last(kHalvedTailSize)) &&
     kHalvedAddresses.back() < kHalvedAddresses.front());
 // Every word lies in the list2 region, both its bytes.
-static_assert(std::ranges::all_of(kRaisedWords,
-                                  [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }) &&
-              std::ranges::all_of(kHalvedAddresses,
-                                  [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }));
+static_assert(std::all_of(kRaisedWords.begin(), kRaisedWords.end(),
+                          [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }) &&
+              std::all_of(kHalvedAddresses.begin(), kHalvedAddresses.end(),
+                          [](int a) { return a >= kList2Start && a + 2 <= kMemorySize; }));
 
 }  // namespace flyseat

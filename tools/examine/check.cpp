@@ -353,7 +353,9 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
     c.error(kListingSection, *result.refusal);
     return -1;
   }
-  auto longest = std::ranges::max_element(result.lines, {}, &ListingLineSeen::line_used);
+  auto longest = std::max_element(
+      result.lines.begin(), result.lines.end(),
+      [](const ListingLineSeen& a, const ListingLineSeen& b) { return a.line_used < b.line_used; });
   if (longest != result.lines.end()) {
     c.fact(kListingSection,
            format("longest edited line: line %d, %zu of %d bytes (%zu to spare)", longest->number,
