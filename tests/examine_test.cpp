@@ -370,8 +370,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
        "are read, 5728 ignored\nwarning: the list1 blocks end 3072 bytes past their buffer, filled "
        "with zero bytes\n"},
-      {[](GameInputs& in) { in.files[kList1].bytes.resize(0x1F00); }, "warning: bitmap rows 0x48C0 "
-       "to 0x4BFF: 256 of 832 bytes converted from unset bytes\nwarning: entry table entry: 50 of "
+      {[](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
+       "to 0x4BFF: 1 of 832 bytes converted from unset bytes\nwarning: entry table entry: 50 of "
        "50" + unset + "4D30)\n"},
       {list2([](Bytes& b) { b.resize(0xBC76 - 0xB9D0); b.back() = 0x12; }),  // to a halved address
        "warning: raised word: 13 of 14" + unset + "BD53)\nwarning: halved address: 185 of 192" +
