@@ -201,7 +201,7 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
 
   json info = json::parse(inspect(sample.dir,
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
-                                  "flyseat.d88")
+                                  "flyseat.d88 nonexist")
                               .out);
   EXPECT_EQ(info["files"][0]["file"], "flyseat3.p6");
   EXPECT_EQ(info["files"][0]["kind"], "main-tape");
@@ -212,6 +212,8 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][1]["sound"], true);
   EXPECT_EQ(info["files"][2]["kind"], "empty");
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
+  EXPECT_EQ(info["files"][5]["problems"][0], "cannot open: No such file or directory");
+  EXPECT_EQ(info["files"][5]["sound"], false);
 #ifdef FLYSEAT_HAVE_ZLIB
   EXPECT_EQ(info["files"][0]["crc32"], crc32_of(sample.dir.read("flyseat3.p6")));
 #endif

@@ -8,10 +8,9 @@
 
 namespace flyseat::inspect {
 
-// What `info` found of one file; `read` is false when the file could not be read.
+// What `info` found of one file.
 struct FileFindings {
   std::string file;
-  bool read = false;
   Findings found;
 };
 

@@ -65,22 +65,20 @@ bool json_missing(const Options& o) {
 #endif
 }
 
-bool read_whole(const std::string& path, std::vector<Byte>& bytes) {
+// Reads a whole file; a file that cannot be read is a problem of the file like any other.
+bool read_whole(const std::string& path, std::vector<Byte>& bytes, Findings& found) {
   FileRead read = read_file(path, kMaxInspectSize);
-  if (read.status != ReadStatus::read) {
-    say_problem(path, read_problem(read, kMaxInspectSize));
-    return false;
-  }
+  if (read.status != ReadStatus::read) found.problem(read_problem(read, kMaxInspectSize));
   bytes = std::move(read.bytes);
-  return true;
+  return found.sound();
 }
 
 int list_command(const Options& o) {
   if (json_missing(o)) return kFailed;
   std::vector<Byte> bytes;
-  if (!read_whole(o.file, bytes)) return kFailed;
   Findings found;
-  Program program = find_program(bytes, o.raw, found);
+  Program program;
+  if (read_whole(o.file, bytes, found)) program = find_program(bytes, o.raw, found);
   if (o.bytes) check_round_trip(program, found);
 #ifdef FLYSEAT_HAVE_JSON
   if (o.json) {
@@ -111,12 +109,11 @@ int info_command(const Options& o) {
   int status = kSound;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     Findings found;
-    bool read = read_whole(o.files[i], contents[i]);
-    if (read) describe_image(contents[i], found);
-    if (!read || !found.sound()) status = kFailed;
+    if (read_whole(o.files[i], contents[i], found)) describe_image(contents[i], found);
+    if (!found.sound()) status = kFailed;
 #ifdef FLYSEAT_HAVE_JSON
     if (o.json) {
-      files.push_back({shown(o.files[i]), read, found});
+      files.push_back({shown(o.files[i]), found});
       continue;
     }
 #endif
