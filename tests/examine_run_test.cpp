@@ -95,6 +95,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"preview bad -o p.png", 1, "bad/patch.bin: record at offset 0 runs past the end of memory\n"},
       {"preview -o no/such/p.png", 1, "no/such/p.png: cannot write: No such file or directory\n"},
       {"preview -o /dev/full", 1, "/dev/full: cannot write: No space left on device\n"},
+      {"preview -o - >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
 #endif
   };
   // clang-format on

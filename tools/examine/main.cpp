@@ -194,7 +194,8 @@ int preview_command(const Options& o) {
   Picture picture = render_preview(*memory);
   std::string why;
   if (!write_png(picture, o.output, why)) {
-    say_problem(o.output == kStandardInput ? "standard output" : o.output, "cannot write: " + why);
+    // Standard output that cannot be written is said once, at the end of every command.
+    if (o.output != kStandardInput) say_problem(o.output, "cannot write: " + why);
     return kFailed;
   }
   if (o.output != kStandardInput) {
