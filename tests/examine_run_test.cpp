@@ -109,6 +109,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   }
   EXPECT_FALSE(sample.dir.has("p.png"));
   EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.0.0\n");
+  EXPECT_EQ(inspect(sample.dir, "check nonexist").out, "");
 }
 
 // The README's examples of flyseat-inspect, run in a folder holding the sample game, what a

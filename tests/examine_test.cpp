@@ -216,6 +216,7 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {cut(dsk, 28000), not_image + "28000 bytes" + blocks},
       {Bytes(35, 0), not_image + "35 bytes" + blocks},
       {cut(dsk, 3 * 4096), "3 blocks: a build writes 4 to 29\n"},
+      {concat({Bytes(4096, 0xFF), Bytes(3 * 4096, 0)}), ""},  // the smallest: empty inputs
       {concat({dsk, Bytes(23 * 4096, 0)}), "30 blocks: a build writes 4 to 29\n"},
       {concat({dsk, Bytes(4096, 0)}), ""},  // no rule tells it from an image with no program
       {cut(dsk, 6 * 4096), no_program},
@@ -349,7 +350,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 70000 is stored as line 4464 (the low 16 bits)\n"
        "warning: line 0 follows line 4464, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
-      {listing_line("345 ", ""),
+      {[](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in); },
+       "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"
        "warning: no line 345 to drop: a build leaves lines 119 and 345 out\n"},
       {appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
        "spare, less than a listing line may need\n"},
@@ -363,8 +365,10 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "ignored\n"},
       {appended(kPatch, bytes({1, 0, 0x03, 0x2C, 1})), "warning: record 5 at offset 38 overwrites "
        "1 byte that record 2 wrote\n"},
-      {appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2})), "error: patch.bin: record at offset 38 "
-       "runs past the end of memory\n"},
+      {[](GameInputs& in) {  // a build stops there: nothing of the memory image is checked
+         appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2}))(in);
+         in.files[kList2].bytes.resize(0x100); },
+       "error: patch.bin: record at offset 38 runs past the end of memory\n"},
       {appended(kList1, Bytes(kList1Max - 9216, 0)), "warning: the list1 blocks end 3072 bytes "
        "past their buffer, filled with zero bytes\n"},
       {appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
