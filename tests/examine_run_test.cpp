@@ -34,6 +34,7 @@ struct BuiltSample {
     dir.write("odd.bin",
               test::concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
     std::filesystem::create_directory(dir / "adir");
+    std::filesystem::create_symlink("/dev/full", dir / "full.png");  // a device: never removed
     std::filesystem::create_directory(dir / "bad");  // its patch record runs past the end
     for (const char* name : {"list1.bin", "list2.bin", "patch.bin"})
       dir.write(std::string("bad/") + name,
@@ -94,7 +95,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"preview adir -o p.png", 1, "adir/list1.bin" + no_file},
       {"preview bad -o p.png", 1, "bad/patch.bin: record at offset 0 runs past the end of memory\n"},
       {"preview -o no/such/p.png", 1, "no/such/p.png: cannot write: No such file or directory\n"},
-      {"preview -o /dev/full", 1, "/dev/full: cannot write: No space left on device\n"},
+      {"preview -o full.png", 1, "full.png: cannot write: No space left on device\n"},
       {"preview -o - >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
 #endif
   };
@@ -108,6 +109,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
     EXPECT_TRUE(c.status != 0 || run.out.find("Usage: flyseat-inspect") != std::string::npos);
   }
   EXPECT_FALSE(sample.dir.has("p.png"));
+  EXPECT_TRUE(std::filesystem::is_symlink(sample.dir / "full.png"));
   EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.0.0\n");
   EXPECT_EQ(inspect(sample.dir, "check nonexist").out, "");
 }
