@@ -88,7 +88,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info big.bin", 1, "big.bin: 256 blocks: a build writes 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
-      {"info flyseat.d88 changed.dsk", 1,
+      {"info changed.dsk flyseat.d88", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},
       {"list flyseat3.p6 >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
 #ifdef FLYSEAT_HAVE_PNG
