@@ -337,10 +337,10 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "finds \"TAB(33);\") fired nowhere: line 730 holds nothing it finds\n"},
       {listing_line("150 ", "5 A=1\n140 B=2\n"), "warning: line 5 follows line 140, out of "
        "ascending order\nwarning: line 140 is in the listing more than once\n"},
-      {appended(kListing, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n"
-                                           "PRINT\n")),
+      {[](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
+         "PRINT\n"), b, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")}); },
+       "warning: a line without a number at the start: stored as line 0\n"
        "warning: a line without a number after line 70000: stored as line 0\n"
-       "warning: a line without a number after line 0: stored as line 0\n"
        "warning: a line without a number after line 0: stored as line 0\n"
        "warning: a line without a number after line 0: stored as line 0\n"
        "warning: a line without a number after line 0: stored as line 0\n"
@@ -348,8 +348,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 70000 is stored as line 4464 (the low 16 bits)\n"
        "warning: line 0 follows line 4464, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
-      {[](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in); },
-       "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"
+      {[](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
+                            appended(kListing, test::text_bytes("119 END\n"))(in); },  // last
        "warning: no line 345 to drop: a build leaves lines 119 and 345 out\n"},
       {appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
        "spare, less than a listing line may need\n"},
