@@ -22,8 +22,6 @@ namespace {
 
 using test::Bytes, test::bytes, test::concat;
 
-const Bytes kEndMarker(10, 0x00);
-
 Bytes tape(const std::string& name, const Bytes& payload) {
   return concat({Bytes(10, 0xD3), test::text_bytes(name), payload});
 }
@@ -223,7 +221,7 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
                                  "leaves zero bytes there to the end of the image\n"},
       {concat({Bytes(20 * 4096, 0x55), bytes({0xFF, 0xFF, 10, 0}), Bytes(32745, 'A'),
                Bytes(4115, 0)}), ""},  // 29 blocks
-      {concat({Bytes(21 * 4096, 0x55), record, kEndMarker, Bytes(4080, 0)}),
+      {concat({Bytes(21 * 4096, 0x55), record, Bytes(10, 0), Bytes(4080, 0)}),
        "20 blocks of list1 and list2 data: a build writes at most 19\n"},
       {cut(tp, 3000), "line record at offset 2983 runs past the end of the file\n"},
       {changed(tp, 16, {1}), "line record at offset 16: link field is 0xFF01, expected 0xFFFF\n"},
@@ -389,18 +387,19 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "BC80 holds 0x12C0" + no_video + "BC86 holds 0x12C6" + no_video + "BC8E holds 0x12CE, not "
        "a video address\nwarning: the split address (0xC1C5, 0xC1CA) holds 0x0040, not a video "
        "address\n"},
-      // Each kind of place loaded by its first byte alone, or all but its last.
+      // Each kind of place loaded by its first byte alone, or all but its last; one pair whole.
       {[](GameInputs& in) {
          in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
          in.files[kList2].bytes.resize(0x100);
          appended(kPatch, bytes({2, 0, 0x30, 0x4D, 0x11, 0, 1, 0, 0x41, 0xBC, 0, 2, 0, 0x74, 0xBC,
                                  0x50, 0xC0, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
-                                 0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0}))(in); },
+                                 0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0,
+                                 2, 0, 0x6B, 0xC7, 0, 0}))(in); },
        "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 14 of 14" +
        unset + "BC41)\nwarning: halved address: 191 of 192" + unset + "BC7A)\nwarning: split "
        "address byte: 1 of 2" + unset + "C1CA)\nwarning: rounded word: 1 of 1" + unset + "C1D7)\n"
        "warning: high-nibble pattern byte: 13 of 14" + unset + "C428)\nwarning: low-nibble "
-       "pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern pair: 49 of 49" + unset +
+       "pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern pair: 48 of 49" + unset +
        "BC94)\n"},
       {[](GameInputs& in) { in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
