@@ -212,7 +212,6 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][0]["report"][1], "  program: 120 lines, the end marker at offset 3141");
   EXPECT_EQ(info["files"][0]["program_lines"], 120);
   EXPECT_EQ(info["files"][1]["kind"], "raw-disk");
-  EXPECT_EQ(info["files"][1]["program_block"], 6);
   EXPECT_EQ(info["files"][1]["sound"], true);
   EXPECT_EQ(info["files"][2]["kind"], "empty");
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
