@@ -262,8 +262,7 @@ TEST(D88Difference, SaysWhereTheD88DoesNotHoldTheRawImage) {
   const Bytes& d88 = sample(kD88Name);
   const Bytes& dsk = sample(kRawDiskName);
   EXPECT_EQ(d88_difference(d88, dsk), "");
-  EXPECT_EQ(d88_difference(d88, changed(dsk, 37 * 256 + 9, {dsk[37 * 256 + 9] ^ 1})),
-            "sector 37 (cylinder 2, R 6) differs");
+  EXPECT_EQ(d88_difference(changed(d88, 688, {1}), dsk), "sector 0 (cylinder 0, R 1) differs");
   EXPECT_EQ(d88_difference(cut(d88, 30000), dsk), "sector 107 (cylinder 6, R 12) is cut short");
   EXPECT_EQ(d88_difference(changed(d88, 2, {'A'}), dsk), "the headers differ at offset 2");
   EXPECT_EQ(d88_difference(concat({d88, bytes({0})}), dsk), "1 byte more after the last sector");
@@ -333,8 +332,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "OUTER-MARKERMIDDLE-MARKERDECISION-HIGHT\") fired nowhere: the listing has no line 720\n"},
       {listing_line("730 ", "730 PRINT TAB(32);\"------\"\n"), "warning: record 35 (line 730, "
        "finds \"TAB(33);\") fired nowhere: line 730 holds nothing it finds\n"},
-      {listing_line("150 ", "5 A=1\n140 B=2\n"), "warning: line 5 follows line 140, out of "
-       "ascending order\nwarning: line 140 is in the listing more than once\n"},
+      {listing_line("20 ", "5 A=1\n10 B=2\n20 SCREEN 2:CLS\n"), "warning: line 5 follows line "
+       "10, out of ascending order\nwarning: line 10 is in the listing more than once\n"},
       {[](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
          "PRINT\n"), b, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")}); },
        "warning: a line without a number at the start: stored as line 0\n"
@@ -373,7 +372,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {[](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
        "to 0x4BFF: 1 of 832 bytes converted from unset bytes\nwarning: entry table entry: 50 of "
        "50" + unset + "4D30)\n"},
-      {list2([](Bytes& b) { b.resize(0xBC76 - 0xB9D0); b.back() = 0x12; }),  // to a halved address
+      {list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
        "warning: raised word: 13 of 14" + unset + "BD53)\nwarning: halved address: 185 of 192" +
        unset + "BC7A)\nwarning: split address byte: 2 of 2" + unset + "C1C5)\nwarning: rounded "
        "word: 1 of 1" + unset + "C1D7)\nwarning: high-nibble pattern byte: 14 of 14" + unset +
@@ -403,8 +402,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {[](GameInputs& in) { in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
                             in.files[kPatch].status = ReadStatus::too_large; },
-       "error: cannot open loader.bin\nerror: cannot read list2.bin\nerror: patch.bin: more than 38 "
-       "bytes, too large to check\n"},
+       "error: cannot open loader.bin\nerror: cannot read list2.bin\nerror: patch.bin: more than "
+       "38 bytes, too large to check\n"},
   };
   // clang-format on
   for (const Case& c : cases) {
