@@ -385,15 +385,16 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: halved address 0xBC74 holds 0x1250" + no_video + "BC7A holds 0x12FA" + no_video +
        "BC80 holds 0x12C0" + no_video + "BC86 holds 0x12C6, not a video address\nwarning: the "
        "split address (0xC1C5, 0xC1CA) holds 0x0040, not a video address\n"},
-      // Each kind of place loaded by its first byte alone, or all but its last; one pair whole.
+      // Each kind of place loaded by its first byte alone, or all but its last; a pair and a
+      // raised word whole.
       {[](GameInputs& in) {
          in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
          in.files[kList2].bytes.resize(0x100);
          appended(kPatch, bytes({2, 0, 0x30, 0x4D, 0x11, 0, 1, 0, 0x41, 0xBC, 0, 2, 0, 0x74, 0xBC,
                                  0x50, 0xC0, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
                                  0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0,
-                                 2, 0, 0x6B, 0xC7, 0, 0}))(in); },
-       "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 14 of 14" +
+                                 2, 0, 0x6B, 0xC7, 0, 0, 2, 0, 0xA8, 0xC8, 0, 0}))(in); },
+       "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 13 of 14" +
        unset + "BC41)\nwarning: halved address: 191 of 192" + unset + "BC7A)\nwarning: split "
        "address byte: 1 of 2" + unset + "C1CA)\nwarning: rounded word: 1 of 1" + unset + "C1D7)\n"
        "warning: high-nibble pattern byte: 13 of 14" + unset + "C428)\nwarning: low-nibble "
