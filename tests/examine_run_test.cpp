@@ -85,6 +85,8 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list cut.dsk", 1, "cut.dsk" + no_program},
       {"list --raw --bytes odd.bin", 1, "odd.bin: line 10 begins with a space, which lists as two "
        "spaces after the number; typing it again loses one\n"},
+      {"list odd.bin", 1, "odd.bin: not an image of a build: no tape leader, no D88 header, and 17 "
+       "bytes is not a whole number of 4096-byte blocks (use --raw for a file of line records)\n"},
       {"info big.bin", 1, "big.bin: 256 blocks: a build writes 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
