@@ -346,8 +346,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 0 follows line 4464, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
       {[](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
-                            appended(kListing, test::text_bytes("119 END\n"))(in); },  // last
-       "warning: no line 345 to drop: a build leaves lines 119 and 345 out\n"},
+                            appended(kListing, test::text_bytes("345 END\n"))(in); },  // last
+       "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"},
       {appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
        "spare, less than a listing line may need\n"},
       {appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
@@ -380,18 +380,19 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "pair: 49 of 49" + unset + "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a "
        "video address\n"},
       {list2([](Bytes& b) {
-         for (int a : {0xBC75, 0xBC7B, 0xBC81, 0xBC87}) b[a - 0xB9D0] = 0x12;
-         b[0xBC8E - 0xB9D0] = b[0xC1C5 - 0xB9D0] = 0; b[0xBC8F - 0xB9D0] = 0xC0; }),  // 0xC000
+         for (int a : {0xBC75, 0xBC7B, 0xBC81, 0xBC87, 0xBC8F}) b[a - 0xB9D0] = 0x12;
+         b[0xBC97 - 0xB9D0] = b[0xC1C5 - 0xB9D0] = 0; b[0xBC98 - 0xB9D0] = 0xC0; }),  // 0xC000
        "warning: halved address 0xBC74 holds 0x1250" + no_video + "BC7A holds 0x12FA" + no_video +
-       "BC80 holds 0x12C0" + no_video + "BC86 holds 0x12C6, not a video address\nwarning: the "
-       "split address (0xC1C5, 0xC1CA) holds 0x0040, not a video address\n"},
+       "BC80 holds 0x12C0" + no_video + "BC86 holds 0x12C6" + no_video + "BC8E holds 0x12CE, not "
+       "a video address\nwarning: the split address (0xC1C5, 0xC1CA) holds 0x0040, not a video "
+       "address\n"},
       // Each kind of place loaded by its first byte alone, or all but its last; a pair and a
       // raised word whole.
       {[](GameInputs& in) {
          in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
          in.files[kList2].bytes.resize(0x100);
          appended(kPatch, bytes({2, 0, 0x30, 0x4D, 0x11, 0, 1, 0, 0x41, 0xBC, 0, 2, 0, 0x74, 0xBC,
-                                 0x50, 0xC0, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
+                                 0x50, 0x12, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
                                  0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0,
                                  2, 0, 0x6B, 0xC7, 0, 0, 2, 0, 0xA8, 0xC8, 0, 0}))(in); },
        "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 13 of 14" +
@@ -399,7 +400,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "address byte: 1 of 2" + unset + "C1CA)\nwarning: rounded word: 1 of 1" + unset + "C1D7)\n"
        "warning: high-nibble pattern byte: 13 of 14" + unset + "C428)\nwarning: low-nibble "
        "pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern pair: 48 of 49" + unset +
-       "BC94)\n"},
+       "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a video address\n"},
       {[](GameInputs& in) { in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
                             in.files[kPatch].status = ReadStatus::too_large; },
