@@ -1,6 +1,7 @@
 // Recognising and checking the images a build writes: the tape images by their leader, the
 // D88 image by its header, the raw disk image by its blocks and the program in its last ones.
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "examine.hpp"
@@ -355,7 +356,8 @@ ImageKind recognise(std::span<const Byte> file) {
 
 const char* kind_name(ImageKind kind) {
   constexpr const char* kNames[] = {"empty", "data-tape", "main-tape", "tape",
-                                    "d88",   "raw-disk",  "unknown"};
+                                    "d88",   "raw-disk",  "unknown"};  // in the enum's order
+  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::unknown) + 1);
   return kNames[static_cast<int>(kind)];
 }
 

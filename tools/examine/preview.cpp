@@ -74,7 +74,7 @@ Band band_of(int range) {
     Band band;
     band.top = top;
     band.columns_top = top + kTextHeight + kTitleGap + kTextHeight + kHeadingGap;
-    band.columns = rows.rows() / kColumnRows + (rows.rows() % kColumnRows != 0 ? 1 : 0);
+    band.columns = (rows.rows() + kColumnRows - 1) / kColumnRows;  // rounded up
     band.column_width = rows.width * kPixelsPerSourceByte * kPreviewScale;
     band.before_left = kMargin;
     int group = band.columns * band.column_width + (band.columns - 1) * kColumnGap;
