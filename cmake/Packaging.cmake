@@ -7,8 +7,8 @@ include(GNUInstallDirs)
 set(FLYSEAT_MAINTAINER "The flyseat developers <flyseat@example.org>")
 set(FLYSEAT_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/flyseat)
 
-# The two commands, and what goes with each; flyseat-inspect is not built in every
-# configuration (not for fuzzing, nor without a library its command line needs).
+# The two commands, and what goes with each; flyseat-inspect is left out with
+# -DFLYSEAT_INSPECT=OFF.
 set(flyseat_pages ${PROJECT_SOURCE_DIR}/man/flyseat-build.1)
 set(flyseat_commands flyseat-build)
 if(TARGET flyseat-inspect)

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "examine.hpp"
+#include "inspect.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace flyseat::inspect;
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (found.sound() && file.empty()) std::abort();  // an empty file holds no program
   }
   Findings found;
-  describe_image(file, found);
+  describe_image(file, {}, found);
   if (found.sound() && found.report.empty()) std::abort();  // a sound file is described
   d88_difference(file, file);
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "flyseat/basic.hpp"
+#include "flyseat/file_names.hpp"
 #include "support.hpp"
 
 namespace flyseat::test {
@@ -15,19 +16,18 @@ namespace {
 // The program that convert_listing makes of `listing`, or the message it stops with.
 std::string convert(const std::string& listing) {
   Source in;
-  open_bytes(in, "list3.txt", span_of(listing));
+  open_bytes(in, kListingName, span_of(listing));
   auto work = std::make_unique<WorkArea>();
   std::int32_t length = 0;
   std::string out = failure_of([&] { length = convert_listing(in, *work); });
   if (!out.empty()) return out;
-  for (const Byte *at = work->program.data(), *end = at + length; at < end; ++at) {
-    if (at[0] != 0xFF || at[1] != 0xFF) return out + "(no link field)";
-    out += std::to_string(at[2] | at[3] << 8) + ":";
-    for (at += 4; *at != 0; ++at)
-      out += static_cast<char>(*at);
-    out += "|";
+  std::size_t at = 0;
+  for (LineRecordRead read;
+       (read = read_line_record(work->program, at)).what == LineRecordRead::record;
+       at = read.next) {
+    out += std::to_string(read.number) + ":" + text_of(read.tokens) + "|";
   }
-  return out;
+  return at == static_cast<std::size_t>(length) ? out : out + "(not a whole program)";
 }
 
 // clang-format off

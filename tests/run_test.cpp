@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 
-#include "support.hpp"
+#include "flyseat/memory_build.hpp"
+#include "process.hpp"
 
 namespace flyseat::test {
 namespace {
@@ -32,67 +34,120 @@ const std::string kBlank = "touch loader.bin list1.bin list2.bin patch.bin list3
 const std::string kSample = "cp '" FLYSEAT_SAMPLE_DIR "'/* .";
 
 // Shell commands run in the folder first, files written then, shell text before the program in
-// its subshell (see run_program), then what the run should print, end with and leave.
-// clang-format off
+// its subshell (see run_program), then what the run should print, end with and leave: the size
+// of each output, or kNone where there is none.
 struct Case {
-  const char* what; std::string setup; std::vector<std::pair<const char*, std::string>> files;
-  std::string before, args, out, err; int status; std::array<long, 4> sizes;
+  const char* what;
+  std::string setup{};
+  std::vector<std::pair<const char*, std::string>> files{};
+  std::string before{}, args{}, out{}, err{};
+  int status = 0;
+  std::array<long, 4> sizes = {kNone, kNone, kNone, kNone};
   const char* program = FLYSEAT_BUILD_PATH;
   friend void PrintTo(const Case& run, std::ostream* out) { *out << run.what; }
 };
-// clang-format on
 
 const std::array<long, 4> kNoOutputs = {kNone, kNone, kNone, kNone};
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
+const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
 
-// clang-format off
 const Case kRuns[] = {
-    {"empty inputs, arguments ignored", kBlank, {}, "", "--help x", done(4), "", 0, kBlankSizes},
+    {.what = "empty inputs, arguments ignored",
+     .setup = kBlank,
+     .args = "--help x",
+     .out = done(4),
+     .sizes = kBlankSizes},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
     // of at most 999 bytes, giving records of 1,002, 1,004, 1,004, 1,004 and 106 bytes.
-    {"the largest inputs, read in chunks", kBlank, {{"loader.bin", std::string(5000, 'L')},
-     {"list1.bin", std::string(60000, 1)}, {"list2.bin", std::string(20000, 2)},
-     {"list3.txt", "1 " + std::string(4095, 'A')}}, "", "", done(4), "", 0,
-     {16 + 54272 + 17968, 26 + 4120, (1 + 14 + 5 + 2) * 4096, 174768}},
-    {"no inputs", "", {}, "", "", "cannot open loader.bin\n", "", 1, kNoOutputs},
-    {"list1.bin missing", kBlank + "; rm list1.bin", {}, "", "", "cannot open list1.bin\n", "", 1,
-     kNoOutputs},
-    {"list2.bin missing", kBlank + "; rm list2.bin", {}, "", "", "cannot open list2.bin\n", "", 1,
-     kNoOutputs},
-    {"patch.bin missing", kBlank + "; rm patch.bin", {}, "", "", "cannot open patch.bin\n", "", 1,
-     kNoOutputs},
-    {"list3.txt missing", kBlank + "; rm list3.txt", {}, "", "", "cannot open list3.txt\n", "", 1,
-     kNoOutputs},
-    {"a folder for an input", kBlank + "; rm loader.bin; mkdir loader.bin", {}, "", "",
-     "cannot read loader.bin\n", "", 1, kNoOutputs},
-    {"a folder for an output", kBlank + "; mkdir flyseat3.p6", {}, "", "",
-     done(1) + "cannot open flyseat3.p6\n", "", 1, {16, kNone, kNone, kNone}},
-    {"a full disk on a write", kSample + "; ln -s /dev/full flyseat2.p6", {}, "", "",
-     "cannot write flyseat2.p6\n", "", 1, kNoOutputs},
-    {"a full disk on closing flyseat3.p6", kBlank + "; ln -s /dev/full flyseat3.p6", {}, "", "",
-     done(1) + "cannot write flyseat3.p6\n", "", 1, {16, kNone, kNone, kNone}},
-    {"a full disk on closing flyseat.d88", kSample, {}, kFull + "338;", "",
-     done(3) + "cannot write flyseat.d88\n", "", 1, {14928, 3151, 7 * 4096, kAny}},
+    {.what = "the largest inputs, read in chunks",
+     .setup = kBlank,
+     .files = {{"loader.bin", std::string(5000, 'L')},
+               {"list1.bin", std::string(60000, 1)},
+               {"list2.bin", std::string(20000, 2)},
+               {"list3.txt", "1 " + std::string(4095, 'A')}},
+     .out = done(4),
+     .sizes = {16 + 54272 + 17968, 26 + 4120, (1 + 14 + 5 + 2) * 4096, 174768}},
+    {.what = "no inputs", .out = "cannot open loader.bin\n", .status = 1},
+    {.what = "list1.bin missing",
+     .setup = kBlank + "; rm list1.bin",
+     .out = "cannot open list1.bin\n",
+     .status = 1},
+    {.what = "list2.bin missing",
+     .setup = kBlank + "; rm list2.bin",
+     .out = "cannot open list2.bin\n",
+     .status = 1},
+    {.what = "patch.bin missing",
+     .setup = kBlank + "; rm patch.bin",
+     .out = "cannot open patch.bin\n",
+     .status = 1},
+    {.what = "list3.txt missing",
+     .setup = kBlank + "; rm list3.txt",
+     .out = "cannot open list3.txt\n",
+     .status = 1},
+    {.what = "a folder for an input",
+     .setup = kBlank + "; rm loader.bin; mkdir loader.bin",
+     .out = "cannot read loader.bin\n",
+     .status = 1},
+    {.what = "a folder for an output",
+     .setup = kBlank + "; mkdir flyseat3.p6",
+     .out = done(1) + "cannot open flyseat3.p6\n",
+     .status = 1,
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a full disk on a write",
+     .setup = kSample + "; ln -s /dev/full flyseat2.p6",
+     .out = "cannot write flyseat2.p6\n",
+     .status = 1},
+    {.what = "a full disk on closing flyseat3.p6",
+     .setup = kBlank + "; ln -s /dev/full flyseat3.p6",
+     .out = done(1) + "cannot write flyseat3.p6\n",
+     .status = 1,
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a full disk on closing flyseat.d88",
+     .setup = kSample,
+     .before = kFull + "338;",
+     .out = done(3) + "cannot write flyseat.d88\n",
+     .status = 1,
+     .sizes = {14928, 3151, 7 * 4096, kAny}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
-    {"a full disk on closing flyseat.dsk", kBlank, {{"list3.txt", records(758)}}, kFull + "90;", "",
-     done(2) + "cannot write flyseat.dsk\n", "", 1, {16, 26 + 32758, kAny, kNone}},
-    {"a patch record past the end of memory", kBlank,
-     {{"patch.bin", "\x01\x00\xFF\xFF\x01\x02\x00\xFF\xFF\x01\x02"s}}, "", "",
-     "patch.bin: record at offset 5 runs past the end of memory\n", "", 1, kNoOutputs},
-    {"a line too long after editing", kBlank,
-     {{"list3.txt", "  10 CLEAR," + std::string(984, 'A') + "\n"}}, "", "",
-     "list3.txt: line 10 too long after editing\n", "", 1, kNoOutputs},
-    {"a program too large", kBlank, {{"list3.txt", records(759)}}, "", "",
-     "list3.txt: program too large at line 2310\n", "", 1, kNoOutputs},
-    {"standard output on a full disk", kBlank, {}, "exec >/dev/full;", "", "",
-     "flyseat-build: cannot write standard output: No space left on device\n", 1, kBlankSizes},
-    {"make-sample without a folder", "", {}, "", "", "", "usage: flyseat-make-sample FOLDER\n", 2,
-     kNoOutputs, FLYSEAT_MAKE_SAMPLE_PATH},
-    {"make-sample with two folders", "", {}, "", ". .", "", "usage: flyseat-make-sample FOLDER\n",
-     2, kNoOutputs, FLYSEAT_MAKE_SAMPLE_PATH},
+    {.what = "a full disk on closing flyseat.dsk",
+     .setup = kBlank,
+     .files = {{"list3.txt", records(758)}},
+     .before = kFull + "90;",
+     .out = done(2) + "cannot write flyseat.dsk\n",
+     .status = 1,
+     .sizes = {16, 26 + 32758, kAny, kNone}},
+    {.what = "a patch record past the end of memory",
+     .setup = kBlank,
+     .files = {{"patch.bin", "\x01\x00\xFF\xFF\x01\x02\x00\xFF\xFF\x01\x02"s}},
+     .out = "patch.bin: record at offset 5 runs past the end of memory\n",
+     .status = 1},
+    {.what = "a line too long after editing",
+     .setup = kBlank,
+     .files = {{"list3.txt", "  10 CLEAR," + std::string(984, 'A') + "\n"}},
+     .out = "list3.txt: line 10 too long after editing\n",
+     .status = 1},
+    {.what = "a program too large",
+     .setup = kBlank,
+     .files = {{"list3.txt", records(759)}},
+     .out = "list3.txt: program too large at line 2310\n",
+     .status = 1},
+    {.what = "standard output on a full disk",
+     .setup = kBlank,
+     .before = "exec >/dev/full;",
+     .err = "flyseat-build: cannot write standard output: No space left on device\n",
+     .status = 1,
+     .sizes = kBlankSizes},
+    {.what = "make-sample without a folder",
+     .err = kUsage,
+     .status = 2,
+     .program = FLYSEAT_MAKE_SAMPLE_PATH},
+    {.what = "make-sample with two folders",
+     .args = ". .",
+     .err = kUsage,
+     .status = 2,
+     .program = FLYSEAT_MAKE_SAMPLE_PATH},
 };
-// clang-format on
 
 class WholeRun : public testing::TestWithParam<Case> {};
 
@@ -120,11 +175,25 @@ TEST_P(WholeRun, PrintsItsMessagesAndLeavesItsOutputs) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, WholeRun, testing::ValuesIn(kRuns));
 
+// A run of the built command in a folder writes what a build in memory makes of the same inputs
+// (whose bytes the unit tests pin).
+TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
+  TempDir dir;
+  copy_sample(dir);
+  ASSERT_EQ(run_build(dir).status, 0);
+  auto build = std::make_unique<MemoryBuild>();
+  build_in_memory({sample_input(kLoaderName), sample_input(kList1Name), sample_input(kList2Name),
+                   sample_input(kPatchName), sample_input(kListingName)},
+                  *build);
+  for (const char* name : kOutputNames)
+    EXPECT_TRUE(text_of(dir.read(name)) == text_of(build->output(name))) << name;
+}
+
 // The committed sample inputs are exactly what the generator writes, so neither can drift.
 TEST(SampleGame, CommittedBinariesAreWhatTheGeneratorWrites) {
   TempDir dir;
   ASSERT_EQ(run_program(FLYSEAT_MAKE_SAMPLE_PATH, dir, ".").status, 0);
-  for (const char* name : {"loader.bin", "list1.bin", "list2.bin", "patch.bin"})
+  for (const char* name : {kLoaderName, kList1Name, kList2Name, kPatchName})
     EXPECT_EQ(dir.read(name), sample_input(name)) << name;
 }
 

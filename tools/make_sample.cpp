@@ -3,19 +3,22 @@
 // game's folder by mistake, the tool would overwrite the game's inputs. The data is made up:
 // test graphics in four grey levels where the bitmap rows lie, video addresses where the
 // machine code keeps them, and a few patch records. The listing, list3.txt, is written by hand.
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "flyseat/file_names.hpp"
+#include "flyseat/image.hpp"
+#include "flyseat/little_endian.hpp"
+
 namespace {
 
+using namespace flyseat;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kList1Start = 0x2C00;
 constexpr int kList1Size = 0x2400;  // bitmap rows, the entry table and some code after them
-constexpr int kList2Start = 0xB9D0;
 constexpr int kList2Size = 0x1630;  // up to 0xCFFF; the patch file raises it to 0xD00F
 
 // Deterministic filler that looks like code rather than a pattern.
@@ -48,15 +51,10 @@ int grey(int range, int x, int y) {
   }
 }
 
-struct Range {
-  int first, last, width;
-};
-constexpr std::array<Range, 6> kRanges = {{{0x2C00, 0x31FF, 4},
-                                           {0x3204, 0x44BD, 6},
-                                           {0x44C0, 0x467F, 4},
-                                           {0x4680, 0x47FF, 2},
-                                           {0x4800, 0x48BF, 4},
-                                           {0x48C0, 0x4BFF, 2}}};
+// The first address of the fixed places of a kind.
+int first_place(PlaceKind kind) {
+  return fixed_places(kind).addresses.front();
+}
 
 void put(Bytes& image, int base, int address, std::initializer_list<int> values) {
   for (int v : values)
@@ -68,8 +66,9 @@ Bytes make_list1() {
   Bytes image(kList1Size);
   for (auto& b : image)
     b = filler.next();
-  for (int r = 0; r < static_cast<int>(kRanges.size()); ++r) {
-    const Range& range = kRanges[static_cast<std::size_t>(r)];
+  auto ranges = bitmap_row_ranges();
+  for (int r = 0; r < kRowRangeCount; ++r) {
+    const RowRange& range = ranges[static_cast<std::size_t>(r)];
     for (int a = range.first; a <= range.last; ++a) {
       int row = (a - range.first) / range.width;
       int x0 = ((a - range.first) % range.width) * 4;
@@ -79,10 +78,14 @@ Bytes make_list1() {
       image[static_cast<std::size_t>(a - kList1Start)] = static_cast<std::uint8_t>(byte);
     }
   }
-  put(image, kList1Start, 0x3200, {0x5A, 0xA5, 0x3C, 0xC3});  // the gaps between ranges
-  put(image, kList1Start, 0x44BE, {0x99, 0x66});
-  for (int i = 0; i < 50; ++i) {  // the entry table: odd first bytes, so the edit shows
-    put(image, kList1Start, 0x4D30 + 3 * i, {0x11 + 4 * i, i, 0x20 + i});
+  // The gaps between the first ranges.
+  put(image, kList1Start, ranges[0].last + 1, {0x5A, 0xA5, 0x3C, 0xC3});
+  put(image, kList1Start, ranges[1].last + 1, {0x99, 0x66});
+  // The entry table: odd first bytes, so that the edit shows.
+  const FixedPlaces& entries = fixed_places(PlaceKind::entry_table_entry);
+  for (int i = 0; i < static_cast<int>(entries.addresses.size()); ++i) {
+    put(image, kList1Start, entries.addresses[static_cast<std::size_t>(i)],
+        {0x11 + 4 * i, i, 0x20 + i});
   }
   return image;
 }
@@ -90,24 +93,27 @@ Bytes make_list1() {
 Bytes make_list2() {
   Bytes image(kList2Size);
   const std::string signature = "FLYSEAT SAMPLE GAME - MADE-UP CODE AND DATA ";
-  for (int a = kList2Start; a < 0xBB4B; ++a) {
+  std::span<const int> halved = fixed_places(PlaceKind::halved_address).addresses;
+  int first_word = *std::min_element(halved.begin(), halved.end());
+  for (int a = kList2Start; a < first_word; ++a) {
     image[static_cast<std::size_t>(a - kList2Start)] = static_cast<std::uint8_t>(
         signature[static_cast<std::size_t>(a - kList2Start) % signature.size()]);
   }
   // From the first relocated word on, every byte lies in 0xC0..0xFF, so every word there
   // reads as an address in video memory, whichever of them the conversion rewrites.
-  for (int a = 0xBB4B; a < kList2Start + kList2Size; ++a) {
+  for (int a = first_word; a < kList2Start + kList2Size; ++a) {
     image[static_cast<std::size_t>(a - kList2Start)] = static_cast<std::uint8_t>(0xC0 | (a & 0x3F));
   }
-  put(image, kList2Start, 0xBB6C, {0xFF, 0xFF});  // the last halved address: the top of video
-  put(image, kList2Start, 0xBC74, {0x50, 0xC0});  // a halved address, 0xC050
-  put(image, kList2Start, 0xBC41, {0x00, 0xF0});  // a raised word that wraps, 0xF000
-  put(image, kList2Start, 0xC1C5, {0xD2});        // the split address 0xD240, high byte
-  put(image, kList2Start, 0xC1CA, {0x40});        // and low byte
-  put(image, kList2Start, 0xC1D7, {0x06, 0xC0});  // the rounded word, 0xC006
-  put(image, kList2Start, 0xBC9D, {0xE4});        // a high-nibble pattern byte
-  put(image, kList2Start, 0xBC72, {0xE4});        // a low-nibble pattern byte
-  put(image, kList2Start, 0xBC94, {0xC0, 0x03});  // a pair to merge
+  std::span<const int> split = fixed_places(PlaceKind::split_address_byte).addresses;
+  put(image, kList2Start, halved.back(), {0xFF, 0xFF});   // the last: the top of video
+  put(image, kList2Start, halved.front(), {0x50, 0xC0});  // the first, 0xC050
+  put(image, kList2Start, first_place(PlaceKind::raised_word), {0x00, 0xF0});  // wraps, 0xF000
+  put(image, kList2Start, split[0], {0xD2});  // the split address 0xD240, high byte
+  put(image, kList2Start, split[1], {0x40});  // and low byte
+  put(image, kList2Start, first_place(PlaceKind::rounded_word), {0x06, 0xC0});  // 0xC006
+  put(image, kList2Start, first_place(PlaceKind::high_nibble_byte), {0xE4});
+  put(image, kList2Start, first_place(PlaceKind::low_nibble_byte), {0xE4});
+  put(image, kList2Start, first_place(PlaceKind::pattern_pair), {0xC0, 0x03});  // a pair to merge
   return image;
 }
 
@@ -121,18 +127,19 @@ Bytes make_loader() {
   return loader;
 }
 
+// A patch record: its count and address, then its data.
 void record(Bytes& patch, int address, const Bytes& data) {
-  int count = static_cast<int>(data.size());
-  for (int v : {count & 0xFF, count >> 8, address & 0xFF, address >> 8}) {
-    patch.push_back(static_cast<std::uint8_t>(v));
-  }
+  std::size_t at = patch.size();
+  patch.resize(at + 4);
+  write_u16(patch, at, static_cast<std::uint32_t>(data.size()));
+  write_u16(patch, at + 2, static_cast<std::uint32_t>(address));
   patch.insert(patch.end(), data.begin(), data.end());
 }
 
 Bytes make_patch() {
   Bytes patch;
-  record(patch, 0x0000, {});                        // a record that stores nothing
-  record(patch, 0x2C00, {0xC0, 0x03, 0xFF, 0x00});  // the first bitmap row
+  record(patch, 0x0000, {});  // a record that stores nothing
+  record(patch, bitmap_row_ranges()[0].first, {0xC0, 0x03, 0xFF, 0x00});  // the first row
   const std::string tail = "PATCHED LIST2 !!";
   record(patch, 0xD000, Bytes(tail.begin(), tail.end()));  // raises the list2 length
   record(patch, 0xBA00, {0x4C, 0x59});                     // inside list2, below its end
@@ -159,10 +166,10 @@ int main(int argc, char** argv) {
     const char* name;
     Bytes data;
   };
-  const Output outputs[] = {{"loader.bin", make_loader()},
-                            {"list1.bin", make_list1()},
-                            {"list2.bin", make_list2()},
-                            {"patch.bin", make_patch()}};
+  const Output outputs[] = {{kLoaderName, make_loader()},
+                            {kList1Name, make_list1()},
+                            {kList2Name, make_list2()},
+                            {kPatchName, make_patch()}};
   for (const Output& out : outputs) {
     if (!write(folder, out.name, out.data)) {
       std::printf("cannot write %s/%s\n", folder.c_str(), out.name);

@@ -27,6 +27,12 @@ constexpr Byte upper_case(Byte c) {
 // is read as the following line.
 inline constexpr int kMaxLineRead = kLineSize - 1;
 
+// The listing is read as text: a line ends after its LF, CR LF reads as LF alone (any other CR
+// is an ordinary byte), and a byte 0x1A ends the listing where it stands.
+inline constexpr Byte kLineFeed = 0x0A;
+inline constexpr Byte kCarriageReturn = 0x0D;
+inline constexpr Byte kEndOfText = 0x1A;
+
 // Lines of the game's listing that the port leaves out.
 inline constexpr std::array<std::int32_t, 2> kDroppedLines = {119, 345};
 
@@ -120,7 +126,17 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out);
 
 // --- Program image --------------------------------------------------------------------------
 
-inline constexpr int kLineRecordOverhead = 5;  // link field, line number, end of line
+// A line record: the link field, the line number (both 16-bit little-endian), the token bytes
+// and a zero byte. A build never fills in the link field.
+inline constexpr std::uint16_t kUnlinked = 0xFFFF;
+inline constexpr int kLinkFieldSize = 2;
+inline constexpr int kRecordHeaderSize = kLinkFieldSize + 2;
+inline constexpr int kLineRecordOverhead = kRecordHeaderSize + 1;
+
+// A line number is stored as its low 16 bits.
+constexpr std::uint16_t stored_line_number(std::int32_t number) {
+  return static_cast<std::uint16_t>(number & 0xFFFF);
+}
 
 // Writes a line record (FF FF, the low 16 bits of the number, the tokens, 00) at offset
 // `length` and adds its size to `length`. False, writing nothing, when the record and the
@@ -130,6 +146,25 @@ inline constexpr int kLineRecordOverhead = 5;  // link field, line number, end o
 
 // Writes the ten zero bytes of the end marker at offset `length`.
 void write_end_marker(ProgramBuffer& program, std::int32_t length);
+
+// What stands at an offset of a stored program, read back as a build writes it.
+struct LineRecordRead {
+  enum What {
+    record,      // a whole line record
+    end_marker,  // a zero link field, where the end marker begins
+    other_link,  // a link field that is neither a build's nor the end marker's
+    cut_short,   // the bytes end inside the link field, or before the record's zero byte
+  } what;
+  std::uint16_t link = 0;
+  std::uint16_t number = 0;
+  std::span<const Byte> tokens{};  // of a whole record
+  std::size_t next = 0;            // the offset after a whole record
+};
+LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at);
+
+// Whether a listing's lines are edited by the substitution table (as a build does) or only
+// tokenized, as a stored program listed again is.
+enum class LineEdits { substitution_table, none };
 
 // What the conversion did with one line, for a caller that reports on the listing.
 struct ListingLineSeen {
@@ -148,6 +183,7 @@ struct ListingWatch {
 // buffer of `work`; returns the program length. A line that grows past the line buffer, or a
 // program that outgrows the program buffer, stops the run naming the listing and the line.
 // Reports to `watch` when given, also on the way to such a stop.
-std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch = nullptr);
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch = nullptr,
+                             LineEdits edits = LineEdits::substitution_table);
 
 }  // namespace flyseat

@@ -2,9 +2,11 @@
 // offset in the file follows.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 
-#include "flyseat/io.hpp"
+#include "flyseat/work_area.hpp"
 
 namespace flyseat {
 
@@ -16,12 +18,13 @@ struct D88Geometry {
   int size_code;         // N: sector size = 128 << N
   int header_size;       // disk header, including the track offset table
   int table_entries;     // track offset table entries
+  int table_entry_size;  // a 32-bit offset
   int table_offset;      // where the track offset table starts in the header
   int disk_size_offset;  // where the header keeps the file size
   int sector_header_size;
 };
 
-inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 0x20, 0x1C, 16};
+inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 4, 0x20, 0x1C, 16};
 
 // Fields of the disk header before its size field, by offset.
 struct D88HeaderFields {
@@ -52,7 +55,7 @@ inline constexpr int kDiskTracks = kD88.cylinders * kD88.heads;                 
 inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
 inline constexpr int kDiskSectors = kDiskTracks * kD88.sectors;  // 640
 
-static_assert(kD88.table_offset + 4 * kD88.table_entries == kD88.header_size);
+static_assert(kD88.table_offset + kD88.table_entry_size * kD88.table_entries == kD88.header_size);
 static_assert(128 << kD88.size_code == kD88.sector_size);
 static_assert(kD88Size == 174768);
 
@@ -68,6 +71,10 @@ constexpr int sector_record_offset(int s) {
 constexpr int track_table_entry(int c, int h) {
   return 2 * c + h;
 }
+// File offset of a track offset table entry.
+constexpr int track_table_offset(int entry) {
+  return kD88.table_offset + entry * kD88.table_entry_size;
+}
 
 // Where the next sector goes. The copy leaves it at the sector after its last one, so the
 // fill goes on from there.
@@ -80,10 +87,11 @@ struct SectorAddress {
 
 void advance_sector(SectorAddress& at);
 
-void write_d88_header(Sink& out);
-void write_sector_header(const SectorAddress& at, Sink& out);
-// Copies the file `name` of the folder into consecutive sectors from `at`; a last piece
-// shorter than a sector is not copied. More whole sectors than the disk holds: "disk full".
-void copy_sectors(Folder& folder, const char* name, SectorAddress& at, Sink& out);
+using D88Image = std::array<Byte, kD88Size>;
+
+// Lays out the D88 image of a raw disk image: the header, then the raw image's whole sectors in
+// disk order, then 0xFF in every sector after them. A last piece shorter than a sector is not
+// copied; more whole sectors than the disk holds stop the run with "disk full".
+void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88);
 
 }  // namespace flyseat

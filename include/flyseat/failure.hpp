@@ -3,16 +3,31 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+
+// Lets GCC and Clang check a printf-style format against its arguments.
+#if defined(__GNUC__) || defined(__clang__)
+#define FLYSEAT_PRINTF_FORMAT(format_index, first_argument) \
+  __attribute__((format(printf, format_index, first_argument)))
+#else
+#define FLYSEAT_PRINTF_FORMAT(format_index, first_argument)
+#endif
 
 namespace flyseat {
 
 struct Failure {
   std::array<char, 160> text{};
+  const char* file = nullptr;  // the input the message is about, when it names one
+  std::size_t detail_at = 0;   // where the message goes on after "FILE: "
   const char* message() const { return text.data(); }
+  const char* detail() const { return text.data() + detail_at; }
 };
 
 // Stops the run with a printf-style message (no trailing line feed).
-[[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void fail(const char* format, ...) FLYSEAT_PRINTF_FORMAT(1, 2);
+
+// Stops the run with a message about the content of an input: "FILE: " and the message.
+[[noreturn]] void fail_in(const char* file, const char* format, ...) FLYSEAT_PRINTF_FORMAT(2, 3);
 
 // A file of the run cannot be opened or created: "cannot open NAME".
 [[noreturn]] void fail_open(const char* name);

@@ -58,22 +58,46 @@ std::span<const RowRange, kRowRangeCount> bitmap_row_ranges();
 // Video memory of the four-colour mode begins here; the halved addresses point into it.
 inline constexpr int kVideoBase = 0xC000;
 
-// A kind of fixed place outside the bitmap rows that the conversion rewrites: `size` bytes
-// from each address.
+// The kinds of fixed place outside the bitmap rows that the conversion rewrites, in the order
+// fixed_places() lists them.
+enum class PlaceKind : std::size_t {
+  entry_table_entry,
+  raised_word,
+  halved_address,
+  split_address_byte,
+  rounded_word,
+  high_nibble_byte,
+  low_nibble_byte,
+  pattern_pair,
+};
+inline constexpr std::size_t kPlaceKinds = 8;
+
+// The places of one kind: `size` bytes from each address. No two places share a byte, and none
+// lies in the bitmap rows, so the order of the edits cannot change the result.
 struct FixedPlaces {
   const char* what;
   std::span<const int> addresses;
   int size;
 };
-std::span<const FixedPlaces> fixed_places();
-// The words that relocate_addresses halves, and the split address, whose high and low byte
-// stand apart.
-std::span<const int> halved_addresses();
-struct SplitAddress {
-  int high_byte;
-  int low_byte;
-};
-SplitAddress split_address();
+std::span<const FixedPlaces, kPlaceKinds> fixed_places();
+inline const FixedPlaces& fixed_places(PlaceKind kind) {
+  return fixed_places()[static_cast<std::size_t>(kind)];
+}
+
+// The split address, whose high and low byte stand apart in the machine code, read high byte
+// first from its two places.
+int read_split_address(const MemoryImage& memory);
+
+// A four-colour byte holds four pixels of two bits, pixel 0 in bits 7 and 6; a packed byte of
+// the two-colour mode holds eight of one bit, pixel 0 in bit 7.
+inline constexpr int kPixelsPerSourceByte = 4;
+inline constexpr int kPixelsPerPackedByte = 8;
+constexpr int source_pixel(Byte value, int pixel) {
+  return value >> (6 - 2 * pixel) & 0x03;
+}
+constexpr bool packed_pixel(Byte value, int pixel) {
+  return (value >> (7 - pixel) & 0x01) != 0;
+}
 
 // Pixel flags of a four-pixel byte: high-nibble form for low_form == 0, low-nibble otherwise.
 Byte pixel_flags(Byte value, int low_form);

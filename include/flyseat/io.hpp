@@ -4,6 +4,7 @@
 // functions here, and every open, read, write and close failure stops the run.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <span>
@@ -58,7 +59,8 @@ void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
 
 // Opens an input for binary reading; a missing input stops the run with "cannot open NAME".
 void open_input(Folder& folder, Source& source, const char* name);
-// As open_input, but reports a missing input through the given failure instead.
+// As open_input, but returns false for an input that cannot be opened, for a caller with a
+// message of its own.
 bool try_open_input(Folder& folder, Source& source, const char* name);
 void close_input(Source& source);
 

@@ -7,6 +7,7 @@
 
 #include "flyseat/d88.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/file_names.hpp"
 #include "flyseat/io.hpp"
 #include "flyseat/output.hpp"
 
@@ -21,9 +22,10 @@ struct MemoryBuild {
   std::array<Byte, kMaxMainTapeSize> main_tape;
   std::array<Byte, kMaxRawDiskSize> raw_disk;
   std::array<Byte, kD88Size> d88;
-  std::array<MemoryFile, 9> files;  // the five inputs, then the four outputs in run order
-  int status;                       // 0 after a complete build, 1 after a failure
-  Failure failure;                  // the message, when status is 1
+  // The five inputs, then the four outputs in the order a build writes them.
+  std::array<MemoryFile, kInputNames.size() + kOutputNames.size()> files;
+  int status;       // 0 after a complete build, 1 after a failure
+  Failure failure;  // the message, when status is 1
 
   // What the build wrote to an output; empty when it did not create it.
   std::span<const Byte> output(const char* name) const;

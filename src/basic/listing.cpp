@@ -9,9 +9,6 @@
 namespace flyseat {
 namespace {
 
-constexpr int kLineFeed = 0x0A;
-constexpr int kCarriageReturn = 0x0D;
-constexpr int kEndOfText = 0x1A;
 constexpr int kNone = -1;
 
 int next_raw_byte(ListingReader& reader) {

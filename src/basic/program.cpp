@@ -4,14 +4,9 @@
 
 #include "flyseat/basic.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/little_endian.hpp"
 
 namespace flyseat {
-namespace {
-
-// The link field is left as the target's BASIC finds it unset; it is never filled in.
-constexpr Byte kUnlinked = 0xFF;
-
-}  // namespace
 
 bool append_line_record(ProgramBuffer& program, std::int32_t& length, std::int32_t number,
                         std::span<const Byte> tokens) {
@@ -19,13 +14,11 @@ bool append_line_record(ProgramBuffer& program, std::int32_t& length, std::int32
   std::size_t size = kLineRecordOverhead + tokens.size();
   if (start + size + kEndMarkerSize > program.size()) return false;
 
-  Byte* record = program.data() + start;
-  record[0] = kUnlinked;
-  record[1] = kUnlinked;
-  record[2] = static_cast<Byte>(number & 0xFF);
-  record[3] = static_cast<Byte>((number >> 8) & 0xFF);
-  std::copy(tokens.begin(), tokens.end(), record + 4);
-  record[size - 1] = 0;
+  std::span<Byte> record = std::span(program).subspan(start, size);
+  write_u16(record, 0, kUnlinked);
+  write_u16(record, kLinkFieldSize, stored_line_number(number));
+  std::copy(tokens.begin(), tokens.end(), record.begin() + kRecordHeaderSize);
+  record.back() = 0;
   length += static_cast<std::int32_t>(size);
   return true;
 }
@@ -34,20 +27,41 @@ void write_end_marker(ProgramBuffer& program, std::int32_t length) {
   std::fill_n(program.begin() + length, kEndMarkerSize, Byte{0});
 }
 
-std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch) {
+LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at) {
+  using enum LineRecordRead::What;
+  if (program.size() - at < kLinkFieldSize) return {.what = cut_short};
+  std::uint16_t link = read_u16(program, at);
+  if (link == 0) return {.what = end_marker};
+  if (link != kUnlinked) return {.what = other_link, .link = link};
+  std::span<const Byte> rest = program.subspan(std::min(program.size(), at + kRecordHeaderSize));
+  auto zero = std::find(rest.begin(), rest.end(), Byte{0});
+  if (program.size() - at < kRecordHeaderSize || zero == rest.end()) {
+    return {.what = cut_short, .link = link};
+  }
+  auto tokens = static_cast<std::size_t>(zero - rest.begin());
+  return {.what = record,
+          .link = link,
+          .number = read_u16(program, at + kLinkFieldSize),
+          .tokens = rest.first(tokens),
+          .next = at + kRecordHeaderSize + tokens + 1};
+}
+
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch,
+                             LineEdits edits) {
   ListingReader reader{&listing};
   std::int32_t length = 0;
   SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
     if (watch != nullptr) watch->dropped = reader.dropped;
-    if (!substitute_line(line->number, line->text, work.scratch, fired)) {
-      fail("%s: line %d too long after editing", listing.name, static_cast<int>(line->number));
+    if (edits == LineEdits::substitution_table &&
+        !substitute_line(line->number, line->text, work.scratch, fired)) {
+      fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
     }
     // The scratch is free again once the line is edited, and as large as the line buffer.
     std::size_t count = tokenize_line(line->text, work.scratch);
     if (!append_line_record(work.program, length, line->number,
                             std::span<const Byte>(work.scratch).first(count))) {
-      fail("%s: program too large at line %d", listing.name, static_cast<int>(line->number));
+      fail_in(listing.name, "program too large at line %d", static_cast<int>(line->number));
     }
     if (watch != nullptr && watch->each_line) {
       auto text_length =

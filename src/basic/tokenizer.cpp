@@ -6,7 +6,6 @@
 namespace flyseat {
 namespace {
 
-constexpr Byte kLineFeed = 0x0A;
 constexpr Byte kApostrophe = '\'';
 
 struct Output {

@@ -14,11 +14,11 @@ std::span<const Byte> MemoryBuild::output(const char* name) const {
 }
 
 void build_in_memory(const BuildInputs& inputs, MemoryBuild& build) {
-  build.files = {{{"loader.bin", inputs.loader, {}, true},
-                  {"list1.bin", inputs.list1, {}, true},
-                  {"list2.bin", inputs.list2, {}, true},
-                  {"patch.bin", inputs.patch, {}, true},
-                  {"list3.txt", inputs.listing, {}, true},
+  build.files = {{{kLoaderName, inputs.loader, {}, true},
+                  {kList1Name, inputs.list1, {}, true},
+                  {kList2Name, inputs.list2, {}, true},
+                  {kPatchName, inputs.patch, {}, true},
+                  {kListingName, inputs.listing, {}, true},
                   {kDataTapeName, {}, build.data_tape, false},
                   {kMainTapeName, {}, build.main_tape, false},
                   {kRawDiskName, {}, build.raw_disk, false},

@@ -2,6 +2,7 @@
 
 #include "flyseat/basic.hpp"
 #include "flyseat/driver.hpp"
+#include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/output.hpp"
 
@@ -13,7 +14,7 @@ constexpr Byte kLoaderFill = 0xFF;  // what a short loader leaves in the rest of
 void load_loader(Folder& folder, LoaderBuffer& loader) {
   loader.fill(kLoaderFill);
   Source file;
-  open_input(folder, file, "loader.bin");
+  open_input(folder, file, kLoaderName);
   read_bytes(file, loader);
   close_input(file);
 }
@@ -38,7 +39,7 @@ int run(Folder& folder) {
   convert_memory_image(work->memory);
 
   Source listing;
-  open_input(folder, listing, "list3.txt");
+  open_input(folder, listing, kListingName);
   work->program_length = convert_listing(listing, *work);
   close_input(listing);
 

@@ -1,56 +1,44 @@
-// Compile-time check that the graphics and relocation tables never touch a byte twice, so the
-// order of the edits cannot change the result. The one byte named twice is 0x4D66: it is
-// stored as 0x96 and is then the first byte of an entry whose bit 0 gets cleared, which keeps
-// 0x96.
+// Compile-time check that no two fixed places share a byte and that none lies in the bitmap
+// rows, so the order of the edits cannot change the result. The two single bytes that the
+// entry-table edit stores lie inside entries whose bit 0 it then clears; their values have bit
+// 0 clear already (graphics_tables.hpp).
 #include <algorithm>
 #include <array>
-#include <span>
+#include <numeric>
 
-#include "graphics_tables.hpp"
-#include "relocation_tables.hpp"
+#include "fixed_places.hpp"
 
 namespace flyseat {
 namespace {
 
-constexpr int kShared = kEntryStores[0].address;
-
-constexpr std::size_t kSingleBytes = kEntryStores.size() + kEntryCount + 2 * kRaisedWords.size() +
-                                     2 * kHalvedAddresses.size() + 2 /* split address */ +
-                                     2 /* rounded word */ + kHighNibbleBytes.size() +
-                                     kLowNibbleBytes.size() + 2 * kPairs.size();
+constexpr std::size_t kPlaceBytes =
+    std::accumulate(kFixedPlaces.begin(), kFixedPlaces.end(), std::size_t{0},
+                    [](std::size_t sum, const FixedPlaces& places) {
+                      return sum + places.addresses.size() * static_cast<std::size_t>(places.size);
+                    });
 
 static_assert([] {
-  // Every byte touched outside the bitmap rows, one entry per time it is touched.
-  std::array<int, kSingleBytes> bytes{};
+  std::array<int, kPlaceBytes> bytes{};
   std::size_t n = 0;
-  auto add = [&](std::span<const int> addresses, int extent) {
-    for (int address : addresses) {
-      for (int k = 0; k < extent; ++k)
+  for (const FixedPlaces& places : kFixedPlaces) {
+    for (int address : places.addresses) {
+      for (int k = 0; k < places.size; ++k)
         bytes[n++] = address + k;
     }
-  };
-  for (const ByteStore& store : kEntryStores)
-    bytes[n++] = store.address;
-  for (int entry = 0; entry < kEntryCount; ++entry)
-    bytes[n++] = entry_byte(entry, 0);
-  add(kRaisedWords, 2);
-  add(kHalvedAddresses, 2);
-  add(std::array{kSplitHighByte, kSplitLowByte}, 1);
-  add(std::array{kRoundedWord}, 2);
-  add(kHighNibbleBytes, 1);
-  add(kLowNibbleBytes, 1);
-  add(kPairs, 2);
+  }
   std::sort(bytes.begin(), bytes.end());
   auto in_bitmap_rows = [](int address) {
     return std::any_of(kRowRanges.begin(), kRowRanges.end(), [address](const RowRange& range) {
       return address >= range.first && address <= range.last;
     });
   };
-  // Only the shared byte stands twice, and none lies in the bitmap rows.
-  auto twice = std::adjacent_find(bytes.begin(), bytes.end());
-  return n == bytes.size() && std::none_of(bytes.begin(), bytes.end(), in_bitmap_rows) &&
-         *twice == kShared && std::adjacent_find(twice + 1, bytes.end()) == bytes.end();
+  return std::adjacent_find(bytes.begin(), bytes.end()) == bytes.end() &&
+         std::none_of(bytes.begin(), bytes.end(), in_bitmap_rows);
 }());
+
+static_assert(std::all_of(kEntryStores.begin(), kEntryStores.end(), [](const ByteStore& store) {
+  return store.address >= kEntries.front() && store.address < kEntries.back() + kEntrySize;
+}));
 
 }  // namespace
 }  // namespace flyseat

@@ -1,3 +1,4 @@
+#include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
 
 namespace flyseat {
@@ -10,11 +11,11 @@ std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max) {
 DumpLengths load_dumps(Folder& folder, MemoryImage& memory) {
   DumpLengths lengths{};
   Source dump;
-  open_input(folder, dump, "list1.bin");
+  open_input(folder, dump, kList1Name);
   lengths.list1 = load_dump(dump, memory, kList1Start, kList1Max);
   close_input(dump);
   // list2.bin is read second, so where the two dumps overlap its bytes stand.
-  open_input(folder, dump, "list2.bin");
+  open_input(folder, dump, kList2Name);
   lengths.list2 = load_dump(dump, memory, kList2Start, kList2Max);
   close_input(dump);
   return lengths;

@@ -7,7 +7,6 @@ namespace {
 
 constexpr int kHighNibbleForm = 0;
 constexpr int kLowNibbleForm = 1;
-constexpr int kPixelsPerByte = 4;
 constexpr Byte kEntryFlag = 0x01;
 
 // Eight flags from two source bytes: the first gives the high nibble, the second the low.
@@ -57,9 +56,8 @@ std::span<const RowRange, kRowRangeCount> bitmap_row_ranges() {
 
 Byte pixel_flags(Byte value, int low_form) {
   int flags = 0;
-  for (int pixel = 0; pixel < kPixelsPerByte; ++pixel) {
-    int colour = (value >> (6 - 2 * pixel)) & 0x03;
-    if (colour != 0) flags |= 0x80 >> pixel;
+  for (int pixel = 0; pixel < kPixelsPerSourceByte; ++pixel) {
+    if (source_pixel(value, pixel) != 0) flags |= 0x80 >> pixel;
   }
   return static_cast<Byte>(low_form == kHighNibbleForm ? flags : flags >> 4);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "flyseat/little_endian.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
@@ -16,13 +17,12 @@ inline Byte byte_at(const MemoryImage& memory, int address) {
 }
 
 inline int read_word(const MemoryImage& memory, int address) {
-  return byte_at(memory, address) | byte_at(memory, address + 1) << 8;
+  return read_u16(memory, static_cast<std::size_t>(address));
 }
 
-// Stores the low 16 bits of `value`, low byte first.
+// Stores the low 16 bits of `value`.
 inline void write_word(MemoryImage& memory, int address, int value) {
-  byte_at(memory, address) = static_cast<Byte>(value & 0xFF);
-  byte_at(memory, address + 1) = static_cast<Byte>((value >> 8) & 0xFF);
+  write_u16(memory, static_cast<std::size_t>(address), static_cast<std::uint32_t>(value));
 }
 
 }  // namespace flyseat

@@ -1,7 +1,10 @@
+#include <array>
 #include <cstdint>
 
 #include "flyseat/failure.hpp"
+#include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
+#include "flyseat/little_endian.hpp"
 
 namespace flyseat {
 namespace {
@@ -15,18 +18,17 @@ struct RecordHeader {
   int bytes_read;  // of the four; fewer than four when the file ends inside the header
 };
 
-// Both fields are 16-bit little-endian.
 RecordHeader read_header(Source& patch) {
   RecordHeader header{};
-  int fields[kRecordHeaderSize];
+  std::array<Byte, kRecordHeaderSize> fields;
   while (header.bytes_read < kRecordHeaderSize) {
     int byte = read_byte(patch);
     if (byte < 0) break;
-    fields[header.bytes_read++] = byte;
+    fields[static_cast<std::size_t>(header.bytes_read++)] = static_cast<Byte>(byte);
   }
   if (header.bytes_read == kRecordHeaderSize) {
-    header.count = fields[0] | fields[1] << 8;
-    header.address = fields[2] | fields[3] << 8;
+    header.count = read_u16(fields, 0);
+    header.address = read_u16(fields, 2);
   }
   return header;
 }
@@ -45,8 +47,8 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
       return summary;
     }
     if (header.address + header.count > kMemorySize) {
-      fail("%s: record at offset %lld runs past the end of memory", patch.name,
-           static_cast<long long>(summary.end));
+      fail_in(patch.name, "record at offset %lld runs past the end of memory",
+              static_cast<long long>(summary.end));
     }
     PatchRecordSeen seen{summary.end, header.count, header.address, 0, 0};
     for (int k = 0; k < header.count; ++k) {
@@ -67,7 +69,7 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
 
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length) {
   Source patch;
-  open_input(folder, patch, "patch.bin");
+  open_input(folder, patch, kPatchName);
   apply_patch(patch, memory, list2_length);
   close_input(patch);
 }

@@ -35,15 +35,18 @@ void halve_addresses(MemoryImage& memory) {
     write_word(memory, address, halve(read_word(memory, address)));
 }
 
-// Read and written high byte first, from its two places.
+// Written back high byte first, to its two places.
 void halve_split_address(MemoryImage& memory) {
-  int address = byte_at(memory, kSplitHighByte) << 8 | byte_at(memory, kSplitLowByte);
-  int halved = halve(address);
+  int halved = halve(read_split_address(memory));
   byte_at(memory, kSplitHighByte) = static_cast<Byte>(halved >> 8);
   byte_at(memory, kSplitLowByte) = static_cast<Byte>(halved & 0xFF);
 }
 
 }  // namespace
+
+int read_split_address(const MemoryImage& memory) {
+  return byte_at(memory, kSplitHighByte) << 8 | byte_at(memory, kSplitLowByte);
+}
 
 void relocate_addresses(MemoryImage& memory) {
   raise_words(memory);

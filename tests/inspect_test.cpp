@@ -5,16 +5,14 @@
 #include <functional>
 #include <memory>
 
-#ifdef FLYSEAT_HAVE_JSON
 #include <nlohmann/json.hpp>
 
-#include "json_output.hpp"
-#endif
-
-#include "examine.hpp"
+#include "checksums.hpp"
 #include "flyseat/basic.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/memory_build.hpp"
+#include "inspect.hpp"
+#include "json_output.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {
@@ -94,19 +92,13 @@ std::string listing_of(const Program& program) {
   return text;
 }
 
-// The program a listing gives when tokenized as a build tokenizes it.
+// The program a listing gives when tokenized as a build tokenizes it, without the substitution
+// records.
 Bytes tokenized(const std::string& listing) {
   auto work = std::make_unique<WorkArea>();
   Source source;
-  open_bytes(source, "list3.txt", test::span_of(listing));
-  ListingReader reader{&source};
-  std::int32_t length = 0;
-  while (std::optional<ListingLine> line = read_listing_line(reader, work->line)) {
-    std::size_t count = tokenize_line(line->text, work->scratch);
-    EXPECT_TRUE(append_line_record(work->program, length, line->number,
-                                   std::span<const Byte>(work->scratch).first(count)));
-  }
-  write_end_marker(work->program, length);
+  open_bytes(source, kListingName, test::span_of(listing));
+  std::int32_t length = convert_listing(source, *work, nullptr, LineEdits::none);
   return Bytes(work->program.begin(), work->program.begin() + length + kEndMarkerSize);
 }
 
@@ -240,21 +232,23 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
   // clang-format on
   for (const Case& c : cases) {
     Findings found;
-    describe_image(c.file, found);
+    describe_image(c.file, {}, found);
     EXPECT_EQ(joined(found.problems), c.problems) << &c - cases;
   }
 }
 
-TEST(DescribeImage, ListsTwelveProblemsAndCountsTheRest) {
+TEST(DescribeImage, FindsEveryProblemAndAReportShowsTwelve) {
   for (int damaged : {12, 13}) {
     Bytes d88 = sample(kD88Name);
     for (int s = 0; s < damaged; ++s)
       d88[sector_header(s) + 4] = 0;  // a sector count of 0
     Findings found;
-    describe_image(d88, found);
-    EXPECT_EQ(found.problems.back(),
+    describe_image(d88, {}, found);
+    EXPECT_EQ(found.problems.size(), static_cast<std::size_t>(damaged));
+    std::vector<std::string> shown = shown_problems(found.problems);
+    EXPECT_EQ(shown.back(),
               damaged == 12 ? "sector 11: sector count is 0, expected 16" : "and 1 more problem");
-    EXPECT_EQ(found.problems.size(), damaged == 12 ? 12u : 13u);
+    EXPECT_EQ(shown.size(), damaged == 12 ? 12u : 13u);
   }
 }
 
@@ -270,13 +264,9 @@ TEST(D88Difference, SaysWhereTheD88DoesNotHoldTheRawImage) {
 }
 
 TEST(Checksums, AreThoseOfTheCatalogues) {
-  Bytes digits = test::text_bytes("123456789");
-#ifdef FLYSEAT_HAVE_ZLIB
-  EXPECT_EQ(crc32_of(digits), "cbf43926");
-#endif
-#ifdef FLYSEAT_HAVE_NETTLE
-  EXPECT_EQ(sha1_of(digits), "f7c3bc1d808e04732adf679965ccc34ca7ae3441");
-#endif
+  Checksums sums = checksums_of(test::text_bytes("123456789"));
+  EXPECT_EQ(sums.crc32, "cbf43926");
+  EXPECT_EQ(sums.sha1, "f7c3bc1d808e04732adf679965ccc34ca7ae3441");
 }
 
 // --- The check of the inputs -----------------------------------------------------------------
@@ -413,7 +403,6 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
     c.alter(inputs);
     CheckReport report = check_inputs(inputs);
     EXPECT_EQ(complaints(report), c.expected);
-#ifdef FLYSEAT_HAVE_JSON
     nlohmann::json json = nlohmann::json::parse(check_json("game", report));
     std::string parsed;
     for (const auto& section : json["sections"]) {
@@ -425,7 +414,6 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
     EXPECT_EQ(parsed, c.expected);
     EXPECT_EQ(json["errors"].get<int>() + json["warnings"].get<int>(),
               report.count(Level::error) + report.count(Level::warning));
-#endif
   }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "examine.hpp"
+#include "inspect.hpp"
 
 namespace flyseat::inspect {
 

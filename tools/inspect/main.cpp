@@ -10,14 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "examine.hpp"
+#include "files.hpp"
 #include "flyseat/failure.hpp"
-#ifdef FLYSEAT_HAVE_JSON
+#include "inspect.hpp"
 #include "json_output.hpp"
-#endif
-#ifdef FLYSEAT_HAVE_PNG
 #include "png_file.hpp"
-#endif
 
 namespace {
 
@@ -43,49 +40,41 @@ std::string shown(const std::string& path) {
   return path == kStandardInput ? "standard input" : path;
 }
 
+// Every problem, whatever found it, is one line on standard error naming its file.
 void say_problem(const std::string& file, const std::string& problem) {
   std::fprintf(stderr, "%s: %s: %s\n", kTool, shown(file).c_str(), problem.c_str());
 }
 
-int say_problems(const std::string& file, const Findings& found) {
-  for (const std::string& problem : found.problems)
+// The problems of one file, as many as a text report shows; the status they give.
+int say_problems(const std::string& file, const std::vector<std::string>& problems) {
+  for (const std::string& problem : shown_problems(problems))
     say_problem(file, problem);
-  return found.sound() ? kSound : kFailed;
+  return problems.empty() ? kSound : kFailed;
 }
 
-// A build without the JSON library still parses --json, and says what it lacks.
-bool json_missing(const Options& o) {
-#ifdef FLYSEAT_HAVE_JSON
-  (void)o;
-  return false;
-#else
-  if (o.json)
-    std::fprintf(stderr, "%s: --json: this build has no JSON support (nlohmann-json)\n", kTool);
-  return o.json;
-#endif
+// A wrong command line: what is wrong, and where to look.
+int usage_error(const std::string& what) {
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, what.c_str(), kTool);
+  return kUsage;
 }
 
 // Reads a whole file; a file that cannot be read is a problem of the file like any other.
-bool read_whole(const std::string& path, std::vector<Byte>& bytes, Findings& found) {
+FileRead read_whole(const std::string& path, Findings& found) {
   FileRead read = read_file(path, kMaxInspectSize);
   if (read.status != ReadStatus::read) found.problem(read_problem(read, kMaxInspectSize));
-  bytes = std::move(read.bytes);
-  return found.sound();
+  return read;
 }
 
 int list_command(const Options& o) {
-  if (json_missing(o)) return kFailed;
-  std::vector<Byte> bytes;
   Findings found;
+  FileRead read = read_whole(o.file, found);
   Program program;
-  if (read_whole(o.file, bytes, found)) program = find_program(bytes, o.raw, found);
+  if (found.sound()) program = find_program(read.bytes, o.raw, found);
   if (o.bytes) check_round_trip(program, found);
-#ifdef FLYSEAT_HAVE_JSON
   if (o.json) {
     std::fputs(list_json(shown(o.file), program, found).c_str(), stdout);
     return found.sound() ? kSound : kFailed;
   }
-#endif
   for (const ProgramLine& line : program.lines) {
     std::printf("%u ", line.number);
     std::string text = listed_text(line.tokens, !o.bytes);
@@ -93,34 +82,28 @@ int list_command(const Options& o) {
     std::fputc('\n', stdout);
   }
   std::fflush(stdout);  // the lines before the damage come before its problem
-  return say_problems(o.file, found);
+  return say_problems(o.file, found.problems);
 }
 
 int info_command(const Options& o) {
-  if (json_missing(o)) return kFailed;
-  if (std::count(o.files.begin(), o.files.end(), kStandardInput) > 1) {
-    throw CLI::ValidationError("info: standard input (-) can be read once only");
-  }
   std::vector<std::vector<Byte>> contents(o.files.size());
-#ifdef FLYSEAT_HAVE_JSON
   std::vector<FileFindings> files;
   std::vector<HeldImage> held;
-#endif
   int status = kSound;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     Findings found;
-    if (read_whole(o.files[i], contents[i], found)) describe_image(contents[i], found);
+    FileRead read = read_whole(o.files[i], found);
+    contents[i] = std::move(read.bytes);
+    if (found.sound()) describe_image(contents[i], read.checksums, found);
     if (!found.sound()) status = kFailed;
-#ifdef FLYSEAT_HAVE_JSON
     if (o.json) {
       files.push_back({shown(o.files[i]), found});
       continue;
     }
-#endif
     if (!found.report.empty())
       std::printf("%s: %s", shown(o.files[i]).c_str(), found.report.c_str());
     std::fflush(stdout);
-    say_problems(o.files[i], found);
+    say_problems(o.files[i], found.problems);
   }
   // Each D88 image against each raw disk image given with it.
   for (std::size_t d = 0; d < contents.size(); ++d) {
@@ -129,13 +112,9 @@ int info_command(const Options& o) {
       if (recognise(contents[r]) != ImageKind::raw_disk) continue;
       std::string difference = d88_difference(contents[d], contents[r]);
       if (!difference.empty()) status = kFailed;
-#ifdef FLYSEAT_HAVE_JSON
       if (o.json) {
         held.push_back({shown(o.files[d]), shown(o.files[r]), difference});
-        continue;
-      }
-#endif
-      if (difference.empty()) {
+      } else if (difference.empty()) {
         std::printf("%s holds %s sector for sector\n", shown(o.files[d]).c_str(),
                     shown(o.files[r]).c_str());
       } else {
@@ -143,9 +122,7 @@ int info_command(const Options& o) {
       }
     }
   }
-#ifdef FLYSEAT_HAVE_JSON
   if (o.json) std::fputs(info_json(files, held).c_str(), stdout);
-#endif
   return status;
 }
 
@@ -160,21 +137,14 @@ bool is_folder(const std::string& folder) {
 }
 
 int check_command(const Options& o) {
-  if (json_missing(o) || !is_folder(o.folder)) return kFailed;
+  if (!is_folder(o.folder)) return kFailed;
   CheckReport report = check_inputs(read_inputs(o.folder));
-#ifdef FLYSEAT_HAVE_JSON
-  if (o.json) std::fputs(check_json(o.folder, report).c_str(), stdout);
-#endif
-  if (!o.json) std::fputs(check_text(report).c_str(), stdout);
+  std::fputs((o.json ? check_json(o.folder, report) : check_text(report)).c_str(), stdout);
   bool clean = report.count(Level::error) == 0 && report.count(Level::warning) == 0;
   return clean ? kSound : kFailed;
 }
 
 int preview_command(const Options& o) {
-#ifndef FLYSEAT_HAVE_PNG
-  say_problem(o.output, "cannot write: this build has no PNG support (libpng)");
-  return kFailed;
-#else
   if (!is_folder(o.folder)) return kFailed;
   GameInputs inputs = read_inputs(o.folder);
   for (Input input : {kList1, kList2, kPatch}) {
@@ -187,15 +157,18 @@ int preview_command(const Options& o) {
   auto memory = std::make_unique<LoadedMemory>();
   try {
     load_memory(inputs, *memory);
-  } catch (const Failure& failure) {  // "patch.bin: ..."
-    std::fprintf(stderr, "%s: %s/%s\n", kTool, o.folder.c_str(), failure.message());
+  } catch (const Failure& failure) {  // a patch record that a build refuses
+    if (failure.file == nullptr) {
+      say_problem(o.folder, failure.message());
+    } else {
+      say_problem(o.folder + "/" + failure.file, failure.detail());
+    }
     return kFailed;
   }
   Picture picture = render_preview(*memory);
-  std::string why;
-  if (!write_png(picture, o.output, why)) {
+  if (std::string problem = write_png(picture, o.output); !problem.empty()) {
     // Standard output that cannot be written is said once, at the end of every command.
-    if (o.output != kStandardInput) say_problem(o.output, "cannot write: " + why);
+    if (o.output != kStandardInput) say_problem(o.output, problem);
     return kFailed;
   }
   if (o.output != kStandardInput) {
@@ -203,7 +176,6 @@ int preview_command(const Options& o) {
                 picture.width, picture.height);
   }
   return kSound;
-#endif
 }
 
 int run(int argc, char** argv) {
@@ -251,16 +223,16 @@ int run(int argc, char** argv) {
   if (argc > 1 && argv[1][0] != '-' &&
       app.get_subcommands([&](CLI::App* command) { return command->get_name() == argv[1]; })
           .empty()) {
-    std::fprintf(stderr, "%s: unknown command '%s'\nTry '%s --help'.\n", kTool, argv[1], kTool);
-    return kUsage;
+    return usage_error(std::string("unknown command '") + argv[1] + "'");
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, error.what(), kTool);
-    return kUsage;
+    return usage_error(error.what());
   }
+  if (*info && std::count(o.files.begin(), o.files.end(), kStandardInput) > 1)
+    return usage_error("info: standard input (-) can be read once only");
   if (*list) return list_command(o);
   if (*info) return info_command(o);
   if (*check) return check_command(o);
@@ -270,13 +242,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int status;
-  try {
-    status = run(argc, argv);
-  } catch (const CLI::ValidationError& error) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, error.what(), kTool);
-    status = kUsage;
-  }
+  int status = run(argc, argv);
   // Reports lost on the way out are a failure, not a success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     std::fprintf(stderr, "%s: standard output: cannot write: %s\n", kTool, std::strerror(errno));

@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "examine.hpp"
 #include "flyseat/basic.hpp"
-#include "flyseat/output.hpp"
+#include "flyseat/failure.hpp"
+#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
 namespace {
-
-constexpr int kLinkSize = 2;
-constexpr int kRecordHeaderSize = 4;         // link field and line number
-constexpr std::uint16_t kUnlinked = 0xFFFF;  // a build never fills in the link field
 
 bool is_token(Byte b) {
   return b >= kFirstToken && b <= kLastToken;
@@ -40,13 +36,13 @@ bool check_end_marker(std::span<const Byte> bytes, std::size_t at, Findings& fou
 // can avoid; empty otherwise.
 std::string inherent_loss(const ProgramLine& line) {
   const std::vector<Byte>& t = line.tokens;
-  if (std::find(t.begin(), t.end(), Byte{0x1A}) != t.end()) {
+  if (std::find(t.begin(), t.end(), kEndOfText) != t.end()) {
     return "holds a byte 0x1A, which ends a listing where it stands";
   }
-  if (std::find(t.begin(), t.end(), Byte{'\n'}) != t.end()) {
+  if (std::find(t.begin(), t.end(), kLineFeed) != t.end()) {
     return "holds a line feed, which splits the listed line in two";
   }
-  if (!t.empty() && t.back() == '\r') {
+  if (!t.empty() && t.back() == kCarriageReturn) {
     return "ends with a carriage return, which reading the listing takes for part of the line "
            "end";
   }
@@ -57,55 +53,55 @@ std::string inherent_loss(const ProgramLine& line) {
   return {};
 }
 
-// The line as `list --bytes` writes it, read back and tokenized as a build reads its listing.
-bool comes_back(const ProgramLine& line) {
+// The line as `list --bytes` writes it, read back and tokenized as a build reads its listing,
+// without the substitution records: whether it gives that one line record again.
+bool comes_back(const ProgramLine& line, WorkArea& work) {
   std::string listed = format("%u ", line.number) + listed_text(line.tokens, false) + "\n";
   Source source;
-  open_bytes(source, "listing",
+  open_bytes(source, kListingName,
              std::span(reinterpret_cast<const Byte*>(listed.data()), listed.size()));
-  ListingReader reader{&source};
-  auto buffer = std::make_unique<LineBuffer>();
-  std::optional<ListingLine> read = read_listing_line(reader, *buffer);
-  if (!read || read_listing_line(reader, *buffer)) return false;  // none, or more than one
-  std::vector<Byte> tokens(read->text.size());
-  tokens.resize(tokenize_line(read->text, tokens));
-  return static_cast<std::uint16_t>(read->number) == line.number && tokens == line.tokens;
+  std::int32_t length = 0;
+  try {
+    length = convert_listing(source, work, nullptr, LineEdits::none);
+  } catch (const Failure&) {  // a stored line so long that its listing outgrows the program
+    return false;
+  }
+  LineRecordRead read = read_line_record(work.program, 0);
+  return read.what == LineRecordRead::record && read.next == static_cast<std::size_t>(length) &&
+         read.number == line.number &&
+         std::equal(read.tokens.begin(), read.tokens.end(), line.tokens.begin(),
+                    line.tokens.end());
 }
 
 }  // namespace
 
 Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& found) {
   Program program;
-  std::size_t at = start;
-  for (;;) {
-    if (bytes.size() - at < kLinkSize) {
-      found.problem(format("the program ends at offset %zu without its end marker", bytes.size()));
-      return program;
+  for (std::size_t at = start;;) {
+    LineRecordRead read = read_line_record(bytes, at);
+    switch (read.what) {
+      case LineRecordRead::record:
+        program.lines.push_back({read.number, std::vector<Byte>(read.tokens.begin(),
+                                                                read.tokens.end())});
+        at = read.next;
+        continue;
+      case LineRecordRead::end_marker:
+        program.end_marker = at;
+        program.ended = check_end_marker(bytes, at, found);
+        return program;
+      case LineRecordRead::other_link:
+        found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X",
+                             at, read.link, kUnlinked));
+        return program;
+      case LineRecordRead::cut_short:
+        found.problem(read.link == 0 ? format("the program ends at offset %zu without its end "
+                                              "marker",
+                                              bytes.size())
+                                     : format("line record at offset %zu runs past the end of "
+                                              "the file",
+                                              at));
+        return program;
     }
-    std::uint16_t link = read_u16(bytes, at);
-    if (link == 0) {  // a zero link field begins the end marker
-      program.end_marker = at;
-      program.ended = check_end_marker(bytes, at, found);
-      return program;
-    }
-    if (link != kUnlinked) {
-      found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", at,
-                           link, kUnlinked));
-      return program;
-    }
-    auto zero = bytes.end();
-    if (bytes.size() - at >= kRecordHeaderSize) {
-      zero = std::find(bytes.begin() + static_cast<std::ptrdiff_t>(at + kRecordHeaderSize),
-                       bytes.end(), Byte{0});
-    }
-    if (zero == bytes.end()) {
-      found.problem(format("line record at offset %zu runs past the end of the file", at));
-      return program;
-    }
-    auto tokens_start = bytes.begin() + static_cast<std::ptrdiff_t>(at + kRecordHeaderSize);
-    program.lines.push_back(
-        {read_u16(bytes, at + kLinkSize), std::vector<Byte>(tokens_start, zero)});
-    at = static_cast<std::size_t>(zero - bytes.begin()) + 1;
   }
 }
 
@@ -129,8 +125,9 @@ std::string listed_text(std::span<const Byte> tokens, bool escaped) {
 }
 
 void check_round_trip(const Program& program, Findings& found) {
+  auto work = std::make_unique<WorkArea>();
   for (const ProgramLine& line : program.lines) {
-    if (comes_back(line)) continue;
+    if (comes_back(line, *work)) continue;
     std::string why = inherent_loss(line);
     found.problem(format("line %u %s", line.number,
                          why.empty() ? "does not come back the same when its listing is "

@@ -1,10 +1,10 @@
-// Reading the files the inspector looks at: whole, bounded, and saying why when it cannot.
+#include "files.hpp"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "examine.hpp"
-#include "text.hpp"
+#include "checksums.hpp"
 
 namespace flyseat::inspect {
 
@@ -30,21 +30,15 @@ FileRead read_file(const std::string& path, std::size_t limit) {
     read.status = ReadStatus::too_large;
     read.bytes.resize(limit);
   }
+  read.checksums = checksums_of(read.bytes);
   return read;
 }
 
-std::string read_problem(const FileRead& read, std::size_t limit) {
-  switch (read.status) {
-    case ReadStatus::cannot_open:
-      return "cannot open: " + read.reason;
-    case ReadStatus::cannot_read:
-      return "cannot read: " + read.reason;
-    case ReadStatus::too_large:
-      return format("larger than %zu bytes, which no file of a build is", limit);
-    case ReadStatus::read:
-      break;
-  }
-  return {};
+GameInputs read_inputs(const std::string& folder) {
+  GameInputs inputs;
+  for (std::size_t i = 0; i < kInputNames.size(); ++i)
+    inputs.files[i] = read_file(folder + "/" + kInputNames[i], kMaxInspectSize);
+  return inputs;
 }
 
 }  // namespace flyseat::inspect

@@ -1,15 +1,14 @@
 // Whole runs of the built flyseat-inspect: the command line, the exit status, what goes to
 // standard output and standard error, JSON read back, and the preview PNG read back.
 #include <gtest/gtest.h>
+#include <png.h>
 
-#ifdef FLYSEAT_HAVE_JSON
 #include <nlohmann/json.hpp>
-#endif
-
 #include <sstream>
 
-#include "examine.hpp"
-#include "support.hpp"
+#include "checksums.hpp"
+#include "inspect.hpp"
+#include "process.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -93,13 +92,11 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info changed.dsk flyseat.d88", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},
       {"list flyseat3.p6 >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
-#ifdef FLYSEAT_HAVE_PNG
       {"preview adir -o p.png", 1, "adir/list1.bin" + no_file},
       {"preview bad -o p.png", 1, "bad/patch.bin: record at offset 0 runs past the end of memory\n"},
       {"preview -o no/such/p.png", 1, "no/such/p.png: cannot write: No such file or directory\n"},
       {"preview -o full.png", 1, "full.png: cannot write: No space left on device\n"},
       {"preview -o - >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
-#endif
   };
   // clang-format on
   const BuiltSample& sample = built_sample();
@@ -118,18 +115,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
 
 // The README's examples of flyseat-inspect, run in a folder holding the sample game, what a
 // build made of it, and examples/sample: each must print what the README shows ("..." stands
-// for any lines). Examples with checksums or JSON need the libraries that give them.
-bool shown_by_this_build(const std::string& example) {
-  bool checksums = !crc32_of({}).empty() && !sha1_of({}).empty();
-#ifdef FLYSEAT_HAVE_JSON
-  bool json = true;
-#else
-  bool json = false;
-#endif
-  return (checksums || example.find("CRC-32") == std::string::npos) &&
-         (json || example.find("--json") == std::string::npos);
-}
-
+// for any lines).
 bool matches(std::istringstream& expected, std::istringstream& actual) {
   std::string want, got;
   while (std::getline(expected, want)) {
@@ -157,16 +143,14 @@ TEST(InspectRun, TheReadmeExamplesAreItsRealOutput) {
     std::size_t end = readme.find("\n```", at);
     std::string example = readme.substr(at + 6, end + 1 - (at + 6));
     std::string command = example.substr(0, example.find('\n'));
-    if (command.find("flyseat-inspect") == std::string::npos || !shown_by_this_build(example)) {
-      continue;
-    }
+    if (command.find("flyseat-inspect") == std::string::npos) continue;
     test::RunResult result =
         test::run_program("sh", sample.dir, "-c 'PATH=" + path + ":$PATH; " + command + "' 2>&1");
     std::istringstream expected(example.substr(command.size() + 1)), actual(result.out);
     EXPECT_TRUE(matches(expected, actual)) << command << "\n" << result.out;
     ++run;
   }
-  EXPECT_GE(run, shown_by_this_build("CRC-32 --json") ? 5 : 3);
+  EXPECT_GE(run, 5);
 }
 
 TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {
@@ -197,7 +181,6 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
   }
 }
 
-#ifdef FLYSEAT_HAVE_JSON
 TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   using nlohmann::json;
   const BuiltSample& sample = built_sample();
@@ -217,33 +200,43 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
   EXPECT_EQ(info["files"][5]["problems"][0], "cannot open: No such file or directory");
   EXPECT_EQ(info["files"][5]["sound"], false);
-#ifdef FLYSEAT_HAVE_ZLIB
-  EXPECT_EQ(info["files"][0]["crc32"], crc32_of(sample.dir.read("flyseat3.p6")));
-#endif
-#ifdef FLYSEAT_HAVE_NETTLE
-  EXPECT_EQ(info["files"][0]["sha1"], sha1_of(sample.dir.read("flyseat3.p6")));
-#endif
+  Checksums sums = checksums_of(sample.dir.read("flyseat3.p6"));
+  EXPECT_EQ(info["files"][0]["crc32"], sums.crc32);
+  EXPECT_EQ(info["files"][0]["sha1"], sums.sha1);
   EXPECT_EQ(info["d88_holds_raw_disk"][0]["holds"], true);
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["difference"], "sector 19 (cylinder 1, R 4) differs");
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["sections"][3]["title"], "Memory image");
 }
-#endif
 
-#ifdef FLYSEAT_HAVE_PNG
-// The picture is made by the same libpng as the one in the docs, so the files are equal.
-TEST(InspectRun, ThePreviewPngIsThePictureInTheDocs) {
+// The pixels of a PNG file, as RGB; empty when it is none.
+test::Bytes pixels_of(const test::Bytes& file, int& width, int& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) return {};
+  image.format = PNG_FORMAT_RGB;
+  test::Bytes rgb(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) return {};
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return rgb;
+}
+
+TEST(InspectRun, ThePreviewIsThePictureInTheDocs) {
   test::TempDir out;
   test::RunResult run = inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "preview.png: preview of " FLYSEAT_SAMPLE_DIR ", 1464 x 2066 pixels\n");
-  EXPECT_TRUE(out.read("preview.png") == test::read_file(FLYSEAT_DOCS_DIR "/preview.png"))
-      << "docs/preview.png is out of date";
+  int width = 0, height = 0, docs_width = 0, docs_height = 0;
+  test::Bytes made = pixels_of(out.read("preview.png"), width, height);
+  test::Bytes docs =
+      pixels_of(test::read_file(FLYSEAT_DOCS_DIR "/preview.png"), docs_width, docs_height);
+  EXPECT_EQ(std::pair(width, height), std::pair(docs_width, docs_height));
+  EXPECT_TRUE(!made.empty() && made == docs) << "docs/preview.png is out of date";
   EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
             test::text_of(out.read("preview.png")));
 }
-#endif
 
 }  // namespace
 }  // namespace flyseat::inspect

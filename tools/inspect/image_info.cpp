@@ -2,25 +2,29 @@
 // D88 image by its header, the raw disk image by its blocks and the program in its last ones.
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <vector>
 
-#include "examine.hpp"
+#include "flyseat/basic.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/little_endian.hpp"
 #include "flyseat/output.hpp"
+#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
 namespace {
 
 constexpr Byte kFill = 0xFF;
-constexpr std::size_t kMostProblems = 12;  // listed for one file; the rest are counted
 
-// The smallest raw disk image has the loader block and one block each for list1, list2 and
-// the program; the largest, as many as the largest dumps and program take.
-constexpr int kFewestBlocks = 4;
-constexpr int kMostBlocks = kMaxRawDiskSize / kBlockSize;
-constexpr int kMostDataBlocks = block_count(kList1Max) + block_count(kList2Max);
+// The loader's block, the list1 and list2 blocks, the program's blocks, as a build lays them out.
+enum Stretch { kLoaderStretch, kList1Stretch, kList2Stretch, kProgramStretch };
+constexpr int kFewestBlocks = kSmallestRawDisk.blocks;
+constexpr int kMostBlocks = kLargestRawDisk.blocks;
+constexpr int kMostDataBlocks =
+    kLargestRawDisk.stretches[kList1Stretch].blocks + kLargestRawDisk.stretches[kList2Stretch].blocks;
+constexpr int kMostProgramBlocks = kLargestRawDisk.stretches[kProgramStretch].blocks;
 
 bool all_are(std::span<const Byte> bytes, Byte value) {
   return std::all_of(bytes.begin(), bytes.end(), [value](Byte b) { return b == value; });
@@ -74,13 +78,13 @@ void describe_tape(std::span<const Byte> file, ImageKind kind, Findings& found) 
     }
   } else {
     found.problem(format("tape name \"%s\" is neither \"%s\" nor \"%s\"", shown.c_str(),
-                         kDataTapeTitle, kMainTapeTitle));
+                         kDataTapeTitle.data(), kMainTapeTitle.data()));
   }
 }
 
 // --- Raw disk image -------------------------------------------------------------------------
 
-struct RawDiskLayout {
+struct RawDiskFound {
   int blocks = 0;
   std::size_t loader_bytes = 0;  // before the 0xFF fill of block 0
   int program_block = 0;         // 0: no program found
@@ -112,8 +116,8 @@ void check_zero_after_program(std::span<const Byte> image, const Program& progra
 
 // Checks the rules that every raw disk image of a build keeps: whole blocks, 4 to 29 of them,
 // the program in the last blocks and nothing but zero bytes after its end marker.
-RawDiskLayout read_raw_disk(std::span<const Byte> image, Findings& found) {
-  RawDiskLayout layout;
+RawDiskFound read_raw_disk(std::span<const Byte> image, Findings& found) {
+  RawDiskFound layout;
   layout.blocks = static_cast<int>(image.size() / kBlockSize);
   std::span<const Byte> loader = image.first(std::min(image.size(), std::size_t{kBlockSize}));
   auto last_loaded =
@@ -125,7 +129,8 @@ RawDiskLayout read_raw_disk(std::span<const Byte> image, Findings& found) {
     return layout;
   }
   // The program takes at most the blocks of a full program buffer.
-  int first = std::max(kFewestBlocks - 1, layout.blocks - block_count(kProgramSize));
+  int first = std::max(kSmallestRawDisk.stretches[kProgramStretch].first_block,
+                       layout.blocks - kMostProgramBlocks);
   for (int b = first; b < layout.blocks && layout.program_block == 0; ++b) {
     Program program;
     if (program_fits_blocks(image, layout.blocks, b, program)) {
@@ -147,7 +152,7 @@ RawDiskLayout read_raw_disk(std::span<const Byte> image, Findings& found) {
   return layout;
 }
 
-void report_raw_disk(const RawDiskLayout& layout, const char* indent, Findings& found) {
+void report_raw_disk(const RawDiskFound& layout, const char* indent, Findings& found) {
   std::size_t fill = kBlockSize - layout.loader_bytes;
   found.report +=
       format("%sblock 0: the loader, %s", indent, count_of(layout.loader_bytes, "byte").c_str());
@@ -215,7 +220,7 @@ std::uint32_t expected_track_offset(int entry) {
 void check_track_table(std::span<const Byte> file, Findings& found) {
   std::size_t problems_before = found.problems.size();
   for (int entry = 0; entry < kD88.table_entries; ++entry) {
-    std::uint32_t offset = read_u32(file, at(kD88.table_offset + 4 * entry));
+    std::uint32_t offset = read_u32(file, at(track_table_offset(entry)));
     std::uint32_t expected = expected_track_offset(entry);
     if (offset != expected) {
       found.problem(format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
@@ -361,7 +366,7 @@ const char* kind_name(ImageKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
-void describe_image(std::span<const Byte> file, Findings& found) {
+void describe_image(std::span<const Byte> file, const Checksums& checksums, Findings& found) {
   ImageKind kind = recognise(file);
   found.fact("kind", std::string(kind_name(kind)));
   found.fact("size", static_cast<std::int64_t>(file.size()));
@@ -389,19 +394,13 @@ void describe_image(std::span<const Byte> file, Findings& found) {
       found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize));
       break;
   }
-  std::string crc = crc32_of(file), sha1 = sha1_of(file);
-  if (!crc.empty()) {
-    found.report += "  CRC-32 " + crc + "\n";
-    found.fact("crc32", crc);
+  if (!checksums.crc32.empty()) {
+    found.report += "  CRC-32 " + checksums.crc32 + "\n";
+    found.fact("crc32", checksums.crc32);
   }
-  if (!sha1.empty()) {
-    found.report += "  SHA-1 " + sha1 + "\n";
-    found.fact("sha1", sha1);
-  }
-  if (found.problems.size() > kMostProblems) {
-    std::size_t more = found.problems.size() - kMostProblems;
-    found.problems.resize(kMostProblems);
-    found.problem(format("and %zu more %s", more, more == 1 ? "problem" : "problems"));
+  if (!checksums.sha1.empty()) {
+    found.report += "  SHA-1 " + checksums.sha1 + "\n";
+    found.fact("sha1", checksums.sha1);
   }
 }
 
@@ -431,7 +430,7 @@ Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
   }
   Findings checks;         // their report is not wanted here, their problems are
   std::vector<Byte> held;  // the raw disk image in a D88 image's sectors
-  RawDiskLayout layout;
+  RawDiskFound layout;
   if (kind == ImageKind::foreign_tape) {
     describe_tape(file, kind, checks);
   } else if (kind == ImageKind::raw_disk) {
@@ -444,17 +443,14 @@ Program find_program(std::span<const Byte> file, bool raw, Findings& found) {
 }
 
 std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
-  // What a build writes from this raw disk image, by the build's own writer.
-  std::vector<Byte> expected(kD88Size);
-  std::array<MemoryFile, 2> files = {
-      {{kRawDiskName, raw_disk, {}, true}, {kD88Name, {}, expected, false}}};
-  Folder folder{files, nullptr};
+  // What a build writes from this raw disk image, by the build's own encoder.
+  auto expected = std::make_unique<D88Image>();
   try {
-    write_d88_image(folder);
+    encode_d88_image(raw_disk, *expected);
   } catch (const Failure& failure) {
     return failure.message();
   }
-  std::span<const Byte> written = files[1].bytes;
+  std::span<const Byte> written = *expected;
   auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
   if (mine == written.end() && theirs == d88.end()) return {};
   auto offset = static_cast<int>(mine - written.begin());

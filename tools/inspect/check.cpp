@@ -7,20 +7,18 @@
 #include <memory>
 #include <optional>
 
-#include "examine.hpp"
 #include "flyseat/basic.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/little_endian.hpp"
 #include "flyseat/output.hpp"
+#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
 namespace {
 
-enum Section { kInputsSection, kPatchSection, kListingSection, kMemorySection };
-
 constexpr std::size_t kMostOfAKind = 5;  // warnings of one kind listed; the rest are counted
-constexpr int kProgramRoom = kProgramSize - kEndMarkerSize;
 constexpr int kRecordsALine = 15;  // in the line of how often each record fired
 
 // How much of each input a build reads; the patch file and the listing are read whole.
@@ -169,12 +167,12 @@ void check_unset_places(const LoadedMemory& memory, Checker& c) {
 
 // Before relocation each halved address, and the split address, points into video memory.
 void check_video_addresses(const LoadedMemory& memory, Checker& c) {
-  std::span<const Byte> image = memory.image;
+  const FixedPlaces& halved = fixed_places(PlaceKind::halved_address);
   std::vector<std::string> outside;
   std::size_t loaded = 0;
-  for (int address : halved_addresses()) {
-    int value = read_u16(image, static_cast<std::size_t>(address));
-    if (!all_loaded(memory, address, 2)) continue;
+  for (int address : halved.addresses) {
+    int value = read_u16(memory.image, static_cast<std::size_t>(address));
+    if (!all_loaded(memory, address, halved.size)) continue;
     ++loaded;
     if (value < kVideoBase) {
       outside.push_back(
@@ -186,46 +184,30 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
   if (outside.empty()) {
     c.fact(kMemorySection, format("%zu of %zu halved addresses lie in the loaded data, each "
                                   "holding a video address",
-                                  loaded, halved_addresses().size()));
+                                  loaded, halved.addresses.size()));
   }
-  SplitAddress split = split_address();
-  int value = image[static_cast<std::size_t>(split.high_byte)] << 8 |
-              image[static_cast<std::size_t>(split.low_byte)];
-  if (all_loaded(memory, split.high_byte, 1) && all_loaded(memory, split.low_byte, 1) &&
-      value < kVideoBase) {
+  std::span<const int> split = fixed_places(PlaceKind::split_address_byte).addresses;
+  int value = read_split_address(memory.image);
+  if (all_loaded(memory, split[0], 1) && all_loaded(memory, split[1], 1) && value < kVideoBase) {
     c.warning(kMemorySection,
               format("the split address (0x%04X, 0x%04X) holds 0x%04X, not a video address",
-                     split.high_byte, split.low_byte, value));
+                     split[0], split[1], value));
   }
 }
 
-struct Stretch {
-  const char* name;
-  std::size_t start;
-  std::int32_t length;
-  std::size_t buffer;
-};
-
 void check_disk(const LoadedMemory& memory, std::int32_t program_length, Checker& c) {
-  const Stretch stretches[] = {
-      {"list1", kList1Start, memory.dumps.list1, kMemorySize},
-      {"list2", kList2Start, memory.list2_length, kMemorySize},
-      {"program", 0, program_length + kEndMarkerSize, kProgramSize},
-  };
-  std::int32_t tracks = kLoaderSize / kBlockSize;
+  RawDiskLayout layout = raw_disk_layout(memory.dumps.list1, memory.list2_length, program_length);
   std::string parts;
-  for (const Stretch& s : stretches) {
-    tracks += block_count(s.length);
-    parts += format(", %s %d", s.name, block_count(s.length));
-    std::size_t fill = zero_fill_past_buffer(s.start, s.length, s.buffer);
-    if (fill > 0) {
+  for (const DiskStretch& s : layout.stretches) {
+    parts += format("%s%s %d", parts.empty() ? "" : ", ", s.what, s.blocks);
+    if (std::size_t fill = s.past_buffer(); fill > 0) {
       c.warning(kMemorySection,
-                format("the %s blocks end %s past their buffer, filled with zero bytes", s.name,
+                format("the %s blocks end %s past their buffer, filled with zero bytes", s.what,
                        count_of(fill, "byte").c_str()));
     }
   }
-  c.fact(kMemorySection, format("raw disk image: %d of %d tracks (loader 1%s)", tracks, kDiskTracks,
-                                parts.c_str()));
+  c.fact(kMemorySection, format("raw disk image: %d of %d tracks (%s)", layout.blocks,
+                                kDiskTracks, parts.c_str()));
 }
 
 // --- Listing --------------------------------------------------------------------------------
@@ -242,7 +224,7 @@ ListingResult convert(std::span<const Byte> listing_bytes) {
   ListingResult result;
   auto work = std::make_unique<WorkArea>();
   Source listing;
-  open_bytes(listing, kInputNames[kListing], listing_bytes);
+  open_bytes(listing, kListingName, listing_bytes);
   result.watch.each_line = [&result](const ListingLineSeen& line) { result.lines.push_back(line); };
   try {
     result.program_length = convert_listing(listing, *work, &result.watch);
@@ -253,10 +235,6 @@ ListingResult convert(std::span<const Byte> listing_bytes) {
   return result;
 }
 
-std::uint16_t stored_number(std::int32_t number) {
-  return static_cast<std::uint16_t>(number & 0xFFFF);
-}
-
 // The target's BASIC keeps lines in ascending order of their stored numbers and looks them
 // up that way, so a line out of order or a number given twice is likely a different release.
 void check_numbers(const ListingResult& result, Checker& c) {
@@ -264,7 +242,7 @@ void check_numbers(const ListingResult& result, Checker& c) {
   std::map<std::uint16_t, int> times;
   for (std::size_t i = 0; i < result.lines.size(); ++i) {
     const ListingLineSeen& line = result.lines[i];
-    std::uint16_t stored = stored_number(line.number);
+    std::uint16_t stored = stored_line_number(line.number);
     std::string after =
         i == 0 ? std::string("at the start") : format("after line %d", result.lines[i - 1].number);
     if (!line.numbered)
@@ -273,9 +251,9 @@ void check_numbers(const ListingResult& result, Checker& c) {
       out_of_range.push_back(
           format("line %d is stored as line %u (the low 16 bits)", line.number, stored));
     }
-    if (i > 0 && stored < stored_number(result.lines[i - 1].number)) {
+    if (i > 0 && stored < stored_line_number(result.lines[i - 1].number)) {
       out_of_order.push_back(format("line %u follows line %u, out of ascending order", stored,
-                                    stored_number(result.lines[i - 1].number)));
+                                    stored_line_number(result.lines[i - 1].number)));
     }
     if (++times[stored] == 2)
       repeated.push_back(format("line %u is in the listing more than once", stored));
@@ -414,10 +392,9 @@ std::string check_text(const CheckReport& report) {
     text += "\n";
     for (const CheckFinding& f : report.findings) {
       if (f.section != static_cast<int>(s)) continue;
-      const char* prefix = f.level == Level::error     ? "error: "
-                           : f.level == Level::warning ? "warning: "
-                                                       : "";
-      text += "  " + std::string(prefix) + f.text + "\n";
+      text += "  ";
+      if (f.level != Level::fact) text += kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
+      text += f.text + "\n";
     }
   }
   int errors = report.count(Level::error), warnings = report.count(Level::warning);

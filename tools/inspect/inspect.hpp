@@ -1,6 +1,7 @@
 // flyseat-inspect: looks at what a build made, and at what a build will read. Every check works
-// on bytes held in memory and says what it found, so that the command line, the tests and the
-// fuzzer all run the same code; the command line alone reads and writes files.
+// on bytes held in memory and says what it found, so that the command line, the browser page,
+// the tests and the fuzzer all run the same code. Nothing here reads or writes a file or needs
+// a library beyond the standard one; the command line adds files, checksums, JSON and PNG.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/work_area.hpp"
 
@@ -25,7 +27,8 @@ struct Fact {
 };
 
 // What a look at one file found: the report for standard output, the same facts for scripts,
-// and the problems, each a line without the file name. A file is sound when it has no problems.
+// and every problem, each a line without the file name. A file is sound when it has no
+// problems. Only a text report caps how many problems it shows (kMostProblems).
 struct Findings {
   std::string report;
   std::vector<Fact> facts;
@@ -37,17 +40,29 @@ struct Findings {
   void problem(std::string text) { problems.push_back(std::move(text)); }
 };
 
+inline constexpr std::size_t kMostProblems = 12;  // shown for one file; the rest are counted
+// The problems of one file as a text report shows them: at most kMostProblems, then how many
+// more there are.
+std::vector<std::string> shown_problems(const std::vector<std::string>& problems);
+
+// The checksums that preservation catalogues list, as lower-case hex: computed by whoever
+// reads the file (the command line with its libraries, the browser page with its own).
+struct Checksums {
+  std::string crc32;
+  std::string sha1;
+};
+
 // --- Reading files --------------------------------------------------------------------------
 
 enum class ReadStatus { read, cannot_open, cannot_read, too_large };
 struct FileRead {
   ReadStatus status = ReadStatus::read;
-  std::vector<Byte> bytes;  // at most `limit` of them
+  std::vector<Byte> bytes;  // at most the limit it was read with
   std::string reason;       // why it could not be opened or read
+  Checksums checksums;      // of the bytes read
 };
-// Reads a whole file, or standard input for "-"; a file of more than `limit` bytes is too large.
-FileRead read_file(const std::string& path, std::size_t limit);
-// "cannot open: REASON" and the like, for a file that could not be read whole.
+// "cannot open: REASON" and the like, for a file that could not be read whole; empty for a
+// file that was.
 std::string read_problem(const FileRead& read, std::size_t limit);
 
 // A file larger than this is no image of a build and is not read further.
@@ -95,29 +110,21 @@ void check_round_trip(const Program& program, Findings& found);
 // --- The images -----------------------------------------------------------------------------
 
 // `info`: recognises a tape image, a raw disk image or a D88 image by its content, checks it,
-// and reports what it holds, with its checksums.
-void describe_image(std::span<const Byte> file, Findings& found);
+// and reports what it holds, ending with the checksums given.
+void describe_image(std::span<const Byte> file, const Checksums& checksums, Findings& found);
 
 // Whether a D88 image holds a raw disk image sector for sector, and nothing else, as a build
 // writes it; empty when it does, else the first difference.
 std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
 
-// The checksums that preservation catalogues list; empty when this build lacks the library.
-std::string crc32_of(std::span<const Byte> bytes);
-std::string sha1_of(std::span<const Byte> bytes);
-
 // --- The inputs of a build ------------------------------------------------------------------
 
-inline constexpr int kInputCount = 5;
-inline constexpr std::array<const char*, kInputCount> kInputNames = {
-    "loader.bin", "list1.bin", "list2.bin", "patch.bin", "list3.txt"};
-enum Input { kLoader, kList1, kList2, kPatch, kListing };
+inline constexpr int kInputCount = kInputNames.size();
 
+// The five inputs, by Input, each as read.
 struct GameInputs {
   std::array<FileRead, kInputCount> files;
 };
-// Reads the five inputs from `folder`; each read says whether it worked.
-GameInputs read_inputs(const std::string& folder);
 
 // The memory image after the dumps and the patch file, as a build has it before converting.
 struct LoadedMemory {
@@ -133,14 +140,18 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatc
 
 // --- check: are the inputs the game the build's tables were made for ------------------------
 
+// A finding is a plain fact, a warning (a build would succeed, but probably not as the porter
+// wants) or an error (a build would fail).
 enum class Level { fact, warning, error };
+inline constexpr std::array<const char*, 3> kLevelNames = {"fact", "warning", "error"};
+enum Section { kInputsSection, kPatchSection, kListingSection, kMemorySection };
+inline constexpr std::array<const char*, 4> kCheckSections = {"Inputs", "Patch file", "Listing",
+                                                              "Memory image"};
 struct CheckFinding {
-  int section;
+  Section section;
   Level level;
   std::string text;
 };
-inline constexpr std::array<const char*, 4> kCheckSections = {"Inputs", "Patch file", "Listing",
-                                                              "Memory image"};
 struct CheckReport {
   std::vector<CheckFinding> findings;
   int count(Level level) const;

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string_view>
 
-#include "examine.hpp"
 #include "flyseat/image.hpp"
 #include "font.hpp"
+#include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
@@ -23,8 +23,6 @@ constexpr int kTextAdvance = (kGlyphWidth + 1) * kTextScale;
 constexpr int kTextHeight = kGlyphHeight * kTextScale;
 constexpr int kTitleGap = 8;
 constexpr int kHeadingGap = 6;
-constexpr int kPixelsPerSourceByte = 4;  // before: two bits a pixel
-constexpr int kPixelsPerPackedByte = 8;  // after: one bit a pixel
 
 using Colour = std::array<Byte, 3>;
 constexpr Colour kBackground = {34, 40, 58};
@@ -118,16 +116,16 @@ void draw_text(Picture& picture, int left, int top, std::string_view text) {
   }
 }
 
-// Grey level of pixel x of the row at `row_start`: two bits a pixel, pixel 0 in bits 7 and 6.
+// Pixel x of the row at `row_start`, before and after the depth reduction: after it, a row's
+// first half holds its pixels.
 int grey_at(const MemoryImage& memory, int row_start, int x) {
-  Byte b = memory[static_cast<std::size_t>(row_start + x / kPixelsPerSourceByte)];
-  return (b >> (6 - 2 * (x % kPixelsPerSourceByte))) & 0x03;
+  return source_pixel(memory[static_cast<std::size_t>(row_start + x / kPixelsPerSourceByte)],
+                      x % kPixelsPerSourceByte);
 }
 
-// After the depth reduction a row's first half holds its pixels, one bit each, bit 7 first.
 bool flag_at(const MemoryImage& memory, int row_start, int x) {
-  Byte b = memory[static_cast<std::size_t>(row_start + x / kPixelsPerPackedByte)];
-  return (b >> (7 - x % kPixelsPerPackedByte)) & 0x01;
+  return packed_pixel(memory[static_cast<std::size_t>(row_start + x / kPixelsPerPackedByte)],
+                      x % kPixelsPerPackedByte);
 }
 
 // One label and its swatch after it; returns the x after the swatch and the gap.

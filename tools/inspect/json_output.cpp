@@ -60,13 +60,12 @@ std::string info_json(const std::vector<FileFindings>& files, const std::vector<
 }
 
 std::string check_json(const std::string& folder, const CheckReport& report) {
-  static const char* const kLevels[] = {"fact", "warning", "error"};
   json sections = json::array();
   for (std::size_t s = 0; s < kCheckSections.size(); ++s) {
     json findings = json::array();
     for (const CheckFinding& f : report.findings) {
       if (f.section != static_cast<int>(s)) continue;
-      findings.push_back({{"level", kLevels[static_cast<int>(f.level)]}, {"text", f.text}});
+      findings.push_back({{"level", kLevelNames[static_cast<std::size_t>(f.level)]}, {"text", f.text}});
     }
     sections.push_back({{"title", kCheckSections[s]}, {"findings", findings}});
   }

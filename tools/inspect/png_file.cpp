@@ -24,20 +24,18 @@ bool encode(const Picture& picture, std::FILE* file, std::string& error) {
 
 }  // namespace
 
-bool write_png(const Picture& picture, const std::string& path, std::string& error) {
+std::string write_png(const Picture& picture, const std::string& path) {
   bool to_stdout = path == "-";
   std::FILE* file = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return false;
-  }
+  if (file == nullptr) return std::string("cannot write: ") + std::strerror(errno);
+  std::string error;
   bool written = encode(picture, file, error);
   // A write that failed says why better than the encoder does.
   if (std::fflush(file) != 0 || std::ferror(file) != 0) {
     error = std::strerror(errno);
     written = false;
   }
-  if (to_stdout) return written;
+  if (to_stdout) return written ? "" : "cannot write: " + error;
   if (std::fclose(file) != 0 && written) {
     error = std::strerror(errno);
     written = false;
@@ -45,7 +43,7 @@ bool write_png(const Picture& picture, const std::string& path, std::string& err
   // A half-written picture is not left behind; a device or a pipe is never removed.
   std::error_code ignored;
   if (!written && std::filesystem::is_regular_file(path, ignored)) std::remove(path.c_str());
-  return written;
+  return written ? "" : "cannot write: " + error;
 }
 
 }  // namespace flyseat::inspect

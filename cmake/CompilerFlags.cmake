@@ -1,0 +1,48 @@
+# Warnings everywhere; -Werror only when asked (CI asks). The hardening Debian builds its packages
+# with, and the static C++ runtime, only where they mean something: GCC or Clang making ELF
+# binaries for Linux, outside the sanitizer and fuzzing builds.
+include(CheckCXXCompilerFlag)
+include(CheckCXXSourceCompiles)
+include(CheckLinkerFlag)
+
+if(MSVC)
+  add_compile_options(/W4 $<$<BOOL:${FLYSEAT_WERROR}>:/WX>)
+else()
+  add_compile_options(-Wall -Wextra -Wpedantic $<$<BOOL:${FLYSEAT_WERROR}>:-Werror>)
+endif()
+
+set(FLYSEAT_STATIC_RUNTIME OFF)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$"
+   AND NOT FLYSEAT_SANITIZE)
+  check_cxx_compiler_flag(-fstack-protector-strong FLYSEAT_HAS_STACK_PROTECTOR)
+  if(FLYSEAT_HAS_STACK_PROTECTOR)
+    add_compile_options(-fstack-protector-strong)
+  endif()
+  # Checked string and memory functions where the compiler optimizes, unless the compiler or the
+  # flags of the environment (a distribution's build, say) already choose a level.
+  set(CMAKE_REQUIRED_FLAGS "-O2")
+  check_cxx_source_compiles("
+    #ifdef _FORTIFY_SOURCE
+    #error the level is set already
+    #endif
+    int main() { return 0; }" FLYSEAT_FORTIFY_UNSET)
+  unset(CMAKE_REQUIRED_FLAGS)
+  if(FLYSEAT_FORTIFY_UNSET)
+    add_compile_options($<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+  endif()
+  # Relocations read-only and bound at start.
+  check_linker_flag(CXX "LINKER:-z,relro,-z,now" FLYSEAT_HAS_RELRO)
+  if(FLYSEAT_HAS_RELRO)
+    add_link_options(LINKER:-z,relro,-z,now)
+  endif()
+  # The commands carry the C++ runtime (the C library stays shared): loading the shared
+  # libstdc++ took as long again as all the rest of a run on the sample (bench/README.md).
+  check_linker_flag(CXX "-static-libstdc++;-static-libgcc" FLYSEAT_STATIC_RUNTIME)
+endif()
+
+# Links a command with the C++ runtime inside it, where that is possible.
+function(flyseat_static_runtime target)
+  if(FLYSEAT_STATIC_RUNTIME)
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+  endif()
+endfunction()

@@ -1,0 +1,28 @@
+// The files of a build, all in the game's folder: the five inputs in the order a build reads
+// them, and the four outputs in the order it writes them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+namespace flyseat {
+
+inline constexpr const char* kLoaderName = "loader.bin";
+inline constexpr const char* kList1Name = "list1.bin";
+inline constexpr const char* kList2Name = "list2.bin";
+inline constexpr const char* kPatchName = "patch.bin";
+inline constexpr const char* kListingName = "list3.txt";
+
+// Each input's place in kInputNames.
+enum Input : std::size_t { kLoader, kList1, kList2, kPatch, kListing };
+inline constexpr std::array kInputNames = {kLoaderName, kList1Name, kList2Name, kPatchName,
+                                           kListingName};
+
+inline constexpr const char* kDataTapeName = "flyseat2.p6";
+inline constexpr const char* kMainTapeName = "flyseat3.p6";
+inline constexpr const char* kRawDiskName = "flyseat.dsk";
+inline constexpr const char* kD88Name = "flyseat.d88";
+
+inline constexpr std::array kOutputNames = {kDataTapeName, kMainTapeName, kRawDiskName, kD88Name};
+
+}  // namespace flyseat
