@@ -236,6 +236,13 @@ TEST(InspectRun, ThePreviewIsThePictureInTheDocs) {
   EXPECT_TRUE(!made.empty() && made == docs) << "docs/preview.png is out of date";
   EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
             test::text_of(out.read("preview.png")));
+  // A picture that cannot be written whole leaves the older one as it was, and nothing else.
+  test::RunResult full = test::run_program(FLYSEAT_INSPECT_PATH, out,
+                                           "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png",
+                                           "trap '' XFSZ; ulimit -f 1;");
+  EXPECT_EQ(full.err, "flyseat-inspect: preview.png: cannot write: File too large\n");
+  EXPECT_TRUE(pixels_of(out.read("preview.png"), width, height) == docs);
+  EXPECT_EQ(out.names(), std::vector<std::string>{"preview.png"});
 }
 
 }  // namespace

@@ -11,15 +11,21 @@
 namespace flyseat::test {
 namespace {
 
-TEST(MemoryFolder, AnOutputNeedsRoomAndIsWrittenWhole) {
+TEST(MemoryFolder, AnOutputNeedsRoomAndIsAFileOnlyOnceWhole) {
   std::array<Byte, 300> room;
   MemoryFile files[] = {{"out", {}, room, false}, {"no room", {}, {}, false}};
   Folder folder{files, nullptr};
   Sink sink;
   create_output(folder, sink, "out");
   write_fill(sink, 7, 257);  // one byte more than a whole number of 256-byte runs
+  EXPECT_FALSE(files[0].exists);
+  close_output(sink);
+  EXPECT_TRUE(files[0].exists);
   EXPECT_EQ(text_of(files[0].bytes), std::string(257, 7));
-  EXPECT_EQ(failure_of([&] { write_fill(sink, 7, 44); }), "cannot write out");
+  Sink again;
+  create_output(folder, again, "out");
+  EXPECT_EQ(failure_of([&] { write_fill(again, 7, 301); }), "cannot write out");
+  EXPECT_FALSE(files[0].exists);
   Sink other;
   EXPECT_EQ(failure_of([&] { create_output(folder, other, "no room"); }), "cannot open no room");
 }
@@ -96,6 +102,7 @@ TEST(D88Image, IsMadeOfTheRawImageReadBackFromTheFolder) {
   MemoryFile files[] = {{kRawDiskName, {}, {}, false}, {kD88Name, {}, room, false}};
   Folder folder{files, nullptr};
   EXPECT_EQ(failure_of([&] { write_d88_image(folder); }), "cannot open flyseat.dsk for reading");
+  EXPECT_FALSE(files[1].exists);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // working folder, or a set of files held in memory, so that every stage can be run and
 // tested on bytes alone. Either way a stage opens, reads, writes and closes through the
 // functions here, and every open, read, write and close failure stops the run.
+//
+// An output is whole or not there: it is written under a name of its own (NAME.part in a
+// folder) and takes its real name only once every byte is written and the file closed. A run
+// that stops before leaves the file of the real name as it was, and no part file.
 #pragma once
 
 #include <array>
@@ -46,7 +50,8 @@ struct Sink {
   std::FILE* file = nullptr;
   MemoryFile* memory = nullptr;
   const char* name = nullptr;
-  std::size_t size = 0;  // bytes written so far
+  std::array<char, 64> part_name{};  // where a file is written until it is whole
+  std::size_t size = 0;              // bytes written so far
 
   Sink() = default;
   Sink(const Sink&) = delete;
@@ -75,12 +80,14 @@ inline int read_byte(Source& source) {
 // Reads up to into.size() bytes and returns how many arrived.
 std::size_t read_bytes(Source& source, std::span<Byte> into);
 
-// Creates (or truncates) an output for binary writing; "cannot open NAME" when it cannot.
+// Begins an output; "cannot open NAME" when its part file cannot be created.
 void create_output(Folder& folder, Sink& sink, const char* name);
 // Writes bytes; a short write stops the run with "cannot write NAME".
 void write_bytes(Sink& sink, std::span<const Byte> bytes);
 void write_fill(Sink& sink, Byte value, std::size_t count);
-// Closes the output; a failed close (a full disk seen late) stops the run too.
+// Closes the output and gives it its name, replacing a file of that name; a failed close (a
+// full disk seen late) stops the run with "cannot write NAME", a name that cannot be taken
+// with "cannot open NAME".
 void close_output(Sink& sink);
 
 // Prints "output to NAME" for a finished output.

@@ -30,8 +30,11 @@ Source::~Source() {
 }
 
 Sink::~Sink() {
-  // Only a run that is failing leaves a sink open; what was written is flushed and kept.
-  if (file != nullptr) std::fclose(file);
+  // Only a run that is failing leaves a sink open: its part file goes.
+  if (file != nullptr) {
+    std::fclose(file);
+    std::remove(part_name.data());
+  }
 }
 
 void open_bytes(Source& source, const char* name, std::span<const Byte> bytes) {
@@ -87,13 +90,16 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
   sink.name = name;
   sink.size = 0;
   if (folder.memory.empty()) {
-    sink.file = std::fopen(name, "wb");
+    int length = std::snprintf(sink.part_name.data(), sink.part_name.size(), "%s.part", name);
+    if (length < 0 || static_cast<std::size_t>(length) >= sink.part_name.size()) fail_open(name);
+    sink.file = std::fopen(sink.part_name.data(), "wb");
     if (sink.file == nullptr) fail_open(name);
     return;
   }
   sink.memory = find_file(folder, name);
   if (sink.memory == nullptr || sink.memory->room.empty()) fail_open(name);
-  sink.memory->exists = true;
+  // Written into its room, the output is no file until it is whole.
+  sink.memory->exists = false;
   sink.memory->bytes = {};
 }
 
@@ -106,7 +112,6 @@ void write_bytes(Sink& sink, std::span<const Byte> bytes) {
     std::span<Byte> room = sink.memory->room;
     if (bytes.size() > room.size() - sink.size) fail("cannot write %s", sink.name);
     std::copy(bytes.begin(), bytes.end(), room.begin() + static_cast<std::ptrdiff_t>(sink.size));
-    sink.memory->bytes = room.first(sink.size + bytes.size());
   }
   sink.size += bytes.size();
 }
@@ -122,12 +127,19 @@ void write_fill(Sink& sink, Byte value, std::size_t count) {
 }
 
 void close_output(Sink& sink) {
-  if (sink.file != nullptr) {
-    std::FILE* file = sink.file;
-    sink.file = nullptr;
-    if (std::fclose(file) != 0) fail("cannot write %s", sink.name);
+  if (sink.memory != nullptr) {
+    sink.memory->bytes = sink.memory->room.first(sink.size);
+    sink.memory->exists = true;
+    sink.memory = nullptr;
+    return;
   }
-  sink.memory = nullptr;
+  std::FILE* file = sink.file;
+  sink.file = nullptr;
+  bool closed = std::fclose(file) == 0;
+  if (closed && std::rename(sink.part_name.data(), sink.name) == 0) return;
+  std::remove(sink.part_name.data());
+  if (!closed) fail("cannot write %s", sink.name);
+  fail_open(sink.name);
 }
 
 void report_output(const Folder& folder, const char* name) {

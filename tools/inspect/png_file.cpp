@@ -22,28 +22,38 @@ bool encode(const Picture& picture, std::FILE* file, std::string& error) {
   return false;
 }
 
-}  // namespace
-
-std::string write_png(const Picture& picture, const std::string& path) {
-  bool to_stdout = path == "-";
-  std::FILE* file = to_stdout ? stdout : std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::string("cannot write: ") + std::strerror(errno);
+// Writes the picture to an open file; why it could not, or nothing.
+std::string write_to(const Picture& picture, std::FILE* file) {
   std::string error;
   bool written = encode(picture, file, error);
   // A write that failed says why better than the encoder does.
-  if (std::fflush(file) != 0 || std::ferror(file) != 0) {
-    error = std::strerror(errno);
-    written = false;
+  if (std::fflush(file) != 0 || std::ferror(file) != 0) return std::strerror(errno);
+  return written ? "" : error;
+}
+
+}  // namespace
+
+std::string write_png(const Picture& picture, const std::string& path) {
+  std::string why;
+  if (path == "-") {
+    why = write_to(picture, stdout);
+    return why.empty() ? "" : "cannot write: " + why;
   }
-  if (to_stdout) return written ? "" : "cannot write: " + error;
-  if (std::fclose(file) != 0 && written) {
-    error = std::strerror(errno);
-    written = false;
-  }
-  // A half-written picture is not left behind; a device or a pipe is never removed.
+  // A device or a pipe is written as it stands; a file is written beside its name and takes
+  // it once whole, so that a failure never leaves a cut picture, nor removes an older one.
   std::error_code ignored;
-  if (!written && std::filesystem::is_regular_file(path, ignored)) std::remove(path.c_str());
-  return written ? "" : "cannot write: " + error;
+  bool in_place =
+      std::filesystem::exists(path, ignored) && !std::filesystem::is_regular_file(path, ignored);
+  std::string written = in_place ? path : path + ".part";
+  std::FILE* file = std::fopen(written.c_str(), "wb");
+  if (file == nullptr) return "cannot write: " + std::string(std::strerror(errno));
+  why = write_to(picture, file);
+  if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
+  if (why.empty() && !in_place && std::rename(written.c_str(), path.c_str()) != 0) {
+    why = std::strerror(errno);
+  }
+  if (!why.empty() && !in_place) std::remove(written.c_str());
+  return why.empty() ? "" : "cannot write: " + why;
 }
 
 }  // namespace flyseat::inspect

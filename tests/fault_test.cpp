@@ -1,0 +1,82 @@
+// Faults injected into the C library calls of flyseat-build's file path with libfiu's fiu-run:
+// whatever fails, every output is the new one, whole, or the older build's, untouched, and no
+// other file is left in the folder.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "flyseat/memory_build.hpp"
+#include "process.hpp"
+
+namespace flyseat::test {
+namespace {
+
+using Outputs = std::map<std::string, std::string>;
+
+Outputs built_from(const std::array<Bytes, 5>& inputs) {
+  auto build = std::make_unique<MemoryBuild>();
+  build_in_memory({inputs[kLoader], inputs[kList1], inputs[kList2], inputs[kPatch],
+                   inputs[kListing]},
+                  *build);
+  Outputs outputs;
+  for (const char* name : kOutputNames)
+    outputs[name] = text_of(build->output(name));
+  return outputs;
+}
+
+// Opening, reading, writing and renaming fail at random. A failing remove is left out: a
+// clean-up that itself fails cannot clean up.
+const std::string kFaults =
+    "-c 'enable_random name=posix/stdio/oc/fopen,probability=0.02' "
+    "-c 'enable_random name=posix/stdio/rw/fread,probability=0.02' "
+    "-c 'enable_random name=posix/stdio/rw/fwrite,probability=0.02' "
+    "-c 'enable_random name=posix/io/dir/rename,probability=0.1' "
+    "-c 'enable_random name=posix/stdio/fflush,probability=0.02' ";
+
+TEST(FaultInjection, EveryOutputIsNewAndWholeOrAsItWas) {
+  std::array<Bytes, 5> inputs, older;
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    inputs[i] = older[i] = sample_input(kInputNames[i]);
+  older[kList1].resize(4000);  // an older build of other inputs: each output differs
+  older[kListing].resize(older[kListing].size() / 2);
+  const Outputs made = built_from(inputs), was = built_from(older);
+  std::vector<std::string> input_names(kInputNames.begin(), kInputNames.end());
+  std::map<int, int> statuses;
+  for (int run = 0; run < 300; ++run) {
+    TempDir dir;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+      dir.write(kInputNames[i], inputs[i]);
+    bool had_older = run % 2 == 1;
+    for (const auto& [name, bytes] : was)
+      if (had_older) dir.write(name, text_bytes(bytes));
+    // The sanitizers' runtime would refuse a preloaded library ahead of it.
+    RunResult result = run_program("env", dir,
+                                   "ASAN_OPTIONS=verify_asan_link_order=0 fiu-run -x " + kFaults +
+                                       "'" FLYSEAT_BUILD_PATH "'");
+    ++statuses[result.status];
+    ASSERT_TRUE(result.status == 0 || result.status == 1) << result.out << result.err;
+    std::vector<std::string> expected_names = input_names;
+    for (const auto& [name, bytes] : made) {
+      SCOPED_TRACE(name + " after: " + result.out);
+      bool reported = result.out.find("output to " + name + "\n") != std::string::npos;
+      if (!dir.has(name)) {
+        EXPECT_FALSE(had_older || reported);
+        continue;
+      }
+      expected_names.push_back(name);
+      std::string now = text_of(dir.read(name));
+      EXPECT_TRUE(now == bytes || (had_older && !reported && now == was.at(name)));
+      EXPECT_TRUE(result.status == 1 || now == bytes);
+    }
+    std::sort(expected_names.begin(), expected_names.end());
+    ASSERT_EQ(dir.names(), expected_names) << result.out;
+  }
+  // Both ends were reached: runs that failed somewhere, and runs that did not.
+  EXPECT_GT(statuses[0], 0);
+  EXPECT_GT(statuses[1], 0);
+}
+
+}  // namespace
+}  // namespace flyseat::test
