@@ -51,13 +51,28 @@ const std::array<long, 4> kNoOutputs = {kNone, kNone, kNone, kNone};
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
 const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
+const char* const kHelp =
+    "Usage: flyseat-build\n"
+    "Ports the 8-bit game whose five inputs (loader.bin, list1.bin, list2.bin, patch.bin,\n"
+    "list3.txt) are in the current folder to the two-colour screen, and writes its tape images\n"
+    "(flyseat2.p6, flyseat3.p6), its raw disk image (flyseat.dsk) and its D88 image\n"
+    "(flyseat.d88) there. It takes no options: everything it knows about the game is compiled\n"
+    "in. Check the inputs first with 'flyseat-inspect check'. See 'man flyseat-build'.\n";
 
 const Case kRuns[] = {
     {.what = "empty inputs, arguments ignored",
      .setup = kBlank,
-     .args = "--help x",
+     .args = "-h x --helpful",
      .out = done(4),
      .sizes = kBlankSizes},
+    {.what = "help: no file read or written",
+     .setup = kBlank + "; rm list1.bin",
+     .args = "x --help",
+     .out = kHelp},
+    {.what = "the version: no file read or written",
+     .setup = kBlank,
+     .args = "--version",
+     .out = "flyseat-build 1.0.0\n"},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
     // of at most 999 bytes, giving records of 1,002, 1,004, 1,004, 1,004 and 106 bytes.
     {.what = "the largest inputs, read in chunks",
@@ -94,19 +109,31 @@ const Case kRuns[] = {
      .out = done(1) + "cannot open flyseat3.p6\n",
      .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
-    {.what = "a full disk on a write", .setup = kSample, .before = kFull + "10;",
-     .out = "cannot write flyseat2.p6\n", .status = 1},
+    {.what = "a full disk on a write",
+     .setup = kSample,
+     .before = kFull + "10;",
+     .out = "cannot write flyseat2.p6\n",
+     .status = 1},
     // The program is one write that the C library holds until the file is closed.
     {.what = "a full disk on closing flyseat3.p6",
-     .setup = kBlank + "; cp '" FLYSEAT_SAMPLE_DIR "/list3.txt' .", .before = kFull + "1;",
-     .out = done(1) + "cannot write flyseat3.p6\n", .status = 1, .sizes = {16, kNone, kNone, kNone}},
-    {.what = "a full disk on writing flyseat.d88", .setup = kSample, .before = kFull + "338;",
-     .out = done(3) + "cannot write flyseat.d88\n", .status = 1,
+     .setup = kBlank + "; cp '" FLYSEAT_SAMPLE_DIR "/list3.txt' .",
+     .before = kFull + "1;",
+     .out = done(1) + "cannot write flyseat3.p6\n",
+     .status = 1,
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a full disk on writing flyseat.d88",
+     .setup = kSample,
+     .before = kFull + "338;",
+     .out = done(3) + "cannot write flyseat.d88\n",
+     .status = 1,
      .sizes = {14928, 3151, 7 * 4096, kNone}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
-    {.what = "a full disk on writing flyseat.dsk", .setup = kBlank,
-     .files = {{"list3.txt", records(758)}}, .before = kFull + "90;",
-     .out = done(2) + "cannot write flyseat.dsk\n", .status = 1,
+    {.what = "a full disk on writing flyseat.dsk",
+     .setup = kBlank,
+     .files = {{"list3.txt", records(758)}},
+     .before = kFull + "90;",
+     .out = done(2) + "cannot write flyseat.dsk\n",
+     .status = 1,
      .sizes = {16, 26 + 32758, kNone, kNone}},
     {.what = "a patch record past the end of memory",
      .setup = kBlank,
