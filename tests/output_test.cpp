@@ -30,12 +30,16 @@ TEST(MemoryFolder, AnOutputNeedsRoomAndIsAFileOnlyOnceWhole) {
   EXPECT_EQ(failure_of([&] { create_output(folder, other, "no room"); }), "cannot open no room");
 }
 
-TEST(MemoryBuild, ARefusalEndsTheBuildWithStatus1AndItsMessage) {
+TEST(MemoryBuild, SaysWhatARunInAFolderPrints) {
   auto build = std::make_unique<MemoryBuild>();
   build_in_memory({{}, {}, {}, bytes({2, 0, 0xFF, 0xFF}), {}}, *build);  // 2 bytes at 0xFFFF
   EXPECT_EQ(build->status, 1);
-  EXPECT_STREQ(build->failure.message(),
-               "patch.bin: record at offset 0 runs past the end of memory");
+  EXPECT_EQ(build->messages(), "patch.bin: record at offset 0 runs past the end of memory\n");
+  build_in_memory({{}, {}, {}, {}, bytes({'1', 0x1A})}, *build);
+  EXPECT_EQ(build->status, 0);
+  EXPECT_EQ(build->messages(),
+            "output to flyseat2.p6\noutput to flyseat3.p6\noutput to flyseat.dsk\n"
+            "output to flyseat.d88\n");
 }
 
 // Each stretch starts on a block of its own and takes length / 4,095 + 1 blocks of what

@@ -90,7 +90,9 @@ void write_fill(Sink& sink, Byte value, std::size_t count);
 // with "cannot open NAME".
 void close_output(Sink& sink);
 
-// Prints "output to NAME" for a finished output.
+// The line a run prints for each finished output: "output to NAME".
+inline constexpr const char* kOutputReport = "output to %s\n";
+// Prints it to the folder's console.
 void report_output(const Folder& folder, const char* name);
 
 }  // namespace flyseat

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 
 #include "flyseat/d88.hpp"
 #include "flyseat/failure.hpp"
@@ -29,6 +30,9 @@ struct MemoryBuild {
 
   // What the build wrote to an output; empty when it did not create it.
   std::span<const Byte> output(const char* name) const;
+  // What a run in a folder prints for the same inputs: a line for each output it finished,
+  // then the failure's line, if any.
+  std::string messages() const;
 };
 
 // Runs the build; the outcome is in `build`. Reentrant: each call starts from zeroed buffers.

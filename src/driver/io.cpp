@@ -143,7 +143,7 @@ void close_output(Sink& sink) {
 }
 
 void report_output(const Folder& folder, const char* name) {
-  if (folder.console != nullptr) std::fprintf(folder.console, "output to %s\n", name);
+  if (folder.console != nullptr) std::fprintf(folder.console, kOutputReport, name);
 }
 
 }  // namespace flyseat

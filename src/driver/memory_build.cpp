@@ -1,5 +1,6 @@
 #include "flyseat/memory_build.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 #include "flyseat/driver.hpp"
@@ -11,6 +12,19 @@ std::span<const Byte> MemoryBuild::output(const char* name) const {
     if (std::strcmp(file.name, name) == 0 && file.exists) return file.bytes;
   }
   return {};
+}
+
+std::string MemoryBuild::messages() const {
+  std::string said;
+  // An output exists once it is finished, and it is reported then.
+  for (std::size_t i = kInputNames.size(); i < files.size(); ++i) {
+    if (!files[i].exists) continue;
+    std::array<char, 64> line;
+    std::snprintf(line.data(), line.size(), kOutputReport, files[i].name);
+    said += line.data();
+  }
+  if (status != 0) said += std::string(failure.message()) + "\n";
+  return said;
 }
 
 void build_in_memory(const BuildInputs& inputs, MemoryBuild& build) {
