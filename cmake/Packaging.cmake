@@ -29,6 +29,9 @@ foreach(command IN LISTS flyseat_commands)
 endforeach()
 install(FILES README.md DESTINATION ${FLYSEAT_DOC_DIR})
 install(FILES packaging/copyright DESTINATION ${FLYSEAT_DOC_DIR})
+# What the README's links point at, beside it.
+install(DIRECTORY examples/sample DESTINATION ${FLYSEAT_DOC_DIR}/examples)
+install(FILES docs/preview.png DESTINATION ${FLYSEAT_DOC_DIR}/docs)
 
 # Manual pages and the changelog are installed compressed as Debian has them (gzip -9n: no name
 # and no time stamp inside, so the same sources make the same package).

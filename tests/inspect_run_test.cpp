@@ -34,6 +34,10 @@ struct BuiltSample {
               test::concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
     std::filesystem::create_directory(dir / "adir");
     std::filesystem::create_symlink("/dev/full", dir / "full.png");  // a device: never removed
+    test::Bytes d88 = dir.read("flyseat.d88");
+    for (int s = 0; s < 640; ++s)
+      d88[static_cast<std::size_t>(688 + 272 * s + 4)] = 0;  // every sector count 0
+    dir.write("bad.d88", d88);
     std::filesystem::create_directory(dir / "bad");  // its patch record runs past the end
     for (const char* name : {"list1.bin", "list2.bin", "patch.bin"})
       dir.write(std::string("bad/") + name,
@@ -55,7 +59,14 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       ": its last blocks hold no program as a build writes it: line records with the link field "
       "0xFFFF, then the end marker, in as many blocks as the block rule gives them\n";
   const std::string no_file = ": cannot open: No such file or directory\n";
-  const std::string usage = "\nTry 'flyseat-inspect --help'.\n";
+  std::string every_sector;  // the first twelve of 640 problems, then a count of the rest
+  for (int s = 0; s < 12; ++s)
+    every_sector += "flyseat-inspect: bad.d88: sector " + std::to_string(s) +
+                    ": sector count is 0, expected 16\n";
+  every_sector += "flyseat-inspect: bad.d88: and 628 more problems\n";
+  auto usage = [](const std::string& command) {
+    return "\nTry 'flyseat-inspect " + command + "--help'.\n";
+  };
   struct Case {
     std::string args;
     int status;
@@ -65,13 +76,16 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const Case cases[] = {
       {"--help", 0, ""}, {"list --help", 0, ""}, {"info -h", 0, ""}, {"check --help", 0, ""},
       {"preview --help", 0, ""},
-      {"", 2, "A subcommand is required" + usage},
-      {"frobnicate", 2, "unknown command 'frobnicate'" + usage},
-      {"list", 2, "FILE is required" + usage},
-      {"list a b", 2, "The following argument was not expected: b" + usage},
-      {"info - -", 2, "info: standard input (-) can be read once only" + usage},
-      {"preview", 2, "--output is required" + usage},
-      {"preview -o", 2, "--output: 1 required TEXT missing" + usage},
+      {"", 2, "a command is needed: check, list, info or preview" + usage("")},
+      {"--bogus", 2, "unknown option '--bogus'" + usage("")},
+      {"frobnicate", 2, "unknown command 'frobnicate'" + usage("")},
+      {"list", 2, "list: a FILE is needed" + usage("list ")},
+      {"list a b", 2, "list: unexpected argument 'b'" + usage("list ")},
+      {"check --bogus a", 2, "check: unknown option '--bogus'" + usage("check ")},
+      {"info", 2, "info: one FILE or more is needed" + usage("info ")},
+      {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
+      {"preview", 2, "preview: -o FILE is needed (- for standard output)" + usage("preview ")},
+      {"preview -o", 2, "preview: -o needs a FILE (- for standard output)" + usage("preview ")},
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"},
@@ -89,6 +103,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info big.bin", 1, "big.bin: 256 blocks: a build writes 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
+      {"list bad.d88", 1, every_sector.substr(17)},
       {"info changed.dsk flyseat.d88", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},
       {"list flyseat3.p6 >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
@@ -111,6 +126,9 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   EXPECT_TRUE(std::filesystem::is_symlink(sample.dir / "full.png"));
   EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.0.0\n");
   EXPECT_EQ(inspect(sample.dir, "check nonexist").out, "");
+  std::string list_help = inspect(sample.dir, "list --help").out;
+  EXPECT_EQ(list_help.find("preview"), std::string::npos);
+  EXPECT_EQ(list_help.find("check"), std::string::npos);
 }
 
 // The README's examples of flyseat-inspect, run in a folder holding the sample game, what a
@@ -199,7 +217,11 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][2]["kind"], "empty");
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
   EXPECT_EQ(info["files"][5]["problems"][0], "cannot open: No such file or directory");
+  EXPECT_EQ(info["files"][5]["kind"], "unreadable");
   EXPECT_EQ(info["files"][5]["sound"], false);
+  // Scripts get every problem; only the text report caps them.
+  json bad = json::parse(inspect(sample.dir, "info --json bad.d88").out);
+  EXPECT_EQ(bad["files"][0]["problems"].size(), 640u);
   Checksums sums = checksums_of(sample.dir.read("flyseat3.p6"));
   EXPECT_EQ(info["files"][0]["crc32"], sums.crc32);
   EXPECT_EQ(info["files"][0]["sha1"], sums.sha1);
@@ -208,6 +230,11 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["sections"][3]["title"], "Memory image");
+  for (const char* folder : {"nonexist", "flyseat3.p6"}) {  // a document whatever is wrong
+    test::RunResult run = inspect(sample.dir, std::string("check --json ") + folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(json::parse(run.out)["problems"].size(), 1u) << folder;
+  }
 }
 
 // The pixels of a PNG file, as RGB; empty when it is none.
@@ -236,6 +263,15 @@ TEST(InspectRun, ThePreviewIsThePictureInTheDocs) {
   EXPECT_TRUE(!made.empty() && made == docs) << "docs/preview.png is out of date";
   EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
             test::text_of(out.read("preview.png")));
+  // A list1.bin larger than the inspector reads is as good as its first 54,272 bytes, which
+  // are all a build reads of it.
+  test::TempDir big;
+  test::copy_sample(big);
+  test::Bytes list1 = test::sample_input(kList1Name);
+  list1.resize(kMaxInspectSize + 1);
+  big.write(kList1Name, list1);
+  EXPECT_EQ(inspect(big, "preview -o big.png").status, 0);
+  EXPECT_TRUE(pixels_of(big.read("big.png"), width, height) == docs);
   // A picture that cannot be written whole leaves the older one as it was, and nothing else.
   test::RunResult full = test::run_program(FLYSEAT_INSPECT_PATH, out,
                                            "preview '" FLYSEAT_SAMPLE_DIR "' -o preview.png",

@@ -198,8 +198,11 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "data size is 255, expected 256\nsector 37: reserved bytes are not zero\n"},
       {changed(d88, 0x1A, {0x10}), ""},  // write-protected
       {changed(d88, sector_header(16), {2}), "sector 16: C is 2, expected 1\n"},
+      // A changed byte of the 0xFF fill, at the start of it and further on.
       {changed(d88, sector_header(112) + 16, {0}),
-       "the sectors with data end inside track 7; a build copies whole tracks\n"},
+       "sector 112 (cylinder 7, R 1): byte 0 of the 0xFF fill is 0x00\n"},
+      {changed(d88, sector_header(300) + 16 + 255, {0x12}),
+       "sector 300 (cylinder 18, R 13): byte 255 of the 0xFF fill is 0x12\n"},
       {changed(d88, sector_header(96) + 16, {0xFE}), no_program},
       {cut(dsk, 28000), not_image + "28000 bytes" + blocks},
       {Bytes(35, 0), not_image + "35 bytes" + blocks},
@@ -235,6 +238,13 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
     describe_image(c.file, {}, found);
     EXPECT_EQ(joined(found.problems), c.problems) << &c - cases;
   }
+}
+
+TEST(DescribeImage, ATapeCutInsideItsHeaderStillHasAHeadline) {
+  Findings found;
+  describe_image(Bytes(12, 0xD3), {"0badcafe", ""}, found);
+  EXPECT_EQ(found.report,
+            "tape image, 12 bytes: its leader and no whole tape name\n  CRC-32 0badcafe\n");
 }
 
 TEST(DescribeImage, FindsEveryProblemAndAReportShowsTwelve) {
@@ -394,8 +404,31 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {[](GameInputs& in) { in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
                             in.files[kPatch].status = ReadStatus::too_large; },
-       "error: cannot open loader.bin\nerror: cannot read list2.bin\nerror: patch.bin: more than "
-       "38 bytes, too large to check\n"},
+       "error: cannot open loader.bin\nerror: cannot read list2.bin\nwarning: patch.bin: more "
+       "than 38 bytes, too large to check\n"},
+      {[](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
+                            b.insert(b.begin(), {0xEF, 0xBB, 0xBF}); },
+       "warning: list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
+       "part of the first line\nwarning: a line without a number at the start: stored as line 0\n"
+       "warning: record 8 (line 10, finds \"CLEAR,\") fired nowhere: the listing has no line 10\n"},
+      // Lines of 1,200 and 2,500 bytes: the rest of each is read as lines of their own.
+      {appended(kListing, test::text_bytes("2000 REM" + std::string(1192, '*') + "\n2010 " +
+                                           std::string(2494, '9') + "\r\n")),
+       "warning: line 2000 is 1200 bytes long: a build cuts it after 999 bytes and stores the rest "
+       "as line 0\nwarning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and "
+       "stores the rest as 2 lines, the first numbered 2147483647\nwarning: a line without a "
+       "number after line 2000: stored as line 0\nwarning: line 2147483647 is stored as line "
+       "65535 (the low 16 bits)\nwarning: line 2147483647 is stored as line 65535 (the low 16 "
+       "bits)\nwarning: line 0 follows line 2000, out of ascending order\nwarning: line 65535 is "
+       "in the listing more than once\n"},
+      {appended(kPatch, concat({bytes({1, 0, 0, 0x2C, 1}), bytes({1, 0, 0, 0x2C, 2}),
+                                bytes({1, 0, 0, 0x2C, 3}), bytes({1, 0, 0, 0x2C, 4}),
+                                bytes({1, 0, 0, 0x2C, 5}), bytes({1, 0, 0, 0x2C, 6})})),
+       "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\nwarning: record 6 at "
+       "offset 43 overwrites 1 byte that record 5 wrote\nwarning: record 7 at offset 48 "
+       "overwrites 1 byte that record 6 wrote\nwarning: record 8 at offset 53 overwrites 1 byte "
+       "that record 7 wrote\nwarning: record 9 at offset 58 overwrites 1 byte that record 8 "
+       "wrote\nwarning: and 1 more record overwrites earlier ones\n"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -417,6 +450,29 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
   }
 }
 
+TEST(Check, ListsSixteenPatchRecordsAndCountsTheRest) {
+  GameInputs inputs = sample_inputs();
+  appended(kPatch, Bytes(13 * 4, 0))(inputs);  // records that store nothing
+  std::string text = check_text(check_inputs(inputs));
+  EXPECT_NE(text.find("  patch.bin: 17 records\n"), std::string::npos);
+  EXPECT_NE(text.find("  record 16 at offset 82: stores nothing\n  and 1 more record\n"),
+            std::string::npos);
+}
+
+// A listing listed back from the program a build made (list --bytes) is no input for a build.
+TEST(Check, SaysAListingIsAlreadyConverted) {
+  Findings found;
+  Program program = find_program(sample(kMainTapeName), false, found);
+  GameInputs inputs = sample_inputs();
+  inputs.files[kListing].bytes = test::text_bytes(listing_of(program));
+  std::string text = check_text(check_inputs(inputs));
+  EXPECT_NE(text.find("\n  warning: list3.txt looks already converted: 47 of the 47 records whose "
+                      "line it has find their replacement in place, and the lines a build drops "
+                      "are missing; a build would convert it a second time\n"),
+            std::string::npos)
+      << text;
+}
+
 TEST(Check, ARefusedListingGivesNoDiskLayout) {
   GameInputs inputs = sample_inputs();
   appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n"))(inputs);
@@ -430,8 +486,11 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   std::copy_n("\xC0\x03\xFF", 3, memory->image.begin() + 0x2C00);  // packs to 81 F0 00 00
   memory->image[0x2C05] = 0x40;  // second row: one pixel of colour 1
   memory->image[0x4BFE] = 0x80;  // last row of the last range: one pixel of colour 2
+  for (int a : {0x2C00, 0x2C01, 0x2C02, 0x2C03, 0x2C05, 0x4BFE})
+    memory->loaded.set(static_cast<std::size_t>(a));
   Picture picture = render_preview(*memory);
-  EXPECT_EQ(picture.pixel(1, 1), (std::array<Byte, 3>{34, 40, 58}));  // the background
+  EXPECT_EQ(picture.pixel(1, 1), (std::array<Byte, 3>{32, 64, 112}));  // the background
+  // Grey level 0 to 3 of a pixel's square, or -1 for a colour that is no grey.
   auto level = [&](int range, bool after, int row, int x) {
     Place at = preview_place(range, after, row, x);
     EXPECT_EQ(picture.pixel(at.x, at.y), picture.pixel(at.x + 2, at.y + 2));  // a whole square
@@ -443,6 +502,10 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
     EXPECT_EQ(level(0, false, 0, x) * 10 + level(0, true, 0, x), (row[x] - '0') * 11) << x;
   EXPECT_EQ(level(0, false, 1, 4) * 10 + level(0, true, 1, 4), 13);
   EXPECT_EQ(level(5, false, 415, 0) * 10 + level(5, true, 415, 1), 20);
+  // Bytes that nothing loaded stand out in a colour of their own, before and after.
+  EXPECT_EQ(level(0, false, 1, 0), -1);
+  EXPECT_EQ(level(0, true, 1, 3), -1);
+  EXPECT_EQ(level(5, true, 415, 4), -1);
 }
 
 TEST(Preview, LabelsARangeWithoutLoadedData) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "flyseat/io.hpp"
@@ -51,6 +52,8 @@ struct ListingLine {
   // The line text, zero-terminated, from where the number ends to the end of the line buffer:
   // all the room an edited text may take.
   std::span<Byte> text;
+  std::size_t length;  // bytes read for the line, its LF included
+  bool cut;            // it reached kMaxLineRead bytes before its LF: the rest is read next
 };
 
 // Reads the next line into `line` and splits off its number; lines 119 and 345 are skipped.
@@ -171,6 +174,9 @@ struct ListingLineSeen {
   std::int32_t number;
   bool numbered;
   std::size_t line_used;  // bytes of the line buffer the edited line took, zero included
+  std::size_t length;     // bytes read for the line, its LF included
+  bool cut;               // the line was cut at kMaxLineRead bytes; its rest comes next
+  std::string as_read;    // the line text before it was edited
 };
 
 struct ListingWatch {

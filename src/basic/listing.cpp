@@ -97,10 +97,12 @@ bool is_dropped(std::int32_t number, ListingReader& reader) {
 }  // namespace
 
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line) {
-  while (read_line_bytes(reader, line) > 0) {
+  while (int count = read_line_bytes(reader, line)) {
     LineNumber number = parse_line_number(line);
     if (is_dropped(number.value, reader)) continue;
-    return ListingLine{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end)};
+    bool cut = count == kMaxLineRead && line[kMaxLineRead - 1] != kLineFeed;
+    return ListingLine{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end),
+                       static_cast<std::size_t>(count), cut};
   }
   return std::nullopt;
 }

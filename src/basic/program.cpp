@@ -52,7 +52,12 @@ std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watc
   std::int32_t length = 0;
   SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
-    if (watch != nullptr) watch->dropped = reader.dropped;
+    std::string as_read;
+    if (watch != nullptr) {
+      watch->dropped = reader.dropped;
+      auto end = std::find(line->text.begin(), line->text.end(), Byte{0});
+      if (watch->each_line) as_read.assign(line->text.begin(), end);
+    }
     if (edits == LineEdits::substitution_table &&
         !substitute_line(line->number, line->text, work.scratch, fired)) {
       fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
@@ -67,7 +72,8 @@ std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watc
       auto text_length =
           std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
       auto used = static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
-      watch->each_line({line->number, line->numbered, used});
+      watch->each_line(
+          {line->number, line->numbered, used, line->length, line->cut, std::move(as_read)});
     }
   }
   if (watch != nullptr) watch->dropped = reader.dropped;

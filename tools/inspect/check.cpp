@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "flyseat/basic.hpp"
 #include "flyseat/d88.hpp"
@@ -19,7 +20,7 @@ namespace flyseat::inspect {
 namespace {
 
 constexpr std::size_t kMostOfAKind = 5;  // warnings of one kind listed; the rest are counted
-constexpr int kRecordsALine = 15;  // in the line of how often each record fired
+constexpr int kRecordsALine = 15;        // in the line of how often each record fired
 
 // How much of each input a build reads; the patch file and the listing are read whole.
 constexpr std::array<int, kInputCount> kMostRead = {kLoaderSize, kList1Max, kList2Max, 0, 0};
@@ -44,35 +45,49 @@ struct Checker {
   }
 };
 
-bool readable(const FileRead& file) {
-  return file.status == ReadStatus::read || file.status == ReadStatus::too_large;
+// What a check can go on with: the whole file, or of a dump as much as a build reads.
+bool checkable(const FileRead& file, Input input) {
+  return file.status == ReadStatus::read ||
+         (file.status == ReadStatus::too_large && kMostRead[input] > 0);
 }
 
 // --- Inputs ---------------------------------------------------------------------------------
 
-void check_sizes(const GameInputs& inputs, Checker& c) {
-  for (int i = 0; i < kInputCount; ++i) {
-    const FileRead& file = inputs.files[static_cast<std::size_t>(i)];
-    const char* name = kInputNames[static_cast<std::size_t>(i)];
-    std::size_t most = static_cast<std::size_t>(kMostRead[static_cast<std::size_t>(i)]);
-    std::size_t size = file.bytes.size();
-    if (file.status == ReadStatus::cannot_open) {
-      c.error(kInputsSection, format("cannot open %s", name));
-    } else if (file.status == ReadStatus::cannot_read) {
-      c.error(kInputsSection, format("cannot read %s", name));
-    } else if (file.status == ReadStatus::too_large && most == 0) {
-      c.error(kInputsSection, format("%s: more than %zu bytes, too large to check", name, size));
-    } else if (file.status == ReadStatus::too_large) {
-      c.warning(kInputsSection,
-                format("%s: more than %zu bytes; the first %zu are read, the rest ignored", name,
-                       size, most));
-    } else if (most > 0 && size > most) {
-      c.warning(kInputsSection, format("%s: %zu bytes; the first %zu are read, %zu ignored", name,
-                                       size, most, size - most));
-    } else if (i != kListing) {  // the listing's line comes with its conversion
-      c.fact(kInputsSection, format("%s: %s, all read", name, count_of(size, "byte").c_str()));
-    }
+void check_checksums(const FileRead& file, Checker& c) {
+  if (file.checksums.crc32.empty() && file.checksums.sha1.empty()) return;
+  c.fact(kInputsSection, format("  CRC-32 %s, SHA-1 %s", file.checksums.crc32.c_str(),
+                                file.checksums.sha1.c_str()));
+}
+
+// The size of an input and how much of it a build reads, then its checksums, for a porter to
+// look up in a catalogue of known releases.
+void check_size(const FileRead& file, Input input, Checker& c) {
+  const char* name = kInputNames[input];
+  std::size_t most = static_cast<std::size_t>(kMostRead[input]);
+  std::size_t size = file.bytes.size();
+  if (file.status == ReadStatus::cannot_open) {
+    c.error(kInputsSection, format("cannot open %s", name));
+    return;
   }
+  if (file.status == ReadStatus::cannot_read) {
+    c.error(kInputsSection, format("cannot read %s", name));
+    return;
+  }
+  if (file.status == ReadStatus::too_large && most == 0) {
+    c.warning(kInputsSection, format("%s: more than %zu bytes, too large to check", name, size));
+    return;
+  }
+  if (file.status == ReadStatus::too_large) {
+    c.warning(kInputsSection,
+              format("%s: more than %zu bytes; the first %zu are read, the rest ignored", name,
+                     size, most));
+  } else if (most > 0 && size > most) {
+    c.warning(kInputsSection, format("%s: %zu bytes; the first %zu are read, %zu ignored", name,
+                                     size, most, size - most));
+  } else if (input != kListing) {  // the listing's line comes with its conversion
+    c.fact(kInputsSection, format("%s: %s, all read", name, count_of(size, "byte").c_str()));
+  }
+  if (input != kListing) check_checksums(file, c);
 }
 
 // --- Patch file -----------------------------------------------------------------------------
@@ -81,51 +96,81 @@ std::string record_name(std::size_t index, const PatchRecordSeen& record) {
   return format("record %zu at offset %lld", index + 1, static_cast<long long>(record.offset));
 }
 
-void check_patch(const std::vector<PatchRecordSeen>& records, const LoadedMemory& memory,
-                 Checker& c) {
-  c.fact(kPatchSection, format("patch.bin: %s", count_of(records.size(), "record").c_str()));
-  std::vector<std::uint16_t> writer(kMemorySize, 0);  // the record that last wrote a byte, from 1
-  std::int32_t list2_length = memory.dumps.list2;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const PatchRecordSeen& r = records[i];
-    std::string text = record_name(i, r) + ": ";
-    text += r.count == 0 ? "stores nothing"
-                         : format("0x%04X to 0x%04X, %s", r.address, r.address + r.count - 1,
-                                  count_of(static_cast<std::size_t>(r.count), "byte").c_str());
-    if (r.list2_length > list2_length) {
-      text += format("; the list2 region grows to %d bytes", r.list2_length);
-      list2_length = r.list2_length;
-    }
-    c.fact(kPatchSection, text);
+// Takes the records one by one as the build's own patch stage applies them: a patch file may
+// hold millions.
+class PatchCheck {
+ public:
+  PatchCheck(const LoadedMemory& memory, Checker& c)
+      : memory_(memory), c_(c), count_at_(c.report.findings.size()) {}
+
+  // The dumps are loaded by the time the first record is applied.
+  void seen(const PatchRecordSeen& r) {
+    if (records_ == 0) list2_length_ = memory_.dumps.list2;
+    std::size_t i = records_++;
+    if (i < kMostRecords) c_.fact(kPatchSection, record_text(i, r));
     if (r.missing > 0) {
-      c.warning(kPatchSection,
-                format("%s is cut short: %s missing, stored as 0xFF", record_name(i, r).c_str(),
-                       count_of(static_cast<std::size_t>(r.missing), "data byte").c_str()));
+      c_.warning(kPatchSection,
+                 format("%s is cut short: %s missing, stored as 0xFF", record_name(i, r).c_str(),
+                        count_of(static_cast<std::size_t>(r.missing), "data byte").c_str()));
     }
     std::size_t overwritten = 0;
-    std::uint16_t earlier = 0;
+    std::size_t earlier = 0;
     for (int a = r.address; a < r.address + r.count; ++a) {
-      std::uint16_t& w = writer[static_cast<std::size_t>(a)];
+      std::size_t& w = writer_[static_cast<std::size_t>(a)];
       if (w != 0) {
         ++overwritten;
         if (earlier == 0) earlier = w;
       }
-      w = static_cast<std::uint16_t>(i + 1);
+      w = i + 1;
     }
     if (overwritten > 0) {
-      c.warning(kPatchSection,
-                format("%s overwrites %s that record %u wrote", record_name(i, r).c_str(),
-                       count_of(overwritten, "byte").c_str(), earlier));
+      overwrites_.push_back(format("%s overwrites %s that record %zu wrote",
+                                   record_name(i, r).c_str(), count_of(overwritten, "byte").c_str(),
+                                   earlier));
     }
   }
-  if (memory.patch.stray_bytes > 0) {
-    c.warning(
-        kPatchSection,
-        format("%s after the last record, at offset %lld: ignored",
-               count_of(static_cast<std::size_t>(memory.patch.stray_bytes), "stray byte").c_str(),
-               static_cast<long long>(memory.patch.end)));
+
+  void finish(const PatchSummary& patch) {
+    c_.report.findings.insert(c_.report.findings.begin() + static_cast<std::ptrdiff_t>(count_at_),
+                              {kPatchSection, Level::fact,
+                               format("patch.bin: %s", count_of(records_, "record").c_str())});
+    if (records_ > kMostRecords) {
+      std::size_t more = records_ - kMostRecords;
+      c_.fact(kPatchSection, format("and %zu more %s", more, more == 1 ? "record" : "records"));
+    }
+    c_.warnings(kPatchSection, overwrites_, "record overwrites earlier ones",
+                "records overwrite earlier ones");
+    if (patch.stray_bytes > 0) {
+      c_.warning(kPatchSection,
+                 format("%s after the last record, at offset %lld: ignored",
+                        count_of(static_cast<std::size_t>(patch.stray_bytes), "stray byte").c_str(),
+                        static_cast<long long>(patch.end)));
+    }
   }
-}
+
+ private:
+  static constexpr std::size_t kMostRecords = 16;  // listed; the rest are counted
+
+  std::string record_text(std::size_t i, const PatchRecordSeen& r) {
+    std::string text = record_name(i, r) + ": ";
+    text += r.count == 0 ? "stores nothing"
+                         : format("0x%04X to 0x%04X, %s", r.address, r.address + r.count - 1,
+                                  count_of(static_cast<std::size_t>(r.count), "byte").c_str());
+    if (r.list2_length > list2_length_) {
+      text += format("; the list2 region grows to %d bytes", r.list2_length);
+      list2_length_ = r.list2_length;
+    }
+    return text;
+  }
+
+  const LoadedMemory& memory_;
+  Checker& c_;
+  std::size_t count_at_;  // where the count of records goes, before the records
+  std::int32_t list2_length_ = 0;
+  std::size_t records_ = 0;
+  std::vector<std::size_t> writer_ = std::vector<std::size_t>(kMemorySize, 0);  // from 1
+  std::vector<std::string> overwrites_;
+};
 
 // --- Memory image ---------------------------------------------------------------------------
 
@@ -206,8 +251,8 @@ void check_disk(const LoadedMemory& memory, std::int32_t program_length, Checker
                        count_of(fill, "byte").c_str()));
     }
   }
-  c.fact(kMemorySection, format("raw disk image: %d of %d tracks (%s)", layout.blocks,
-                                kDiskTracks, parts.c_str()));
+  c.fact(kMemorySection,
+         format("raw disk image: %d of %d tracks (%s)", layout.blocks, kDiskTracks, parts.c_str()));
 }
 
 // --- Listing --------------------------------------------------------------------------------
@@ -266,9 +311,88 @@ void check_numbers(const ListingResult& result, Checker& c) {
              "numbers given more than once");
 }
 
-bool has_line(const ListingResult& result, std::int32_t number) {
-  return std::any_of(result.lines.begin(), result.lines.end(),
-                     [number](const ListingLineSeen& line) { return line.number == number; });
+// The first line of that number, or none.
+const ListingLineSeen* line_numbered(const ListingResult& result, std::int32_t number) {
+  auto line = std::find_if(result.lines.begin(), result.lines.end(),
+                           [number](const ListingLineSeen& seen) { return seen.number == number; });
+  return line == result.lines.end() ? nullptr : &*line;
+}
+
+// A line text as read, without the space after its number and its line end.
+std::string_view trimmed(const std::string& text) {
+  std::string_view view = text;
+  while (!view.empty() && view.front() == ' ')
+    view.remove_prefix(1);
+  while (!view.empty() && (view.back() == kLineFeed || view.back() == kCarriageReturn))
+    view.remove_suffix(1);
+  return view;
+}
+
+// A line text short enough for one line of the report, every byte visible.
+std::string shortened(std::string_view text) {
+  constexpr std::size_t kMostShown = 60;
+  std::string shown = visible(std::span(reinterpret_cast<const Byte*>(text.data()), text.size()));
+  return shown.size() <= kMostShown ? shown : shown.substr(0, kMostShown - 3) + "...";
+}
+
+// Editors that save a listing as UTF-8 may put a byte-order mark before its first line.
+void check_byte_order_mark(std::span<const Byte> listing, Checker& c) {
+  constexpr std::array<Byte, 3> kMark = {0xEF, 0xBB, 0xBF};
+  if (listing.size() >= kMark.size() && std::equal(kMark.begin(), kMark.end(), listing.begin())) {
+    c.warning(kListingSection,
+              "list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
+              "part of the first line");
+  }
+}
+
+// A line longer than a build reads at once, and where its rest goes.
+void check_cut_lines(const ListingResult& result, Checker& c) {
+  std::vector<std::string> cut;
+  const std::vector<ListingLineSeen>& lines = result.lines;
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    if (!lines[i].cut) continue;
+    std::size_t last = i + 1, length = lines[i].length + lines[last].length;
+    while (lines[last].cut && last + 1 < lines.size())
+      length += lines[++last].length;
+    if (!lines[last].as_read.empty() && lines[last].as_read.back() == kLineFeed) --length;
+    std::string rest =
+        last == i + 1 ? format("line %d", lines[i + 1].number)
+                      : format("%zu lines, the first numbered %d", last - i, lines[i + 1].number);
+    cut.push_back(
+        format("line %d is %zu bytes long: a build cuts it after %d bytes and stores "
+               "the rest as %s",
+               lines[i].number, length, kMaxLineRead, rest.c_str()));
+    i = last;
+  }
+  c.warnings(kListingSection, cut, "line cut", "lines cut");
+}
+
+// A listing listed back from a converted program (list --bytes) holds the records' replacement
+// texts already; a build would apply the records a second time.
+void check_converted(const ListingResult& result, Checker& c) {
+  std::size_t with_line = 0, in_place = 0;
+  auto table = substitution_table();
+  for (std::size_t r = 0; r < table.size(); ++r) {
+    const SubstitutionRecord& record = table[r];
+    if (record.line == kEveryLine || record.replacement.empty()) continue;
+    const ListingLineSeen* line = line_numbered(result, record.line);
+    if (line == nullptr) continue;
+    ++with_line;
+    std::string_view text = trimmed(line->as_read);
+    in_place += record.find.empty()
+                    ? text == record.replacement
+                    : result.watch.fired[r] == 0 && text.find(record.replacement) != text.npos;
+  }
+  constexpr std::size_t kFewestTold = 3;
+  if (with_line < kFewestTold || 2 * in_place < with_line) return;
+  bool dropped_gone = std::all_of(result.watch.dropped.begin(), result.watch.dropped.end(),
+                                  [](int count) { return count == 0; });
+  c.warning(
+      kListingSection,
+      format("list3.txt looks already converted: %zu of the %zu records whose line it "
+             "has find their replacement in place%s; a build would convert it a second "
+             "time",
+             in_place, with_line, dropped_gone ? ", and the lines a build drops are missing" : ""));
 }
 
 void check_records(const ListingResult& result, Checker& c) {
@@ -293,11 +417,19 @@ void check_records(const ListingResult& result, Checker& c) {
         record.find.empty()
             ? std::string("replaces the whole line")
             : format("finds \"%.*s\"", static_cast<int>(record.find.size()), record.find.data());
-    std::string why = has_line(result, record.line)
+    std::string why = line_numbered(result, record.line) != nullptr
                           ? format("line %d holds nothing it finds", record.line)
                           : format("the listing has no line %d", record.line);
     c.warning(kListingSection, format("record %zu (line %d, %s) fired nowhere: %s", r + 1,
                                       record.line, what.c_str(), why.c_str()));
+  }
+  // What a record that replaces a whole line throws away, which no rule can judge.
+  for (const SubstitutionRecord& record : table) {
+    const ListingLineSeen* line = line_numbered(result, record.line);
+    if (!record.find.empty() || record.line == kEveryLine || line == nullptr) continue;
+    c.fact(kListingSection,
+           format("record %td replaces the whole of line %d: \"%s\"", &record - table.data() + 1,
+                  record.line, shortened(trimmed(line->as_read)).c_str()));
   }
 }
 
@@ -312,6 +444,7 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
               format("list3.txt: %zu bytes; the first %zu are read, to the byte 0x1A, %zu ignored",
                      size, result.bytes_read, size - result.bytes_read));
   }
+  check_checksums(file, c);
   int dropped = 0;
   for (int count : result.watch.dropped)
     dropped += count;
@@ -325,8 +458,11 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
                                         kDroppedLines[i], kDroppedLines[0], kDroppedLines[1]));
     }
   }
+  check_byte_order_mark(file.bytes, c);
+  check_cut_lines(result, c);
   check_numbers(result, c);
   check_records(result, c);
+  check_converted(result, c);
   if (result.refusal) {
     c.error(kListingSection, *result.refusal);
     return -1;
@@ -360,21 +496,25 @@ int CheckReport::count(Level level) const {
 
 CheckReport check_inputs(const GameInputs& inputs) {
   Checker c;
-  check_sizes(inputs, c);
+  for (std::size_t i = 0; i < kInputCount; ++i)
+    check_size(inputs.files[i], Input(i), c);
   std::int32_t program_length = -1;
-  if (readable(inputs.files[kListing])) program_length = check_listing(inputs.files[kListing], c);
-  bool memory_readable = readable(inputs.files[kList1]) && readable(inputs.files[kList2]) &&
-                         readable(inputs.files[kPatch]);
+  if (checkable(inputs.files[kListing], kListing)) {
+    program_length = check_listing(inputs.files[kListing], c);
+  }
+  bool memory_readable = checkable(inputs.files[kList1], kList1) &&
+                         checkable(inputs.files[kList2], kList2) &&
+                         checkable(inputs.files[kPatch], kPatch);
   if (!memory_readable) return c.report;
   auto memory = std::make_unique<LoadedMemory>();
-  std::vector<PatchRecordSeen> records;
+  PatchCheck patch(*memory, c);
   std::optional<std::string> refusal;
   try {
-    load_memory(inputs, *memory, [&records](const PatchRecordSeen& r) { records.push_back(r); });
+    load_memory(inputs, *memory, [&patch](const PatchRecordSeen& r) { patch.seen(r); });
   } catch (const Failure& failure) {
     refusal = failure.message();
   }
-  check_patch(records, *memory, c);
+  patch.finish(memory->patch);
   if (refusal) {
     c.error(kPatchSection, *refusal);
     return c.report;
@@ -393,7 +533,8 @@ std::string check_text(const CheckReport& report) {
     for (const CheckFinding& f : report.findings) {
       if (f.section != static_cast<int>(s)) continue;
       text += "  ";
-      if (f.level != Level::fact) text += kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
+      if (f.level != Level::fact)
+        text += kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
       text += f.text + "\n";
     }
   }

@@ -37,7 +37,7 @@ FileRead read_file(const std::string& path, std::size_t limit) {
 GameInputs read_inputs(const std::string& folder) {
   GameInputs inputs;
   for (std::size_t i = 0; i < kInputNames.size(); ++i)
-    inputs.files[i] = read_file(folder + "/" + kInputNames[i], kMaxInspectSize);
+    inputs.files[i] = read_file(folder + "/" + kInputNames[i], check_limit(Input(i)));
   return inputs;
 }
 

@@ -22,8 +22,8 @@ constexpr Byte kFill = 0xFF;
 enum Stretch { kLoaderStretch, kList1Stretch, kList2Stretch, kProgramStretch };
 constexpr int kFewestBlocks = kSmallestRawDisk.blocks;
 constexpr int kMostBlocks = kLargestRawDisk.blocks;
-constexpr int kMostDataBlocks =
-    kLargestRawDisk.stretches[kList1Stretch].blocks + kLargestRawDisk.stretches[kList2Stretch].blocks;
+constexpr int kMostDataBlocks = kLargestRawDisk.stretches[kList1Stretch].blocks +
+                                kLargestRawDisk.stretches[kList2Stretch].blocks;
 constexpr int kMostProgramBlocks = kLargestRawDisk.stretches[kProgramStretch].blocks;
 
 bool all_are(std::span<const Byte> bytes, Byte value) {
@@ -46,6 +46,8 @@ void check_nothing_after(std::span<const Byte> file, const Program& program, Fin
 
 bool tape_header_whole(std::span<const Byte> file, Findings& found) {
   if (file.size() >= kTapeHeaderSize) return true;
+  found.report += format("tape image, %s: its leader and no whole tape name\n",
+                         count_of(file.size(), "byte").c_str());
   found.problem(format("tape image cut short inside its header: %zu of %d bytes", file.size(),
                        kTapeHeaderSize));
   return false;
@@ -272,6 +274,42 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
   }
 }
 
+// Whether bytes are a raw disk image as a build writes it.
+bool is_raw_disk_of_a_build(std::span<const Byte> image) {
+  Findings quiet;
+  RawDiskFound layout = read_raw_disk(image, quiet);
+  return quiet.sound() && layout.program_block != 0;
+}
+
+// The sectors that hold the raw disk image: those before the 0xFF fill, unless a sector of the
+// fill was changed, which the first whole tracks that hold a raw disk image then tell.
+int sectors_with_data(std::span<const Byte> data, int before_fill) {
+  int tracks = before_fill / kD88.sectors;
+  if (before_fill % kD88.sectors == 0 &&
+      is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(tracks) * kBlockSize))) {
+    return before_fill;
+  }
+  for (int t = kSmallestRawDisk.blocks; t <= std::min(tracks, kLargestRawDisk.blocks); ++t) {
+    if (is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(t) * kBlockSize))) {
+      return t * kD88.sectors;
+    }
+  }
+  return before_fill;
+}
+
+// Each sector after the raw disk image that is not all 0xFF fill.
+void check_fill(std::span<const Byte> data, int with_data, Findings& found) {
+  SectorAddress sector;
+  for (int s = 0; s < kDiskSectors; ++s, advance_sector(sector)) {
+    if (s < with_data) continue;
+    std::span<const Byte> bytes = data.subspan(at(s * kD88.sector_size), at(kD88.sector_size));
+    auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kFill; });
+    if (changed == bytes.end()) continue;
+    found.problem(format("sector %d (cylinder %d, R %d): byte %td of the 0x%02X fill is 0x%02X", s,
+                         sector.c, sector.r, changed - bytes.begin(), kFill, *changed));
+  }
+}
+
 // The sectors in disk order: their headers checked, the data of those before the 0xFF fill
 // gathered as the raw disk image they hold. False when the file ends inside a sector.
 bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte>& data) {
@@ -292,13 +330,14 @@ bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte
     fill_run = all_are(bytes, kFill) ? fill_run + 1 : 0;
     data.insert(data.end(), bytes.begin(), bytes.end());
   }
-  int with_data = kDiskSectors - fill_run;
+  int with_data = sectors_with_data(data, kDiskSectors - fill_run);
+  check_fill(data, with_data, found);
   data.resize(static_cast<std::size_t>(with_data) * kD88.sector_size);
   found.report += format(
       "  sectors: %d of %d with data (%s), then %d of 0x%02X fill\n", with_data, kDiskSectors,
       with_data % kD88.sectors == 0 ? count_of(with_data / kD88.sectors, "whole track").c_str()
                                     : "not whole tracks",
-      fill_run, kFill);
+      kDiskSectors - with_data, kFill);
   found.fact("sectors_with_data", static_cast<std::int64_t>(with_data));
   if (with_data % kD88.sectors != 0) {
     found.problem(format("the sectors with data end inside track %d; a build copies whole tracks",
@@ -361,8 +400,8 @@ ImageKind recognise(std::span<const Byte> file) {
 
 const char* kind_name(ImageKind kind) {
   constexpr const char* kNames[] = {"empty", "data-tape", "main-tape", "tape",
-                                    "d88",   "raw-disk",  "unknown"};  // in the enum's order
-  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::unknown) + 1);
+                                    "d88",   "raw-disk",  "unknown",   "unreadable"};  // by enum
+  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::unreadable) + 1);
   return kNames[static_cast<int>(kind)];
 }
 
@@ -389,6 +428,7 @@ void describe_image(std::span<const Byte> file, const Checksums& checksums, Find
       report_raw_disk(read_raw_disk(file, found), "  ", found);
       break;
     case ImageKind::unknown:
+    case ImageKind::unreadable:  // not recognised from content
       found.report +=
           format("%s, not an image of a build\n", count_of(file.size(), "byte").c_str());
       found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize));

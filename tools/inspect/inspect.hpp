@@ -67,10 +67,28 @@ std::string read_problem(const FileRead& read, std::size_t limit);
 
 // A file larger than this is no image of a build and is not read further.
 inline constexpr std::size_t kMaxInspectSize = 1 << 20;
+// A build reads the patch file and the listing whole, whatever their size; `check` reads them
+// up to this, and says it does not check a larger one. Of the dumps and the loader a build
+// reads no more than 54,272 bytes, so kMaxInspectSize is plenty for them.
+inline constexpr std::size_t kMaxCheckSize = 16 << 20;
+// How much of an input the check reads.
+constexpr std::size_t check_limit(Input input) {
+  return input == kPatch || input == kListing ? kMaxCheckSize : kMaxInspectSize;
+}
 
 // --- What a file is -------------------------------------------------------------------------
 
-enum class ImageKind { empty, data_tape, main_tape, foreign_tape, d88, raw_disk, unknown };
+// A file that cannot be read is `unreadable`; recognise() gives every other kind.
+enum class ImageKind {
+  empty,
+  data_tape,
+  main_tape,
+  foreign_tape,
+  d88,
+  raw_disk,
+  unknown,
+  unreadable
+};
 ImageKind recognise(std::span<const Byte> file);
 const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
 

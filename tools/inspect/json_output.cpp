@@ -59,19 +59,22 @@ std::string info_json(const std::vector<FileFindings>& files, const std::vector<
   return dump({{"files", entries}, {"d88_holds_raw_disk", pairs}});
 }
 
-std::string check_json(const std::string& folder, const CheckReport& report) {
+std::string check_json(const std::string& folder, const CheckReport& report,
+                       const std::vector<std::string>& problems) {
   json sections = json::array();
   for (std::size_t s = 0; s < kCheckSections.size(); ++s) {
     json findings = json::array();
     for (const CheckFinding& f : report.findings) {
       if (f.section != static_cast<int>(s)) continue;
-      findings.push_back({{"level", kLevelNames[static_cast<std::size_t>(f.level)]}, {"text", f.text}});
+      findings.push_back(
+          {{"level", kLevelNames[static_cast<std::size_t>(f.level)]}, {"text", f.text}});
     }
     sections.push_back({{"title", kCheckSections[s]}, {"findings", findings}});
   }
   return dump({{"folder", folder},
                {"errors", report.count(Level::error)},
                {"warnings", report.count(Level::warning)},
+               {"problems", problems},
                {"sections", sections}});
 }
 

@@ -23,6 +23,9 @@ struct HeldImage {
 
 std::string list_json(const std::string& file, const Program& program, const Findings& found);
 std::string info_json(const std::vector<FileFindings>& files, const std::vector<HeldImage>& held);
-std::string check_json(const std::string& folder, const CheckReport& report);
+// The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
+// not there, say).
+std::string check_json(const std::string& folder, const CheckReport& report,
+                       const std::vector<std::string>& problems = {});
 
 }  // namespace flyseat::inspect

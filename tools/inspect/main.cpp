@@ -53,8 +53,9 @@ int say_problems(const std::string& file, const std::vector<std::string>& proble
 }
 
 // A wrong command line: what is wrong, and where to look.
-int usage_error(const std::string& what) {
-  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kTool, what.c_str(), kTool);
+int usage_error(const std::string& what, const std::string& command = "") {
+  std::string help = command.empty() ? "--help" : command + " --help";
+  std::fprintf(stderr, "%s: %s\nTry '%s %s'.\n", kTool, what.c_str(), kTool, help.c_str());
   return kUsage;
 }
 
@@ -94,7 +95,11 @@ int info_command(const Options& o) {
     Findings found;
     FileRead read = read_whole(o.files[i], found);
     contents[i] = std::move(read.bytes);
-    if (found.sound()) describe_image(contents[i], read.checksums, found);
+    if (found.sound()) {
+      describe_image(contents[i], read.checksums, found);
+    } else {
+      found.fact("kind", std::string(kind_name(ImageKind::unreadable)));
+    }
     if (!found.sound()) status = kFailed;
     if (o.json) {
       files.push_back({shown(o.files[i]), found});
@@ -126,31 +131,43 @@ int info_command(const Options& o) {
   return status;
 }
 
-// A folder argument names a folder; a problem otherwise.
-bool is_folder(const std::string& folder) {
+// What is wrong with a folder argument; nothing for a folder.
+std::string folder_problem(const std::string& folder) {
   std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return true;
-  say_problem(folder, std::filesystem::exists(folder, error)
-                          ? "not a folder"
-                          : "cannot open: No such file or directory");
-  return false;
+  if (std::filesystem::is_directory(folder, error)) return {};
+  return std::filesystem::exists(folder, error) ? "not a folder"
+                                                : "cannot open: No such file or directory";
 }
 
 int check_command(const Options& o) {
-  if (!is_folder(o.folder)) return kFailed;
-  CheckReport report = check_inputs(read_inputs(o.folder));
-  std::fputs((o.json ? check_json(o.folder, report) : check_text(report)).c_str(), stdout);
-  bool clean = report.count(Level::error) == 0 && report.count(Level::warning) == 0;
+  std::string problem = folder_problem(o.folder);
+  if (!problem.empty() && !o.json) return say_problems(o.folder, {problem});
+  CheckReport report;
+  if (problem.empty()) report = check_inputs(read_inputs(o.folder));
+  if (o.json) {
+    std::fputs(check_json(o.folder, report,
+                          problem.empty() ? std::vector<std::string>{} : std::vector{problem})
+                   .c_str(),
+               stdout);
+  } else {
+    std::fputs(check_text(report).c_str(), stdout);
+  }
+  bool clean =
+      problem.empty() && report.count(Level::error) == 0 && report.count(Level::warning) == 0;
   return clean ? kSound : kFailed;
 }
 
 int preview_command(const Options& o) {
-  if (!is_folder(o.folder)) return kFailed;
+  if (std::string problem = folder_problem(o.folder); !problem.empty())
+    return say_problems(o.folder, {problem});
   GameInputs inputs = read_inputs(o.folder);
   for (Input input : {kList1, kList2, kPatch}) {
+    // Of a dump larger than the check reads, the check still holds all that a build reads.
     const FileRead& file = inputs.files[input];
-    if (file.status != ReadStatus::read) {
-      say_problem(o.folder + "/" + kInputNames[input], read_problem(file, kMaxInspectSize));
+    bool enough = file.status == ReadStatus::read ||
+                  (file.status == ReadStatus::too_large && input != kPatch);
+    if (!enough) {
+      say_problem(o.folder + "/" + kInputNames[input], read_problem(file, check_limit(input)));
       return kFailed;
     }
   }
@@ -178,15 +195,36 @@ int preview_command(const Options& o) {
   return kSound;
 }
 
+// A command line that CLI11 refused, said in the words of this tool: what is wrong, and in
+// which command.
+std::string usage_problem(const CLI::ParseError& error, const std::string& command) {
+  std::string in = command.empty() ? "" : command + ": ";
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    // "The following argument(s) was/were not expected: A B"
+    std::string what = error.what();
+    std::string first = what.substr(what.find(": ") + 2);
+    first = first.substr(0, first.find(' '));
+    return in + (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
+           "'";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && command == "preview") {
+    return "preview: -o needs a FILE (- for standard output)";
+  }
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    if (command.empty()) return "a command is needed: check, list, info or preview";
+    if (command == "preview") return "preview: -o FILE is needed (- for standard output)";
+    return in + (command == "info" ? "one FILE or more is needed" : "a FILE is needed");
+  }
+  return in + error.what();
+}
+
+constexpr const char* kUsageStatus = " 2 when the command line is wrong.";
+
 int run(int argc, char** argv) {
   Options o;
   CLI::App app{"Looks at what flyseat-build made, and at what it will read.", kTool};
   app.set_version_flag("--version", std::string(kTool) + " " + FLYSEAT_VERSION);
   app.require_subcommand(1);
-  app.footer(
-      "Exit status: 0 when all is sound, 1 when a file cannot be read, is damaged or is not an "
-      "image of a build, check finds an error or a warning, or the preview cannot be made; 2 "
-      "when the command line is wrong. FILE - is standard input; -o - is standard output.");
 
   CLI::App* list = app.add_subcommand("list",
                                       "Print the BASIC program of a main tape image, a "
@@ -196,6 +234,9 @@ int run(int argc, char** argv) {
                  "Write every stored byte as it is, for a listing to tokenize again");
   list->add_flag("--json", o.json, "One JSON document on standard output");
   list->add_option("FILE", o.file, "The image, or - for standard input")->required();
+  list->footer(std::string("Exit status: 0 when the program is listed whole and sound; 1 when "
+                           "the file cannot be read, holds no program or a damaged one;") +
+               kUsageStatus);
 
   CLI::App* info = app.add_subcommand(
       "info",
@@ -203,6 +244,10 @@ int run(int argc, char** argv) {
       "what it holds");
   info->add_flag("--json", o.json, "One JSON document on standard output");
   info->add_option("FILE", o.files, "The images; - for standard input")->required();
+  info->footer(std::string("Exit status: 0 when every file is a sound image of a build and each "
+                           "D88 image holds each raw disk image given with it; 1 when a file "
+                           "cannot be read, is damaged or is not an image of a build;") +
+               kUsageStatus);
 
   CLI::App* check = app.add_subcommand(
       "check",
@@ -210,6 +255,9 @@ int run(int argc, char** argv) {
       "for");
   check->add_flag("--json", o.json, "One JSON document on standard output");
   check->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
+  check->footer(std::string("Exit status: 0 when the check finds no error and no warning; 1 when "
+                            "it finds one, or DIR is not a folder;") +
+                kUsageStatus);
 
   CLI::App* preview = app.add_subcommand(
       "preview",
@@ -218,21 +266,30 @@ int run(int argc, char** argv) {
   preview->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
   preview->add_option("-o,--output", o.output, "The PNG file to write; - for standard output")
       ->required();
+  preview->footer(std::string("Exit status: 0 when the picture is written; 1 when an input "
+                              "cannot be read, a patch record runs past the end of memory, or "
+                              "the picture cannot be written;") +
+                  kUsageStatus);
+  // Set last, so that no command takes it over from the tool.
+  app.footer("Run 'flyseat-inspect COMMAND --help' for what a command takes and its exit status.");
 
-  // CLI11 would take an unknown command for a stray argument.
-  if (argc > 1 && argv[1][0] != '-' &&
-      app.get_subcommands([&](CLI::App* command) { return command->get_name() == argv[1]; })
-          .empty()) {
-    return usage_error(std::string("unknown command '") + argv[1] + "'");
+  std::string command = argc > 1 ? argv[1] : "";
+  bool known = !app.get_subcommands([&](CLI::App* c) { return c->get_name() == command; }).empty();
+  // CLI11 would take an unknown command for a stray argument, and an unknown option for a
+  // missing command.
+  if (!known && !command.empty() && command != "-h" && command != "--help" &&
+      command != "--version") {
+    return usage_error((command.starts_with("-") ? "unknown option '" : "unknown command '") +
+                       command + "'");
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-    return usage_error(error.what());
+    return usage_error(usage_problem(error, known ? command : ""), known ? command : "");
   }
   if (*info && std::count(o.files.begin(), o.files.end(), kStandardInput) > 1)
-    return usage_error("info: standard input (-) can be read once only");
+    return usage_error("info: standard input (-) can be read once only", "info");
   if (*list) return list_command(o);
   if (*info) return info_command(o);
   if (*check) return check_command(o);

@@ -24,12 +24,16 @@ constexpr int kTextHeight = kGlyphHeight * kTextScale;
 constexpr int kTitleGap = 8;
 constexpr int kHeadingGap = 6;
 
+// The grey levels and black and white stand out against a blue background, which none of them
+// shares; bytes that no dump or patch record loaded are drawn red, so that a range shows where
+// its loaded data ends.
 using Colour = std::array<Byte, 3>;
-constexpr Colour kBackground = {34, 40, 58};
+constexpr Colour kBackground = {32, 64, 112};
 constexpr Colour kText = {240, 220, 130};
 constexpr Colour kBlack = {0, 0, 0};
 constexpr Colour kWhite = {255, 255, 255};
 constexpr Colour kGreys[4] = {kBlack, {85, 85, 85}, {170, 170, 170}, kWhite};
+constexpr Colour kUnloaded = {176, 48, 48};
 
 struct Band {
   int top;          // of the title line
@@ -50,6 +54,7 @@ constexpr std::string_view kLegendBefore = "COLOUR";
 constexpr std::string_view kLegendAfter = "AFTER";
 constexpr std::string_view kLevelNames[] = {"0", "1", "2", "3"};
 constexpr std::string_view kAfterNames[] = {"0", "1-3"};
+constexpr std::string_view kUnloadedName = "NOT LOADED";
 constexpr int kLegendGap = 12;  // between a swatch and the next label
 constexpr int kLegendTop = kMargin;
 constexpr int kBandsTop = kLegendTop + kTextHeight + kBandGap;
@@ -57,7 +62,7 @@ constexpr int kBandsTop = kLegendTop + kTextHeight + kBandGap;
 // band_title formats.
 static_assert(font_covers(kBeforeHeading) && font_covers(kAfterHeading) &&
               font_covers(kNotLoaded) && font_covers(kLegendBefore) && font_covers(kLegendAfter) &&
-              font_covers("0123-"));
+              font_covers(kUnloadedName) && font_covers("0123-"));
 static_assert(font_covers("0123456789ABCDEF- ROWS OF BYTES"));
 
 int text_width(std::string_view text) {
@@ -151,6 +156,7 @@ int draw_legend(Picture& picture, bool draw) {
   x += text_width(kLegendAfter) + kLegendGap;
   x = draw_swatch(picture, draw, x, kAfterNames[0], kBlack);
   x = draw_swatch(picture, draw, x, kAfterNames[1], kWhite);
+  x = draw_swatch(picture, draw, x + kLegendGap, kUnloadedName, kUnloaded);
   return x - kLegendGap - kMargin;
 }
 
@@ -212,10 +218,17 @@ Picture render_preview(const LoadedMemory& memory) {
     for (int row = 0; row < rows.rows(); ++row) {
       int start = rows.first + row * rows.width;
       for (int x = 0; x < pixels; ++x) {
+        // A packed pixel comes from the same source byte as the pixel before it.
+        bool loaded =
+            memory.loaded.test(static_cast<std::size_t>(start + x / kPixelsPerSourceByte));
         Place was = preview_place(r, false, row, x);
-        fill(picture, was.x, was.y, kPreviewScale, kGreys[grey_at(before, start, x)]);
+        fill(picture, was.x, was.y, kPreviewScale,
+             loaded ? kGreys[grey_at(before, start, x)] : kUnloaded);
         Place is = preview_place(r, true, row, x);
-        fill(picture, is.x, is.y, kPreviewScale, flag_at(*after, start, x) ? kWhite : kBlack);
+        fill(picture, is.x, is.y, kPreviewScale,
+             !loaded                     ? kUnloaded
+             : flag_at(*after, start, x) ? kWhite
+                                         : kBlack);
       }
     }
   }

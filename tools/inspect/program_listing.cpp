@@ -69,8 +69,7 @@ bool comes_back(const ProgramLine& line, WorkArea& work) {
   LineRecordRead read = read_line_record(work.program, 0);
   return read.what == LineRecordRead::record && read.next == static_cast<std::size_t>(length) &&
          read.number == line.number &&
-         std::equal(read.tokens.begin(), read.tokens.end(), line.tokens.begin(),
-                    line.tokens.end());
+         std::equal(read.tokens.begin(), read.tokens.end(), line.tokens.begin(), line.tokens.end());
 }
 
 }  // namespace
@@ -81,8 +80,8 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& f
     LineRecordRead read = read_line_record(bytes, at);
     switch (read.what) {
       case LineRecordRead::record:
-        program.lines.push_back({read.number, std::vector<Byte>(read.tokens.begin(),
-                                                                read.tokens.end())});
+        program.lines.push_back(
+            {read.number, std::vector<Byte>(read.tokens.begin(), read.tokens.end())});
         at = read.next;
         continue;
       case LineRecordRead::end_marker:
@@ -90,8 +89,8 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& f
         program.ended = check_end_marker(bytes, at, found);
         return program;
       case LineRecordRead::other_link:
-        found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X",
-                             at, read.link, kUnlinked));
+        found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", at,
+                             read.link, kUnlinked));
         return program;
       case LineRecordRead::cut_short:
         found.problem(read.link == 0 ? format("the program ends at offset %zu without its end "
