@@ -46,3 +46,11 @@ function(flyseat_static_runtime target)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
 endfunction()
+
+# The browser page: every failure of a build is a C++ exception, so WebAssembly must catch them,
+# which takes -fexceptions in every object and at the link; and the page is one file to load,
+# so it is built small.
+if(EMSCRIPTEN)
+  add_compile_options(-fexceptions -Os)
+  add_link_options(-fexceptions -Os)
+endif()
