@@ -48,9 +48,9 @@ function(flyseat_static_runtime target)
 endfunction()
 
 # The browser page: every failure of a build is a C++ exception, so WebAssembly must catch them,
-# which takes -fexceptions in every object and at the link; and the page is one file to load,
-# so it is built small.
+# which takes -fexceptions in every object and at the link. -O2, not -Os: a build of the sample
+# ran three times slower at -Os for a page 12% smaller.
 if(EMSCRIPTEN)
-  add_compile_options(-fexceptions -Os)
-  add_link_options(-fexceptions -Os)
+  add_compile_options(-fexceptions -O2)
+  add_link_options(-fexceptions -O2)
 endif()
