@@ -36,11 +36,12 @@
   // Every call into the module. An exception that escapes it, or an abort, leaves its memory in
   // no known state: the page says so and starts a fresh module for the next try.
   function call(body) {
+    if (!flyseat) return null; // still loading after a failure: nothing to do yet
     try {
       return body(flyseat);
     } catch (e) {
       const what = typeof e === "number" ? "an uncaught exception"
-        : e instanceof WebAssembly.RuntimeError ? "an abort (" + e.message + ")" : String(e);
+        : e instanceof WebAssembly.RuntimeError ? "an abort" : String(e);
       $("error").textContent = `The module stopped on ${what}; it is loaded again, try again.`;
       flyseat = null;
       $("build").disabled = true;
@@ -227,7 +228,7 @@
 
   // A dropped folder is walked whole; the files are told apart by their names.
   async function droppedFiles(items) {
-    const files = [];
+    const files = items.filter((item) => !item.webkitGetAsEntry()).map((item) => item.getAsFile());
     const entries = items.map((item) => item.webkitGetAsEntry());
     async function walk(entry) {
       if (entry.isFile) {
@@ -242,7 +243,7 @@
       }
     }
     for (const entry of entries) if (entry) await walk(entry);
-    return files;
+    return files.filter((file) => file);
   }
 
   // A failure outside the module (a file that cannot be read, say) is said, not lost.
