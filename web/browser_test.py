@@ -42,13 +42,15 @@ fetch(url).then((r) => r.arrayBuffer()).then((buffer) => {
 PREVIEW_DIFFERENCE = """const [png, done] = arguments;
 const image = new Image();
 image.onload = () => {
-  const canvas = Object.assign(document.createElement("canvas"), {width: image.width, height: image.height});
+  const canvas = document.createElement("canvas");
+  [canvas.width, canvas.height] = [image.width, image.height];
   const context = canvas.getContext("2d");
   context.drawImage(image, 0, 0);
   const want = context.getImageData(0, 0, image.width, image.height).data;
   const page = document.getElementById("preview");
   const got = page.getContext("2d").getImageData(0, 0, page.width, page.height).data;
-  done([page.width, page.height, image.width, image.height, want.filter((v, i) => v !== got[i]).length]);
+  const differ = want.filter((v, i) => v !== got[i]).length;
+  done([page.width, page.height, image.width, image.height, differ]);
 };
 image.src = "data:image/png;base64," + png;"""
 
@@ -81,10 +83,13 @@ class Page(unittest.TestCase):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def state(self):
-        return self.driver.find_element(By.ID, "status").get_attribute("data-state")
+        return self.text("status", "data-state")
 
-    def text(self, id):
-        return self.driver.find_element(By.ID, id).get_attribute("textContent")
+    def text(self, id, attribute="textContent"):
+        return self.driver.find_element(By.ID, id).get_attribute(attribute)
+
+    def js(self, script, *arguments):
+        return self.driver.execute_script("return " + script, *arguments)
 
     def assertShows(self, id, want):
         """The page's updates are asynchronous: waits for the text, then compares it."""
@@ -117,21 +122,25 @@ class Page(unittest.TestCase):
         said = run([ARGS.build], folder)
         self.assertShows("messages", said)
         links = self.driver.find_elements(By.CSS_SELECTOR, "#outputs a[download]")
-        made = {link.get_attribute("download"): base64.b64decode(self.driver.execute_async_script(
-            BLOB, link.get_attribute("href"))) for link in links}
+        made = {link.get_attribute("download"): self.download(link.get_attribute("href"))
+                for link in links}
         self.assertEqual(made, {name: (folder / name).read_bytes() for name in OUTPUTS
                                 if (folder / name).exists()})
 
+    def download(self, url):
+        return base64.b64decode(self.driver.execute_async_script(BLOB, url))
+
     def build_time(self):
         self.driver.find_element(By.ID, "build").click()
-        return float(self.driver.find_element(By.ID, "messages").get_attribute("data-ms"))
+        return float(self.text("messages", "data-ms"))
 
     def test_sample_and_an_edited_listing_as_the_command_line(self):
-        numbers["ready"] = float(self.driver.find_element(By.ID, "status").get_attribute("data-ready-ms"))
+        numbers["ready"] = float(self.text("status", "data-ready-ms"))
         sample = self.game("sample")
         self.pick_game(sample)
-        shown = self.driver.execute_async_script(PREVIEW_DIFFERENCE, base64.b64encode(
-            subprocess.run([ARGS.inspect, "preview", sample, "-o", "-"], capture_output=True).stdout).decode())
+        png = subprocess.run([ARGS.inspect, "preview", sample, "-o", "-"], capture_output=True)
+        shown = self.driver.execute_async_script(PREVIEW_DIFFERENCE,
+                                                 base64.b64encode(png.stdout).decode())
         self.assertEqual(shown[:2], shown[2:4])
         self.assertEqual(shown[4], 0, "pixels differ from the command line's preview")
         self.build(sample)
@@ -145,17 +154,17 @@ class Page(unittest.TestCase):
 
         # Line 90 renumbered in the text area: two records fire nowhere.
         edited = (sample / "list3.txt").read_bytes().replace(b"\n90 ", b"\n95 ")
-        self.driver.execute_script("const area = document.getElementById('list3');"
-                                   "area.value = arguments[0]; area.dispatchEvent(new Event('input'));",
-                                   edited.decode("latin-1"))
+        self.js("Object.assign(document.getElementById('list3'), {value: arguments[0]})"
+                ".dispatchEvent(new Event('input'))", edited.decode("latin-1"))
         renumbered = self.game("renumbered", {"list3.txt": edited})
         self.assertShows("check", run([ARGS.inspect, "check", renumbered]))
         self.build(renumbered)
-        link = self.driver.find_element(By.ID, "list3-download").get_attribute("href")
-        self.assertEqual(base64.b64decode(self.driver.execute_async_script(BLOB, link)), edited)
+        self.assertEqual(self.download(self.text("list3-download", "href")), edited)
 
     def test_bad_inputs_get_the_command_lines_message_and_the_page_goes_on(self):
-        past_the_end = self.game("past", {"patch.bin": bytes([0, 0, 0, 0x10, 4, 0, 0xFE, 0xFF, 1, 2, 3, 4])})
+        # A record that stores nothing, then one of 4 bytes at 0xFFFE.
+        patch = bytes([0, 0, 0, 0x10, 4, 0, 0xFE, 0xFF, 1, 2, 3, 4])
+        past_the_end = self.game("past", {"patch.bin": patch})
         self.pick_game(past_the_end)
         self.build(past_the_end)
         self.assertIn("record at offset 4 runs past the end of memory", self.text("messages"))
@@ -163,7 +172,8 @@ class Page(unittest.TestCase):
         self.assertShows("preview-note", "No preview: " + self.text("messages").strip())
 
         # A listing of 21.6 MB, too large for the program; then the sample builds again.
-        huge = self.game("huge", {"list3.txt": b'10 PRINT "TOO LARGE FOR THE PROGRAM BUFFER"\n' * 500000})
+        listing = b'10 PRINT "TOO LARGE FOR THE PROGRAM BUFFER"\n' * 500000
+        huge = self.game("huge", {"list3.txt": listing})
         self.pick_game(huge)
         self.build(huge)
         self.assertEqual(self.text("messages"), "list3.txt: program too large at line 10\n")
@@ -181,29 +191,34 @@ class Page(unittest.TestCase):
         self.driver.set_window_size(400, 1100)
         self.pick_game(self.game("sample"))
         self.build(self.game("built"))
-        self.assertLessEqual(self.driver.execute_script("return document.documentElement.scrollWidth"),
-                             self.driver.execute_script("return window.innerWidth"))
-        unlabelled = self.driver.execute_script(
-            "return [...document.querySelectorAll('input, textarea, button, select')]"
-            ".filter((c) => !c.labels.length && !c.textContent.trim() && !c.ariaLabel).map((c) => c.id)")
+        self.assertLessEqual(self.js("document.documentElement.scrollWidth"),
+                             self.js("window.innerWidth"))
+        unlabelled = self.js("[...document.querySelectorAll('input, textarea, button, select')]"
+                             ".filter((c) => !c.labels.length && !c.textContent.trim()"
+                             " && !c.ariaLabel).map((c) => c.id)")
         self.assertEqual(unlabelled, [])
-        requests = [json.loads(entry["message"])["message"] for entry in self.driver.get_log("performance")]
-        urls = [r["params"]["request"]["url"] for r in requests if r["method"] == "Network.requestWillBeSent"
-                and r["params"].get("documentURL") == ARGS.page.as_uri()]
+        logged = [json.loads(entry["message"])["message"]
+                  for entry in self.driver.get_log("performance")]
+        urls = [m["params"]["request"]["url"] for m in logged
+                if m["method"] == "Network.requestWillBeSent"
+                and m["params"].get("documentURL") == ARGS.page.as_uri()]
         self.assertTrue(urls)
         self.assertEqual([u for u in urls if not u.startswith(("file:", "data:", "blob:"))], [])
         if os.environ.get("FLYSEAT_WEB_SCREENSHOT"):
-            self.driver.execute_script("document.getElementById('build-heading').scrollIntoView()")
+            self.js("document.getElementById('build-heading').scrollIntoView()")
             self.driver.save_screenshot(os.environ["FLYSEAT_WEB_SCREENSHOT"])
 
 
 def report():
     native = ""
     if ARGS.bench and ARGS.bench.exists():
-        results = json.loads(run([ARGS.bench, "--benchmark_filter=WholeBuildSample$", "--benchmark_format=json",
-                                  "--benchmark_repetitions=9", "--benchmark_report_aggregates_only=true"]))
-        median = next(b["real_time"] for b in results["benchmarks"] if b["aggregate_name"] == "median") / 1000
-        native = f"; native in-memory build {median:.3f} ms, the page's {numbers['build'] / median:.1f} times that"
+        results = json.loads(run([ARGS.bench, "--benchmark_filter=WholeBuildSample$",
+                                  "--benchmark_format=json", "--benchmark_repetitions=9",
+                                  "--benchmark_report_aggregates_only=true"]))
+        median = next(b["real_time"] for b in results["benchmarks"]
+                      if b["aggregate_name"] == "median") / 1000
+        native = (f"; native in-memory build {median:.3f} ms, "
+                  f"the page's {numbers['build'] / median:.1f} times that")
     print(f"page: {ARGS.page.stat().st_size} bytes; ready {numbers['ready']:.0f} ms after opening; "
           f"build of the sample in the page {numbers['build']:.2f} ms (median of 15){native}")
 

@@ -147,9 +147,12 @@
     canvas.width = answer.width;
     canvas.height = answer.height;
     const picture = new ImageData(answer.width, answer.height);
-    for (let from = 0, to = 0; from < answer.rgb.length; from += 3, to += 4) {
-      picture.data.set(answer.rgb.subarray(from, from + 3), to);
-      picture.data[to + 3] = 255;
+    const [rgb, rgba] = [answer.rgb, picture.data];
+    for (let from = 0, to = 0; from < rgb.length; from += 3, to += 4) {
+      rgba[to] = rgb[from];
+      rgba[to + 1] = rgb[from + 1];
+      rgba[to + 2] = rgb[from + 2];
+      rgba[to + 3] = 255;
     }
     canvas.getContext("2d").putImageData(picture, 0, 0);
   }
@@ -208,7 +211,8 @@
       $("messages").textContent = a.messages;
       $("outputs").replaceChildren(...a.outputs.map(offer));
       const main = a.outputs.find((output) => output.name === names.mainTape);
-      if (main) answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
+      if (!main) return;
+      answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
     });
   }
 
@@ -222,14 +226,16 @@
     urls.push(link.href);
     const sum = document.createElement("code");
     item.append(link, `, ${output.bytes.length} bytes, SHA-256 `, sum);
-    crypto.subtle.digest("SHA-256", output.bytes).then((digest) => { sum.textContent = hex(digest); });
+    crypto.subtle.digest("SHA-256", output.bytes).then((digest) => {
+      sum.textContent = hex(digest);
+    });
     return item;
   }
 
   // A dropped folder is walked whole; the files are told apart by their names.
   async function droppedFiles(items) {
-    const files = items.filter((item) => !item.webkitGetAsEntry()).map((item) => item.getAsFile());
     const entries = items.map((item) => item.webkitGetAsEntry());
+    const files = items.filter((item, i) => !entries[i]).map((item) => item.getAsFile());
     async function walk(entry) {
       if (entry.isFile) {
         files.push(await new Promise((resolve, reject) => entry.file(resolve, reject)));
