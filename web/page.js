@@ -178,10 +178,8 @@
     clearTimeout(editTimer);
     editTimer = 0;
     const text = $("list3").value;
-    if (/[^\0-\xff]/.test(text)) {
-      $("list3-note").textContent =
-        "A character that is not one byte (beyond U+00FF) is stored as ?.";
-    }
+    $("list3-note").textContent = /[^\0-\xff]/.test(text)
+      ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
     const edited = await withChecksums(names.listing, bytesOfText(text));
     inputs.set(names.listing, edited);
     const link = $("list3-download");
