@@ -1,0 +1,208 @@
+// The page's way into the build and the inspector. JavaScript hands over each file's bytes and
+// the checksums the browser computed; every answer is what the command line would print. Nothing
+// thrown here reaches JavaScript: each call answers {ok: true, ...} or {ok: false, error}.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flyseat/failure.hpp"
+#include "flyseat/memory_build.hpp"
+#include "inspect.hpp"
+
+namespace {
+
+using emscripten::val;
+using namespace flyseat;
+using namespace flyseat::inspect;
+
+// Why the page has no bytes of an input, in place of the system's reason.
+constexpr const char* kNotGiven = "not among the files given";
+
+template <class Body>
+val answer(Body body) {
+  val out = val::object();
+  try {
+    body(out);
+    out.set("ok", true);
+  } catch (const Failure& failure) {
+    out.set("ok", false);
+    out.set("error", std::string(failure.message()));
+  } catch (const std::exception& error) {
+    out.set("ok", false);
+    out.set("error", std::string("internal error: ") + error.what());
+  } catch (...) {
+    out.set("ok", false);
+    out.set("error", std::string("internal error"));
+  }
+  return out;
+}
+
+// A Uint8Array copied into the module's memory in one call, not byte by byte.
+std::vector<Byte> bytes_of(const val& array) {
+  std::vector<Byte> bytes(array["length"].as<std::size_t>());
+  val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<void>("set", array);
+  return bytes;
+}
+
+// A copy owned by JavaScript: a view of the module's memory dies when that memory grows.
+val uint8_array_of(std::span<const Byte> bytes) {
+  return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+}
+
+// A file of the page ({bytes, crc32, sha1}, or null when not given) read as the command line
+// reads one: at most kMaxInspectSize bytes, too large past that.
+FileRead file_read(const val& file) {
+  FileRead read;
+  if (file.isNull() || file.isUndefined()) {
+    read.status = ReadStatus::cannot_open;
+    read.reason = kNotGiven;
+    return read;
+  }
+  read.bytes = bytes_of(file["bytes"]);
+  if (read.bytes.size() > kMaxInspectSize) {
+    read.status = ReadStatus::too_large;
+    read.bytes.resize(kMaxInspectSize);
+  }
+  read.checksums = {file["crc32"].as<std::string>(), file["sha1"].as<std::string>()};
+  return read;
+}
+
+// The five inputs, in the order of kInputNames.
+GameInputs game_inputs(const val& files) {
+  GameInputs inputs;
+  for (std::size_t i = 0; i < inputs.files.size(); ++i)
+    inputs.files[i] = file_read(files[i]);
+  return inputs;
+}
+
+// A file's problems as the command line says them on standard error, less its own name.
+std::string problem_lines(const std::string& name, const std::vector<std::string>& problems) {
+  std::string lines;
+  for (const std::string& problem : shown_problems(problems))
+    lines += name + ": " + problem + "\n";
+  return lines;
+}
+
+val check(const val& files) {
+  return answer([&](val& out) { out.set("text", check_text(check_inputs(game_inputs(files)))); });
+}
+
+// One build area for the module's life, as the benchmark keeps one: allocating and zeroing a
+// new one took a fifth of a build of the sample.
+MemoryBuild& build_area() {
+  static auto area = std::make_unique<MemoryBuild>();
+  return *area;
+}
+
+// The build takes every input whole, as flyseat-build reads it; the page gives all five.
+val build(const val& files) {
+  return answer([&](val& out) {
+    std::array<std::vector<Byte>, kInputCount> in;
+    for (std::size_t i = 0; i < in.size(); ++i)
+      in[i] = bytes_of(files[i]["bytes"]);
+    MemoryBuild& made = build_area();
+    build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
+    out.set("messages", made.messages());
+    val outputs = val::array();
+    for (const char* name : kOutputNames) {
+      std::span<const Byte> bytes = made.output(name);
+      if (bytes.empty()) continue;  // not made: the build stopped before it
+      val output = val::object();
+      output.set("name", std::string(name));
+      output.set("bytes", uint8_array_of(bytes));
+      outputs.call<void>("push", output);
+    }
+    out.set("outputs", outputs);
+  });
+}
+
+// `flyseat-inspect list NAME`: the lines, then the problems.
+val list(const std::string& name, const val& image) {
+  return answer([&](val& out) {
+    std::vector<Byte> bytes = bytes_of(image);
+    Findings found;
+    Program program = find_program(bytes, false, found);
+    std::string text;
+    for (const ProgramLine& line : program.lines)
+      text += std::to_string(line.number) + " " + listed_text(line.tokens, true) + "\n";
+    out.set("text", text + problem_lines(name, found.problems));
+  });
+}
+
+// `flyseat-inspect info NAME...` on the files [{name, bytes, crc32, sha1}], its report and
+// problems in the order a terminal shows them.
+val info(const val& files) {
+  return answer([&](val& out) {
+    std::size_t count = files["length"].as<std::size_t>();
+    std::vector<std::string> names;
+    std::vector<std::vector<Byte>> contents;
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+      names.push_back(files[i]["name"].as<std::string>());
+      FileRead read = file_read(files[i]);
+      Findings found;
+      if (read.status != ReadStatus::read) found.problem(read_problem(read, kMaxInspectSize));
+      if (found.sound()) describe_image(read.bytes, read.checksums, found);
+      if (!found.report.empty()) text += names[i] + ": " + found.report;
+      text += problem_lines(names[i], found.problems);
+      contents.push_back(std::move(read.bytes));
+    }
+    for (std::size_t d = 0; d < count; ++d) {
+      if (recognise(contents[d]) != ImageKind::d88) continue;
+      for (std::size_t r = 0; r < count; ++r) {
+        if (recognise(contents[r]) != ImageKind::raw_disk) continue;
+        std::string difference = d88_difference(contents[d], contents[r]);
+        text += difference.empty()
+                    ? names[d] + " holds " + names[r] + " sector for sector\n"
+                    : names[d] + ": does not hold " + names[r] + ": " + difference + "\n";
+      }
+    }
+    out.set("text", text);
+  });
+}
+
+// `flyseat-inspect preview`: the picture itself, three bytes a pixel, for a canvas.
+val preview(const val& files) {
+  return answer([&](val& out) {
+    GameInputs inputs = game_inputs(files);
+    for (Input input : {kList1, kList2, kPatch}) {
+      const FileRead& file = inputs.files[input];
+      if (file.status != ReadStatus::read)
+        fail("%s: %s", kInputNames[input], read_problem(file, kMaxInspectSize).c_str());
+    }
+    auto memory = std::make_unique<LoadedMemory>();
+    load_memory(inputs, *memory);  // a patch record that a build refuses throws its Failure
+    Picture picture = render_preview(*memory);
+    out.set("width", picture.width);
+    out.set("height", picture.height);
+    out.set("rgb", uint8_array_of(picture.rgb));
+  });
+}
+
+// The names and the limit the page sorts files by, from the one place that has them.
+val names() {
+  val inputs = val::array();
+  for (const char* name : kInputNames)
+    inputs.call<void>("push", std::string(name));
+  val out = val::object();
+  out.set("inputs", inputs);
+  out.set("listing", std::string(kListingName));
+  out.set("mainTape", std::string(kMainTapeName));
+  out.set("largest", kMaxInspectSize);
+  return out;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(flyseat) {
+  emscripten::function("check", &check);
+  emscripten::function("build", &build);
+  emscripten::function("list", &list);
+  emscripten::function("info", &info);
+  emscripten::function("preview", &preview);
+  emscripten::function("names", &names);
+}

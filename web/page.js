@@ -1,0 +1,277 @@
+"use strict";
+// The page's glue: it reads the files picked or dropped, hands their bytes to the module, shows
+// what the module answers and offers the outputs as downloads. Every rule of the build and of
+// the checks is in the module; nothing here decides what an input or an image is worth.
+(() => {
+  const $ = (id) => document.getElementById(id);
+
+  let flyseat = null; // the module, null while it loads
+  let names = null; // the file names and the read limit, from the module
+  const inputs = new Map(); // input name -> {name, bytes, crc32, sha1}
+  let images = []; // the other files given, for info
+  let listing = null; // list3.txt as given, before any edit
+  let editTimer = 0;
+  let urls = []; // of the downloads offered
+
+  function setStatus(state, text) {
+    $("status").dataset.state = state;
+    $("status").textContent = text;
+  }
+
+  function load() {
+    setStatus("loading", "Loading…");
+    return createFlyseat().then((module) => {
+      flyseat = module;
+      names = module.names();
+      $("status").dataset.readyMs = performance.now().toFixed(1);
+      setStatus("ready", "Ready: pick or drop the game's files.");
+      showFiles();
+    }, (e) => {
+      setStatus("failed", `The page cannot run here: ${e}`);
+      throw e;
+    });
+  }
+  let ready = load();
+
+  // Every call into the module. An exception that escapes it, or an abort, leaves its memory in
+  // no known state: the page says so and starts a fresh module for the next try.
+  function call(body) {
+    if (!flyseat) return null; // still loading after a failure: nothing to do yet
+    try {
+      return body(flyseat);
+    } catch (e) {
+      const what = typeof e === "number" ? "an uncaught exception"
+        : e instanceof WebAssembly.RuntimeError ? "an abort" : String(e);
+      $("error").textContent = `The module stopped on ${what}; it is loaded again, try again.`;
+      flyseat = null;
+      $("build").disabled = true;
+      ready = load();
+      said(ready);
+      return null;
+    }
+  }
+
+  // An answer of the module: its text, or its message in place of the text.
+  function answered(answer, show) {
+    if (answer && !answer.ok) $("error").textContent = answer.error;
+    if (answer && answer.ok) show(answer);
+  }
+
+  const hex = (buffer) =>
+    Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
+
+  // A file as the module takes it, with the checksums of the part the inspector reads.
+  async function withChecksums(name, bytes) {
+    const read = bytes.subarray(0, names.largest);
+    const sha1 = hex(await crypto.subtle.digest("SHA-1", read));
+    return { name, bytes, crc32: crc32(read).padStart(8, "0"), sha1 };
+  }
+
+  // The listing's text, one character a byte, so that every byte comes back as it was.
+  function textOf(bytes) {
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return text;
+  }
+  const bytesOfText = (text) =>
+    Uint8Array.from(text, (c) => (c.charCodeAt(0) < 0x100 ? c.charCodeAt(0) : 0x3f));
+
+  async function addFiles(files) {
+    await ready;
+    const others = [];
+    for (const file of files) {
+      const given = await withChecksums(file.name, new Uint8Array(await file.arrayBuffer()));
+      if (!names.inputs.includes(file.name)) others.push(given);
+      else inputs.set(file.name, given);
+      if (file.name === names.listing) showListing(given);
+    }
+    if (others.length > 0) {
+      images = others;
+      showInfo();
+    }
+    showFiles();
+    inputsChanged();
+  }
+
+  function showFiles() {
+    const rows = names.inputs.map((name) => {
+      const given = inputs.get(name);
+      const row = document.createElement("tr");
+      row.append(document.createElement("td"), document.createElement("td"));
+      row.cells[0].textContent = name;
+      row.cells[1].textContent = given ? `${given.bytes.length} bytes` : "missing";
+      row.cells[1].className = given ? "" : "missing";
+      return row;
+    });
+    $("files").replaceChildren(...rows);
+    const missing = names.inputs.filter((name) => !inputs.has(name));
+    $("build").disabled = !flyseat || missing.length > 0;
+    $("build-needs").textContent = missing.length ? `Missing: ${missing.join(", ")}` : "";
+  }
+
+  const gameFiles = () => names.inputs.map((name) => inputs.get(name) ?? null);
+
+  function clearBuild() {
+    for (const url of urls) URL.revokeObjectURL(url);
+    urls = [];
+    for (const id of ["messages", "outputs", "listing"]) $(id).replaceChildren();
+  }
+
+  // Whatever was built or reported is of the earlier inputs.
+  function inputsChanged() {
+    $("error").textContent = "";
+    clearBuild();
+    answered(call((m) => m.check(gameFiles())), (a) => showReport($("check"), a.text));
+    showPreview();
+  }
+
+  // The report as it is, each error and warning line marked.
+  function showReport(element, text) {
+    element.replaceChildren(...text.split(/(?<=\n)/).map((line) => {
+      const span = document.createElement("span");
+      span.textContent = line;
+      const level = /^\s*(error|warning):/.exec(line);
+      if (level) span.className = level[1];
+      return span;
+    }));
+  }
+
+  function showPreview() {
+    const canvas = $("preview");
+    const answer = call((m) => m.preview(gameFiles()));
+    canvas.hidden = !answer || !answer.ok;
+    $("preview-note").textContent = answer && !answer.ok ? `No preview: ${answer.error}` : "";
+    if (canvas.hidden) return;
+    canvas.width = answer.width;
+    canvas.height = answer.height;
+    const picture = new ImageData(answer.width, answer.height);
+    const [rgb, rgba] = [answer.rgb, picture.data];
+    for (let from = 0, to = 0; from < rgb.length; from += 3, to += 4) {
+      rgba[to] = rgb[from];
+      rgba[to + 1] = rgb[from + 1];
+      rgba[to + 2] = rgb[from + 2];
+      rgba[to + 3] = 255;
+    }
+    canvas.getContext("2d").putImageData(picture, 0, 0);
+  }
+
+  function showInfo() {
+    answered(call((m) => m.info(images)), (a) => showReport($("info"), a.text));
+  }
+
+  function showListing(given) {
+    listing = given;
+    const area = $("list3");
+    const editable = given.bytes.length <= names.largest;
+    area.value = editable ? textOf(given.bytes) : "";
+    area.disabled = !editable;
+    $("list3-note").textContent = editable ? ""
+      : `list3.txt is ${given.bytes.length} bytes: too large to edit here, it is used as it is.`;
+    $("list3-undo").disabled = true;
+    $("list3-download").hidden = true;
+  }
+
+  // The edited text replaces list3.txt. A text area ends its lines with line feeds alone.
+  async function takeEdits() {
+    clearTimeout(editTimer);
+    editTimer = 0;
+    const text = $("list3").value;
+    $("list3-note").textContent = /[^\0-\xff]/.test(text)
+      ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
+    const edited = await withChecksums(names.listing, bytesOfText(text));
+    inputs.set(names.listing, edited);
+    const link = $("list3-download");
+    URL.revokeObjectURL(link.href);
+    link.href = URL.createObjectURL(new Blob([edited.bytes], { type: "text/plain" }));
+    link.hidden = false;
+    $("list3-undo").disabled = false;
+    showFiles();
+    inputsChanged();
+  }
+
+  function undoEdits() {
+    inputs.set(names.listing, listing);
+    showListing(listing);
+    showFiles();
+    inputsChanged();
+  }
+
+  async function build() {
+    if (editTimer) await takeEdits();
+    const given = gameFiles();
+    const start = performance.now();
+    const made = call((m) => m.build(given));
+    $("messages").dataset.ms = (performance.now() - start).toFixed(2);
+    clearBuild();
+    answered(made, (a) => {
+      $("messages").textContent = a.messages;
+      $("outputs").replaceChildren(...a.outputs.map(offer));
+      const main = a.outputs.find((output) => output.name === names.mainTape);
+      if (!main) return;
+      answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
+    });
+  }
+
+  // A download link for an output, with its size and, once computed, its SHA-256.
+  function offer(output) {
+    const item = document.createElement("li");
+    const link = document.createElement("a");
+    link.download = output.name;
+    link.href = URL.createObjectURL(new Blob([output.bytes], { type: "application/octet-stream" }));
+    link.textContent = output.name;
+    urls.push(link.href);
+    const sum = document.createElement("code");
+    item.append(link, `, ${output.bytes.length} bytes, SHA-256 `, sum);
+    crypto.subtle.digest("SHA-256", output.bytes).then((digest) => {
+      sum.textContent = hex(digest);
+    });
+    return item;
+  }
+
+  // A dropped folder is walked whole; the files are told apart by their names.
+  async function droppedFiles(items) {
+    const entries = items.map((item) => item.webkitGetAsEntry());
+    const files = items.filter((item, i) => !entries[i]).map((item) => item.getAsFile());
+    async function walk(entry) {
+      if (entry.isFile) {
+        files.push(await new Promise((resolve, reject) => entry.file(resolve, reject)));
+        return;
+      }
+      const reader = entry.createReader();
+      for (;;) {
+        const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
+        if (batch.length === 0) break;
+        for (const child of batch) await walk(child);
+      }
+    }
+    for (const entry of entries) if (entry) await walk(entry);
+    return files.filter((file) => file);
+  }
+
+  // A failure outside the module (a file that cannot be read, say) is said, not lost.
+  function said(promise) {
+    return promise.catch((e) => { $("error").textContent = String(e); });
+  }
+
+  $("inputs").addEventListener("change", (e) => said(addFiles([...e.target.files])));
+  $("list3").addEventListener("input", () => {
+    clearTimeout(editTimer);
+    editTimer = setTimeout(() => said(takeEdits()), 300);
+  });
+  $("list3-undo").addEventListener("click", undoEdits);
+  $("build").addEventListener("click", () => said(build()));
+  document.addEventListener("dragover", (e) => {
+    e.preventDefault();
+    document.body.classList.add("dropping");
+  });
+  document.addEventListener("dragleave", () => document.body.classList.remove("dropping"));
+  document.addEventListener("drop", (e) => {
+    e.preventDefault();
+    document.body.classList.remove("dropping");
+    // The items are gone once the event is over: their entries are taken now.
+    said(droppedFiles([...e.dataTransfer.items]).then(addFiles));
+  });
+  said(ready);
+})();
