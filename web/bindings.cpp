@@ -54,8 +54,9 @@ val uint8_array_of(std::span<const Byte> bytes) {
 }
 
 // A file of the page ({bytes, crc32, sha1}, or null when not given) read as the command line
-// reads one: at most kMaxInspectSize bytes, too large past that.
-FileRead file_read(const val& file) {
+// reads one: at most `limit` bytes, too large past that. The page computes the checksums of
+// those bytes.
+FileRead file_read(const val& file, std::size_t limit) {
   FileRead read;
   if (file.isNull() || file.isUndefined()) {
     read.status = ReadStatus::cannot_open;
@@ -63,19 +64,19 @@ FileRead file_read(const val& file) {
     return read;
   }
   read.bytes = bytes_of(file["bytes"]);
-  if (read.bytes.size() > kMaxInspectSize) {
+  if (read.bytes.size() > limit) {
     read.status = ReadStatus::too_large;
-    read.bytes.resize(kMaxInspectSize);
+    read.bytes.resize(limit);
   }
   read.checksums = {file["crc32"].as<std::string>(), file["sha1"].as<std::string>()};
   return read;
 }
 
-// The five inputs, in the order of kInputNames.
+// The five inputs, in the order of kInputNames, each read as far as the check reads it.
 GameInputs game_inputs(const val& files) {
   GameInputs inputs;
   for (std::size_t i = 0; i < inputs.files.size(); ++i)
-    inputs.files[i] = file_read(files[i]);
+    inputs.files[i] = file_read(files[i], check_limit(Input(i)));
   return inputs;
 }
 
@@ -137,30 +138,17 @@ val list(const std::string& name, const val& image) {
 // problems in the order a terminal shows them.
 val info(const val& files) {
   return answer([&](val& out) {
-    std::size_t count = files["length"].as<std::size_t>();
-    std::vector<std::string> names;
-    std::vector<std::vector<Byte>> contents;
+    std::vector<NamedFile> named;
+    for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
+      named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize)});
+    InfoReport report = describe_files(named);
     std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-      names.push_back(files[i]["name"].as<std::string>());
-      FileRead read = file_read(files[i]);
-      Findings found;
-      if (read.status != ReadStatus::read) found.problem(read_problem(read, kMaxInspectSize));
-      if (found.sound()) describe_image(read.bytes, read.checksums, found);
-      if (!found.report.empty()) text += names[i] + ": " + found.report;
-      text += problem_lines(names[i], found.problems);
-      contents.push_back(std::move(read.bytes));
+    for (const FileFindings& f : report.files) {
+      if (!f.found.report.empty()) text += f.file + ": " + f.found.report;
+      text += problem_lines(f.file, f.found.problems);
     }
-    for (std::size_t d = 0; d < count; ++d) {
-      if (recognise(contents[d]) != ImageKind::d88) continue;
-      for (std::size_t r = 0; r < count; ++r) {
-        if (recognise(contents[r]) != ImageKind::raw_disk) continue;
-        std::string difference = d88_difference(contents[d], contents[r]);
-        text += difference.empty()
-                    ? names[d] + " holds " + names[r] + " sector for sector\n"
-                    : names[d] + ": does not hold " + names[r] + ": " + difference + "\n";
-      }
-    }
+    for (const HeldImage& h : report.held)
+      text += h.difference.empty() ? h.holds() + "\n" : problem_lines(h.d88, {h.problem()});
     out.set("text", text);
   });
 }
@@ -171,8 +159,8 @@ val preview(const val& files) {
     GameInputs inputs = game_inputs(files);
     for (Input input : {kList1, kList2, kPatch}) {
       const FileRead& file = inputs.files[input];
-      if (file.status != ReadStatus::read)
-        fail("%s: %s", kInputNames[input], read_problem(file, kMaxInspectSize).c_str());
+      if (!read_enough(file, input))
+        fail("%s: %s", kInputNames[input], read_problem(file, check_limit(input)).c_str());
     }
     auto memory = std::make_unique<LoadedMemory>();
     load_memory(inputs, *memory);  // a patch record that a build refuses throws its Failure
@@ -186,10 +174,14 @@ val preview(const val& files) {
 // The names and the limit the page sorts files by, from the one place that has them.
 val names() {
   val inputs = val::array();
-  for (const char* name : kInputNames)
-    inputs.call<void>("push", std::string(name));
+  val limits = val::array();
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    inputs.call<void>("push", std::string(kInputNames[i]));
+    limits.call<void>("push", check_limit(Input(i)));
+  }
   val out = val::object();
   out.set("inputs", inputs);
+  out.set("limits", limits);
   out.set("listing", std::string(kListingName));
   out.set("mainTape", std::string(kMainTapeName));
   out.set("largest", kMaxInspectSize);

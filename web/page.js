@@ -60,9 +60,11 @@
   const hex = (buffer) =>
     Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
 
-  // A file as the module takes it, with the checksums of the part the inspector reads.
+  // A file as the module takes it, with the checksums of the part the inspector reads: of an
+  // input as much as the check reads, of another file as much as info reads.
   async function withChecksums(name, bytes) {
-    const read = bytes.subarray(0, names.largest);
+    const input = names.inputs.indexOf(name);
+    const read = bytes.subarray(0, input >= 0 ? names.limits[input] : names.largest);
     const sha1 = hex(await crypto.subtle.digest("SHA-1", read));
     return { name, bytes, crc32: crc32(read).padStart(8, "0"), sha1 };
   }

@@ -74,7 +74,7 @@ void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
 void write_d88_image(Folder& folder) {
   Sink out;
   create_output(folder, out, kD88Name);
-  auto raw = std::make_unique_for_overwrite<ReadBack>();  // only the bytes read are used
+  std::unique_ptr<ReadBack> raw(new ReadBack);  // not zeroed: only the bytes read are used
   Source disk;
   if (!try_open_input(folder, disk, kRawDiskName)) fail("cannot open %s for reading", kRawDiskName);
   std::size_t size = read_bytes(disk, *raw);

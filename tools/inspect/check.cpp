@@ -45,12 +45,6 @@ struct Checker {
   }
 };
 
-// What a check can go on with: the whole file, or of a dump as much as a build reads.
-bool checkable(const FileRead& file, Input input) {
-  return file.status == ReadStatus::read ||
-         (file.status == ReadStatus::too_large && kMostRead[input] > 0);
-}
-
 // --- Inputs ---------------------------------------------------------------------------------
 
 void check_checksums(const FileRead& file, Checker& c) {
@@ -488,6 +482,11 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
 
 }  // namespace
 
+bool read_enough(const FileRead& file, Input input) {
+  return file.status == ReadStatus::read ||
+         (file.status == ReadStatus::too_large && kMostRead[input] > 0);
+}
+
 int CheckReport::count(Level level) const {
   return static_cast<int>(
       std::count_if(findings.begin(), findings.end(),
@@ -499,12 +498,12 @@ CheckReport check_inputs(const GameInputs& inputs) {
   for (std::size_t i = 0; i < kInputCount; ++i)
     check_size(inputs.files[i], Input(i), c);
   std::int32_t program_length = -1;
-  if (checkable(inputs.files[kListing], kListing)) {
+  if (read_enough(inputs.files[kListing], kListing)) {
     program_length = check_listing(inputs.files[kListing], c);
   }
-  bool memory_readable = checkable(inputs.files[kList1], kList1) &&
-                         checkable(inputs.files[kList2], kList2) &&
-                         checkable(inputs.files[kPatch], kPatch);
+  bool memory_readable = read_enough(inputs.files[kList1], kList1) &&
+                         read_enough(inputs.files[kList2], kList2) &&
+                         read_enough(inputs.files[kPatch], kPatch);
   if (!memory_readable) return c.report;
   auto memory = std::make_unique<LoadedMemory>();
   PatchCheck patch(*memory, c);

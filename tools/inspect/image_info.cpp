@@ -502,4 +502,44 @@ std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_
                 theirs == d88.end() ? "is cut short" : "differs");
 }
 
+std::string HeldImage::holds() const {
+  return d88 + " holds " + raw_disk + " sector for sector";
+}
+
+std::string HeldImage::problem() const {
+  return "does not hold " + raw_disk + ": " + difference;
+}
+
+bool InfoReport::sound() const {
+  return std::all_of(files.begin(), files.end(),
+                     [](const FileFindings& f) { return f.found.sound(); }) &&
+         std::all_of(held.begin(), held.end(),
+                     [](const HeldImage& h) { return h.difference.empty(); });
+}
+
+InfoReport describe_files(const std::vector<NamedFile>& files) {
+  InfoReport report;
+  for (const NamedFile& file : files) {
+    Findings found;
+    if (file.read.status == ReadStatus::read) {
+      describe_image(file.read.bytes, file.read.checksums, found);
+    } else {
+      found.fact("kind", std::string(kind_name(ImageKind::unreadable)));
+      found.problem(read_problem(file.read, kMaxInspectSize));
+    }
+    report.files.push_back({file.name, std::move(found)});
+  }
+  auto readable = [&files](std::size_t i, ImageKind kind) {
+    return files[i].read.status == ReadStatus::read && recognise(files[i].read.bytes) == kind;
+  };
+  for (std::size_t d = 0; d < files.size(); ++d) {
+    for (std::size_t r = 0; r < files.size(); ++r) {
+      if (!readable(d, ImageKind::d88) || !readable(r, ImageKind::raw_disk)) continue;
+      report.held.push_back(
+          {files[d].name, files[r].name, d88_difference(files[d].read.bytes, files[r].read.bytes)});
+    }
+  }
+  return report;
+}
+
 }  // namespace flyseat::inspect

@@ -75,6 +75,9 @@ inline constexpr std::size_t kMaxCheckSize = 16 << 20;
 constexpr std::size_t check_limit(Input input) {
   return input == kPatch || input == kListing ? kMaxCheckSize : kMaxInspectSize;
 }
+// Whether an input was read as far as a build reads it: whole, or of a larger dump or loader
+// the first kMaxInspectSize bytes, past all a build reads of it.
+bool read_enough(const FileRead& file, Input input);
 
 // --- What a file is -------------------------------------------------------------------------
 
@@ -134,6 +137,30 @@ void describe_image(std::span<const Byte> file, const Checksums& checksums, Find
 // Whether a D88 image holds a raw disk image sector for sector, and nothing else, as a build
 // writes it; empty when it does, else the first difference.
 std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
+
+// `info` of several files: each described (a file that cannot be read has the kind
+// `unreadable` and its problem), then each D88 image against each raw disk image given with it.
+struct NamedFile {
+  std::string name;  // as the reports show it
+  FileRead read;
+};
+struct FileFindings {
+  std::string file;
+  Findings found;
+};
+struct HeldImage {
+  std::string d88;
+  std::string raw_disk;
+  std::string difference;       // empty when it holds it sector for sector
+  std::string holds() const;    // the line that says it does
+  std::string problem() const;  // the D88 image's problem when it does not
+};
+struct InfoReport {
+  std::vector<FileFindings> files;
+  std::vector<HeldImage> held;
+  bool sound() const;
+};
+InfoReport describe_files(const std::vector<NamedFile>& files);
 
 // --- The inputs of a build ------------------------------------------------------------------
 

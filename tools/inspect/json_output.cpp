@@ -40,9 +40,9 @@ std::string list_json(const std::string& file, const Program& program, const Fin
   return dump(document);
 }
 
-std::string info_json(const std::vector<FileFindings>& files, const std::vector<HeldImage>& held) {
+std::string info_json(const InfoReport& report) {
   json entries = json::array();
-  for (const FileFindings& f : files) {
+  for (const FileFindings& f : report.files) {
     json entry = facts_of(f.found);
     entry["file"] = f.file;
     entry["report"] = lines_of(f.found.report);
@@ -51,7 +51,7 @@ std::string info_json(const std::vector<FileFindings>& files, const std::vector<
     entries.push_back(entry);
   }
   json pairs = json::array();
-  for (const HeldImage& h : held) {
+  for (const HeldImage& h : report.held) {
     json pair = {{"d88", h.d88}, {"raw_disk", h.raw_disk}, {"holds", h.difference.empty()}};
     if (!h.difference.empty()) pair["difference"] = h.difference;
     pairs.push_back(pair);

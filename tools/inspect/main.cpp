@@ -87,48 +87,27 @@ int list_command(const Options& o) {
 }
 
 int info_command(const Options& o) {
-  std::vector<std::vector<Byte>> contents(o.files.size());
-  std::vector<FileFindings> files;
-  std::vector<HeldImage> held;
-  int status = kSound;
-  for (std::size_t i = 0; i < o.files.size(); ++i) {
-    Findings found;
-    FileRead read = read_whole(o.files[i], found);
-    contents[i] = std::move(read.bytes);
-    if (found.sound()) {
-      describe_image(contents[i], read.checksums, found);
-    } else {
-      found.fact("kind", std::string(kind_name(ImageKind::unreadable)));
+  std::vector<NamedFile> files;
+  for (const std::string& path : o.files)
+    files.push_back({shown(path), read_file(path, kMaxInspectSize)});
+  InfoReport report = describe_files(files);
+  if (o.json) {
+    std::fputs(info_json(report).c_str(), stdout);
+  } else {
+    for (const FileFindings& f : report.files) {
+      if (!f.found.report.empty()) std::printf("%s: %s", f.file.c_str(), f.found.report.c_str());
+      std::fflush(stdout);  // each file's problems after its report
+      say_problems(f.file, f.found.problems);
     }
-    if (!found.sound()) status = kFailed;
-    if (o.json) {
-      files.push_back({shown(o.files[i]), found});
-      continue;
-    }
-    if (!found.report.empty())
-      std::printf("%s: %s", shown(o.files[i]).c_str(), found.report.c_str());
-    std::fflush(stdout);
-    say_problems(o.files[i], found.problems);
-  }
-  // Each D88 image against each raw disk image given with it.
-  for (std::size_t d = 0; d < contents.size(); ++d) {
-    if (recognise(contents[d]) != ImageKind::d88) continue;
-    for (std::size_t r = 0; r < contents.size(); ++r) {
-      if (recognise(contents[r]) != ImageKind::raw_disk) continue;
-      std::string difference = d88_difference(contents[d], contents[r]);
-      if (!difference.empty()) status = kFailed;
-      if (o.json) {
-        held.push_back({shown(o.files[d]), shown(o.files[r]), difference});
-      } else if (difference.empty()) {
-        std::printf("%s holds %s sector for sector\n", shown(o.files[d]).c_str(),
-                    shown(o.files[r]).c_str());
+    for (const HeldImage& h : report.held) {
+      if (h.difference.empty()) {
+        std::printf("%s\n", h.holds().c_str());
       } else {
-        say_problem(o.files[d], "does not hold " + shown(o.files[r]) + ": " + difference);
+        say_problem(h.d88, h.problem());
       }
     }
   }
-  if (o.json) std::fputs(info_json(files, held).c_str(), stdout);
-  return status;
+  return report.sound() ? kSound : kFailed;
 }
 
 // What is wrong with a folder argument; nothing for a folder.
@@ -162,11 +141,8 @@ int preview_command(const Options& o) {
     return say_problems(o.folder, {problem});
   GameInputs inputs = read_inputs(o.folder);
   for (Input input : {kList1, kList2, kPatch}) {
-    // Of a dump larger than the check reads, the check still holds all that a build reads.
     const FileRead& file = inputs.files[input];
-    bool enough = file.status == ReadStatus::read ||
-                  (file.status == ReadStatus::too_large && input != kPatch);
-    if (!enough) {
+    if (!read_enough(file, input)) {
       say_problem(o.folder + "/" + kInputNames[input], read_problem(file, check_limit(input)));
       return kFailed;
     }
