@@ -125,6 +125,9 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
     Findings found;
     EXPECT_FALSE(find_program(damaged, false, found).ended);
   }
+  Findings found;
+  find_program(concat({main_tape, bytes({7, 8})}), false, found);
+  EXPECT_EQ(joined(found.problems), "2 bytes after the end marker at offset 3141\n");
 }
 
 TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
@@ -473,10 +476,28 @@ TEST(Check, SaysAListingIsAlreadyConverted) {
       << text;
 }
 
-TEST(Check, ARefusedListingGivesNoDiskLayout) {
+TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
   GameInputs inputs = sample_inputs();
   appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n"))(inputs);
   EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  inputs.files[kListing].bytes.clear();
+  std::string empty = check_text(check_inputs(inputs));
+  EXPECT_NE(empty.find("  raw disk image: 7 of 40 tracks"), std::string::npos);
+  EXPECT_EQ(empty.find("already converted"), std::string::npos);
+}
+
+// What a record that replaces a whole line throws away, up to 60 characters of it.
+TEST(Check, ShowsTheTextAWholeLineRecordThrowsAway) {
+  GameInputs inputs = sample_inputs();
+  listing_line("20 ", "20 " + std::string(60, 'A') + "\n")(inputs);
+  listing_line("40 ", "40 \\" + std::string(58, 'B') + "\r\n")(inputs);
+  std::string text = check_text(check_inputs(inputs));
+  EXPECT_NE(
+      text.find("  record 9 replaces the whole of line 20: \"" + std::string(60, 'A') + "\"\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("  record 11 replaces the whole of line 40: \"\\x5C" + std::string(53, 'B') +
+                      "...\"\n"),
+            std::string::npos);
 }
 
 // --- The preview -----------------------------------------------------------------------------

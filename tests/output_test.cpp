@@ -35,6 +35,7 @@ TEST(MemoryBuild, SaysWhatARunInAFolderPrints) {
   build_in_memory({{}, {}, {}, bytes({2, 0, 0xFF, 0xFF}), {}}, *build);  // 2 bytes at 0xFFFF
   EXPECT_EQ(build->status, 1);
   EXPECT_EQ(build->messages(), "patch.bin: record at offset 0 runs past the end of memory\n");
+  EXPECT_TRUE(build->output(kDataTapeName).empty());
   build_in_memory({{}, {}, {}, {}, bytes({'1', 0x1A})}, *build);
   EXPECT_EQ(build->status, 0);
   EXPECT_EQ(build->messages(),
@@ -103,9 +104,12 @@ TEST(D88Image, HoldsTheWholeSectorsOfTheRawImage) {
 
 TEST(D88Image, IsMadeOfTheRawImageReadBackFromTheFolder) {
   std::vector<Byte> room(kD88Size);
+  Bytes raw(41 * 4096);
   MemoryFile files[] = {{kRawDiskName, {}, {}, false}, {kD88Name, {}, room, false}};
   Folder folder{files, nullptr};
   EXPECT_EQ(failure_of([&] { write_d88_image(folder); }), "cannot open flyseat.dsk for reading");
+  files[0] = {kRawDiskName, raw, {}, true};  // read back whole: one sector past the disk
+  EXPECT_EQ(failure_of([&] { write_d88_image(folder); }), "disk full");
   EXPECT_FALSE(files[1].exists);
 }
 

@@ -35,9 +35,7 @@ LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at) {
   if (link != kUnlinked) return {.what = other_link, .link = link};
   std::span<const Byte> rest = program.subspan(std::min(program.size(), at + kRecordHeaderSize));
   auto zero = std::find(rest.begin(), rest.end(), Byte{0});
-  if (program.size() - at < kRecordHeaderSize || zero == rest.end()) {
-    return {.what = cut_short, .link = link};
-  }
+  if (zero == rest.end()) return {.what = cut_short, .link = link};
   auto tokens = static_cast<std::size_t>(zero - rest.begin());
   return {.what = record,
           .link = link,

@@ -1,8 +1,8 @@
 #include "flyseat/failure.hpp"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace flyseat {
 namespace {
@@ -26,9 +26,8 @@ void fail(const char* format, ...) {
 void fail_in(const char* file, const char* format, ...) {
   Failure failure;
   failure.file = file;
-  int prefix = std::snprintf(failure.text.data(), failure.text.size(), "%s: ", file);
-  failure.detail_at =
-      std::min(static_cast<std::size_t>(std::max(prefix, 0)), failure.text.size() - 1);
+  std::snprintf(failure.text.data(), failure.text.size(), "%s: ", file);
+  failure.detail_at = std::strlen(failure.text.data());
   va_list args;
   va_start(args, format);
   put_message(failure, format, args);

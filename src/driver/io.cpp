@@ -65,8 +65,6 @@ void open_input(Folder& folder, Source& source, const char* name) {
 void close_input(Source& source) {
   if (source.file != nullptr) std::fclose(source.file);
   source.file = nullptr;
-  source.held = {};
-  source.pos = 0;
 }
 
 int read_byte_refill(Source& source) {
@@ -100,7 +98,6 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
   if (sink.memory == nullptr || sink.memory->room.empty()) fail_open(name);
   // Written into its room, the output is no file until it is whole.
   sink.memory->exists = false;
-  sink.memory->bytes = {};
 }
 
 void write_bytes(Sink& sink, std::span<const Byte> bytes) {

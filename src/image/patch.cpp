@@ -50,19 +50,18 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
       fail_in(patch.name, "record at offset %lld runs past the end of memory",
               static_cast<long long>(summary.end));
     }
-    PatchRecordSeen seen{summary.end, header.count, header.address, 0, 0};
+    int missing = 0;
     for (int k = 0; k < header.count; ++k) {
       int value = read_byte(patch);
       int target = header.address + k;
-      if (value < 0) ++seen.missing;
+      if (value < 0) ++missing;
       memory[static_cast<std::size_t>(target)] =
           value < 0 ? kMissingData : static_cast<Byte>(value);
       if (target >= kList2Start && target - kList2Start + 1 > list2_length) {
         list2_length = target - kList2Start + 1;
       }
     }
-    seen.list2_length = list2_length;
-    if (watch) watch(seen);
+    if (watch) watch({summary.end, header.count, header.address, missing, list2_length});
     summary.end += kRecordHeaderSize + header.count;
   }
 }

@@ -227,7 +227,10 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
   }
   std::span<const int> split = fixed_places(PlaceKind::split_address_byte).addresses;
   int value = read_split_address(memory.image);
-  if (all_loaded(memory, split[0], 1) && all_loaded(memory, split[1], 1) && value < kVideoBase) {
+  bool split_loaded = std::all_of(split.begin(), split.end(), [&memory](int address) {
+    return all_loaded(memory, address, 1);
+  });
+  if (split_loaded && value < kVideoBase) {
     c.warning(kMemorySection,
               format("the split address (0x%04X, 0x%04X) holds 0x%04X, not a video address",
                      split[0], split[1], value));
@@ -377,8 +380,7 @@ void check_converted(const ListingResult& result, Checker& c) {
                     ? text == record.replacement
                     : result.watch.fired[r] == 0 && text.find(record.replacement) != text.npos;
   }
-  constexpr std::size_t kFewestTold = 3;
-  if (with_line < kFewestTold || 2 * in_place < with_line) return;
+  if (with_line == 0 || 2 * in_place < with_line) return;
   bool dropped_gone = std::all_of(result.watch.dropped.begin(), result.watch.dropped.end(),
                                   [](int count) { return count == 0; });
   c.warning(

@@ -432,7 +432,6 @@ void describe_image(std::span<const Byte> file, const Checksums& checksums, Find
       found.report +=
           format("%s, not an image of a build\n", count_of(file.size(), "byte").c_str());
       found.problem(format(kNotAnImage, count_of(file.size(), "byte").c_str(), kBlockSize));
-      break;
   }
   if (!checksums.crc32.empty()) {
     found.report += "  CRC-32 " + checksums.crc32 + "\n";

@@ -28,7 +28,8 @@ std::string write_to(const Picture& picture, std::FILE* file) {
   bool written = encode(picture, file, error);
   // A write that failed says why better than the encoder does.
   if (std::fflush(file) != 0 || std::ferror(file) != 0) return std::strerror(errno);
-  return written ? "" : error;
+  if (written) return {};
+  return error.empty() ? "the picture cannot be encoded" : error;
 }
 
 }  // namespace

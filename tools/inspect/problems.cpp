@@ -22,7 +22,7 @@ std::string read_problem(const FileRead& read, std::size_t limit) {
     case ReadStatus::too_large:
       return format("larger than %zu bytes, which no file of a build is", limit);
     case ReadStatus::read:
-      break;
+      return {};
   }
   return {};
 }
