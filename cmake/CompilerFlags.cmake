@@ -11,7 +11,6 @@ else()
   add_compile_options(-Wall -Wextra -Wpedantic $<$<BOOL:${FLYSEAT_WERROR}>:-Werror>)
 endif()
 
-set(FLYSEAT_STATIC_RUNTIME OFF)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$"
    AND NOT FLYSEAT_SANITIZE)
   check_cxx_compiler_flag(-fstack-protector-strong FLYSEAT_HAS_STACK_PROTECTOR)
@@ -37,12 +36,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|C
   endif()
   # The commands carry the C++ runtime (the C library stays shared): loading the shared
   # libstdc++ took as long again as all the rest of a run on the sample (bench/README.md).
-  check_linker_flag(CXX "-static-libstdc++;-static-libgcc" FLYSEAT_STATIC_RUNTIME)
+  check_linker_flag(CXX "-static-libstdc++;-static-libgcc" FLYSEAT_HAS_STATIC_RUNTIME)
 endif()
 
 # Links a command with the C++ runtime inside it, where that is possible.
 function(flyseat_static_runtime target)
-  if(FLYSEAT_STATIC_RUNTIME)
+  if(FLYSEAT_HAS_STATIC_RUNTIME)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
 endfunction()
