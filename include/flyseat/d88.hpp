@@ -24,6 +24,9 @@ struct D88Geometry {
   int sector_header_size;
 };
 
+// Every sector past the end of the raw disk image holds this.
+inline constexpr Byte kD88Fill = 0xFF;
+
 inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 4, 0x20, 0x1C, 16};
 
 // Fields of the disk header before its size field, by offset.

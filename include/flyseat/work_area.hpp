@@ -10,6 +10,7 @@ using Byte = std::uint8_t;
 
 inline constexpr int kMemorySize = 0x10000;
 inline constexpr int kLoaderSize = 4096;
+inline constexpr Byte kLoaderFill = 0xFF;  // what a short loader leaves in the rest of its block
 inline constexpr int kProgramSize = 32768;
 inline constexpr int kLineSize = 1000;
 inline constexpr int kEndMarkerSize = 10;

@@ -9,8 +9,6 @@
 namespace flyseat {
 namespace {
 
-constexpr Byte kLoaderFill = 0xFF;  // what a short loader leaves in the rest of its block
-
 void load_loader(Folder& folder, LoaderBuffer& loader) {
   loader.fill(kLoaderFill);
   Source file;

@@ -9,7 +9,6 @@
 namespace flyseat {
 namespace {
 
-constexpr Byte kFillByte = 0xFF;  // sectors past the end of the raw disk image
 constexpr auto kSectorSize = static_cast<std::size_t>(kD88.sector_size);
 
 using Header = std::array<Byte, kD88.header_size>;
@@ -39,7 +38,7 @@ void encode_sector(const SectorAddress& at, std::span<const Byte> data, std::spa
   write_u16(record, kD88Sector.data_size, kD88.sector_size);
   auto sector = record.begin() + kD88.sector_header_size;
   if (data.empty()) {
-    std::fill(sector, record.end(), kFillByte);
+    std::fill(sector, record.end(), kD88Fill);
   } else {
     std::copy(data.begin(), data.end(), sector);
   }

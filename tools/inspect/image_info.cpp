@@ -16,8 +16,6 @@
 namespace flyseat::inspect {
 namespace {
 
-constexpr Byte kFill = 0xFF;
-
 // The loader's block, the list1 and list2 blocks, the program's blocks, as a build lays them out.
 enum Stretch { kLoaderStretch, kList1Stretch, kList2Stretch, kProgramStretch };
 constexpr int kFewestBlocks = kSmallestRawDisk.blocks;
@@ -123,7 +121,7 @@ RawDiskFound read_raw_disk(std::span<const Byte> image, Findings& found) {
   layout.blocks = static_cast<int>(image.size() / kBlockSize);
   std::span<const Byte> loader = image.first(std::min(image.size(), std::size_t{kBlockSize}));
   auto last_loaded =
-      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kFill; });
+      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kLoaderFill; });
   layout.loader_bytes = static_cast<std::size_t>(loader.rend() - last_loaded);
   if (layout.blocks < kFewestBlocks || layout.blocks > kMostBlocks) {
     found.problem(format("%s: a build writes %d to %d", count_of(layout.blocks, "block").c_str(),
@@ -159,7 +157,8 @@ void report_raw_disk(const RawDiskFound& layout, const char* indent, Findings& f
   found.report +=
       format("%sblock 0: the loader, %s", indent, count_of(layout.loader_bytes, "byte").c_str());
   found.report +=
-      fill > 0 ? format(", then %s of 0x%02X fill\n", count_of(fill, "byte").c_str(), kFill) : "\n";
+      fill > 0 ? format(", then %s of 0x%02X fill\n", count_of(fill, "byte").c_str(), kLoaderFill)
+               : "\n";
   found.fact("loader_bytes", static_cast<std::int64_t>(layout.loader_bytes));
   found.fact("blocks", static_cast<std::int64_t>(layout.blocks));
   if (layout.program_block == 0) return;
@@ -303,10 +302,10 @@ void check_fill(std::span<const Byte> data, int with_data, Findings& found) {
   for (int s = 0; s < kDiskSectors; ++s, advance_sector(sector)) {
     if (s < with_data) continue;
     std::span<const Byte> bytes = data.subspan(at(s * kD88.sector_size), at(kD88.sector_size));
-    auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kFill; });
+    auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
     if (changed == bytes.end()) continue;
     found.problem(format("sector %d (cylinder %d, R %d): byte %td of the 0x%02X fill is 0x%02X", s,
-                         sector.c, sector.r, changed - bytes.begin(), kFill, *changed));
+                         sector.c, sector.r, changed - bytes.begin(), kD88Fill, *changed));
   }
 }
 
@@ -327,7 +326,7 @@ bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte
     std::span<const Byte> record = file.subspan(offset, kSectorRecordSize);
     check_sector_header(record.first(at(kD88.sector_header_size)), s, sector, found);
     std::span<const Byte> bytes = record.subspan(at(kD88.sector_header_size));
-    fill_run = all_are(bytes, kFill) ? fill_run + 1 : 0;
+    fill_run = all_are(bytes, kD88Fill) ? fill_run + 1 : 0;
     data.insert(data.end(), bytes.begin(), bytes.end());
   }
   int with_data = sectors_with_data(data, kDiskSectors - fill_run);
@@ -337,7 +336,7 @@ bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte
       "  sectors: %d of %d with data (%s), then %d of 0x%02X fill\n", with_data, kDiskSectors,
       with_data % kD88.sectors == 0 ? count_of(with_data / kD88.sectors, "whole track").c_str()
                                     : "not whole tracks",
-      kDiskSectors - with_data, kFill);
+      kDiskSectors - with_data, kD88Fill);
   found.fact("sectors_with_data", static_cast<std::int64_t>(with_data));
   if (with_data % kD88.sectors != 0) {
     found.problem(format("the sectors with data end inside track %d; a build copies whole tracks",
