@@ -439,6 +439,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
     c.alter(inputs);
     CheckReport report = check_inputs(inputs);
     EXPECT_EQ(complaints(report), c.expected);
+    EXPECT_EQ(check_text(report).find(": 0 bytes, all read"), std::string::npos);  // none empty
     nlohmann::json json = nlohmann::json::parse(check_json("game", report));
     std::string parsed;
     for (const auto& section : json["sections"]) {
@@ -480,7 +481,9 @@ TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
   GameInputs inputs = sample_inputs();
   appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n"))(inputs);
   EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
-  inputs.files[kListing].bytes.clear();
+  inputs.files[kListing].status = ReadStatus::cannot_open;
+  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  inputs.files[kListing] = {};
   std::string empty = check_text(check_inputs(inputs));
   EXPECT_NE(empty.find("  raw disk image: 7 of 40 tracks"), std::string::npos);
   EXPECT_EQ(empty.find("already converted"), std::string::npos);

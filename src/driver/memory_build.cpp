@@ -1,5 +1,6 @@
 #include "flyseat/memory_build.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -8,10 +9,9 @@
 namespace flyseat {
 
 std::span<const Byte> MemoryBuild::output(const char* name) const {
-  for (const MemoryFile& file : files) {
-    if (std::strcmp(file.name, name) == 0 && file.exists) return file.bytes;
-  }
-  return {};
+  auto file = std::find_if(files.begin(), files.end(),
+                           [name](const MemoryFile& f) { return std::strcmp(f.name, name) == 0; });
+  return file != files.end() && file->exists ? file->bytes : std::span<const Byte>();
 }
 
 std::string MemoryBuild::messages() const {
@@ -37,7 +37,6 @@ void build_in_memory(const BuildInputs& inputs, MemoryBuild& build) {
                   {kMainTapeName, {}, build.main_tape, false},
                   {kRawDiskName, {}, build.raw_disk, false},
                   {kD88Name, {}, build.d88, false}}};
-  build.failure = Failure{};
   Folder folder{build.files, nullptr};
   try {
     build.status = run(folder);

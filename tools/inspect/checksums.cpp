@@ -12,7 +12,7 @@ namespace flyseat::inspect {
 Checksums checksums_of(std::span<const Byte> bytes) {
   Checksums sums;
   // zlib takes the length as a 32-bit count; the inspector reads no file that large.
-  uLong crc = crc32(crc32(0L, Z_NULL, 0), bytes.data(), static_cast<uInt>(bytes.size()));
+  uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
   sums.crc32 = format("%08lx", crc);
 
   sha1_ctx context;

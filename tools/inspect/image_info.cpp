@@ -276,8 +276,8 @@ void check_sector_header(std::span<const Byte> header, int s, const SectorAddres
 // Whether bytes are a raw disk image as a build writes it.
 bool is_raw_disk_of_a_build(std::span<const Byte> image) {
   Findings quiet;
-  RawDiskFound layout = read_raw_disk(image, quiet);
-  return quiet.sound() && layout.program_block != 0;
+  read_raw_disk(image, quiet);  // an image with no program has that problem
+  return quiet.sound();
 }
 
 // The sectors that hold the raw disk image: those before the 0xFF fill, unless a sector of the
