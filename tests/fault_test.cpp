@@ -14,18 +14,6 @@
 namespace flyseat::test {
 namespace {
 
-using Outputs = std::map<std::string, std::string>;
-
-Outputs built_from(const std::array<Bytes, 5>& inputs) {
-  auto build = std::make_unique<MemoryBuild>();
-  build_in_memory(
-      {inputs[kLoader], inputs[kList1], inputs[kList2], inputs[kPatch], inputs[kListing]}, *build);
-  Outputs outputs;
-  for (const char* name : kOutputNames)
-    outputs[name] = text_of(build->output(name));
-  return outputs;
-}
-
 // Opening, reading, writing and renaming fail at random. A failing remove is left out: a
 // clean-up that itself fails cannot clean up.
 const std::string kFaults =
@@ -36,12 +24,10 @@ const std::string kFaults =
     "-c 'enable_random name=posix/stdio/fflush,probability=0.02' ";
 
 TEST(FaultInjection, EveryOutputIsNewAndWholeOrAsItWas) {
-  std::array<Bytes, 5> inputs, older;
-  for (std::size_t i = 0; i < inputs.size(); ++i)
-    inputs[i] = older[i] = sample_input(kInputNames[i]);
+  Inputs inputs = sample_game(), older = inputs;
   older[kList1].resize(4000);  // an older build of other inputs: each output differs
   older[kListing].resize(older[kListing].size() / 2);
-  const Outputs made = built_from(inputs), was = built_from(older);
+  const auto made = built_in_memory(inputs), was = built_in_memory(older);
   std::vector<std::string> input_names(kInputNames.begin(), kInputNames.end());
   std::map<int, int> statuses;
   // 300 runs, or as many as FLYSEAT_FAULT_RUNS says (fewer for a quick run, more for a long one).
@@ -52,13 +38,14 @@ TEST(FaultInjection, EveryOutputIsNewAndWholeOrAsItWas) {
     for (std::size_t i = 0; i < inputs.size(); ++i)
       dir.write(kInputNames[i], inputs[i]);
     bool had_older = run % 2 == 1;
-    for (const auto& [name, bytes] : was)
-      if (had_older) dir.write(name, text_bytes(bytes));
+    for (std::size_t i = 0; had_older && i < was.size(); ++i)
+      dir.write(kOutputNames[i], text_bytes(was[i]));
     RunResult result = run_program("fiu-run", dir, "-x " + kFaults + "'" FLYSEAT_BUILD_PATH "'");
     ++statuses[result.status];
     ASSERT_TRUE(result.status == 0 || result.status == 1) << result.out << result.err;
     std::vector<std::string> expected_names = input_names;
-    for (const auto& [name, bytes] : made) {
+    for (std::size_t i = 0; i < made.size(); ++i) {
+      const std::string name = kOutputNames[i], &bytes = made[i];
       SCOPED_TRACE(name + " after: " + result.out);
       bool reported = result.out.find("output to " + name + "\n") != std::string::npos;
       if (!dir.has(name)) {
@@ -67,7 +54,7 @@ TEST(FaultInjection, EveryOutputIsNewAndWholeOrAsItWas) {
       }
       expected_names.push_back(name);
       std::string now = text_of(dir.read(name));
-      EXPECT_TRUE(now == bytes || (had_older && !reported && now == was.at(name)));
+      EXPECT_TRUE(now == bytes || (had_older && !reported && now == was[i]));
       EXPECT_TRUE(result.status == 1 || now == bytes);
     }
     std::sort(expected_names.begin(), expected_names.end());

@@ -43,16 +43,10 @@ GameInputs sample_inputs() {
 
 // What a build in memory makes of the sample game.
 Bytes sample(const char* name) {
-  static const std::unique_ptr<MemoryBuild> build = [] {
-    GameInputs in = sample_inputs();
-    auto made = std::make_unique<MemoryBuild>();
-    build_in_memory({in.files[kLoader].bytes, in.files[kList1].bytes, in.files[kList2].bytes,
-                     in.files[kPatch].bytes, in.files[kListing].bytes},
-                    *made);
-    return made;
-  }();
-  std::span<const Byte> bytes = build->output(name);
-  return Bytes(bytes.begin(), bytes.end());
+  static const auto outputs = test::built_in_memory(test::sample_game());
+  return test::text_bytes(outputs[static_cast<std::size_t>(
+      std::find(kOutputNames.begin(), kOutputNames.end(), std::string_view(name)) -
+      kOutputNames.begin())]);
 }
 
 // Each problem on a line of its own.

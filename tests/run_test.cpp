@@ -149,20 +149,17 @@ INSTANTIATE_TEST_SUITE_P(Runs, WholeRun, testing::ValuesIn(kRuns));
 // (whose bytes the unit tests pin): the sample, and dumps longer than a build reads, whose rest
 // must not reach the next input read.
 TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
-  std::array<Bytes, 5> sample, long_dumps;
-  for (std::size_t i = 0; i < sample.size(); ++i)
-    sample[i] = long_dumps[i] = sample_input(kInputNames[i]);
+  Inputs sample = sample_game(), long_dumps = sample;
   long_dumps[kList1] = Bytes(60000, 1);
   long_dumps[kList2] = Bytes(20000, 2);
-  for (const auto& inputs : {sample, long_dumps}) {
+  for (const Inputs& inputs : {sample, long_dumps}) {
     TempDir dir;
     for (std::size_t i = 0; i < inputs.size(); ++i)
       dir.write(kInputNames[i], inputs[i]);
     ASSERT_EQ(run_build(dir).status, 0);
-    auto build = std::make_unique<MemoryBuild>();
-    build_in_memory({inputs[0], inputs[1], inputs[2], inputs[3], inputs[4]}, *build);
-    for (const char* name : kOutputNames)
-      EXPECT_TRUE(text_of(dir.read(name)) == text_of(build->output(name))) << name;
+    auto made = built_in_memory(inputs);
+    for (std::size_t i = 0; i < made.size(); ++i)
+      EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == made[i]) << kOutputNames[i];
   }
 }
 

@@ -19,17 +19,7 @@ enum Output { kData, kMain, kDisk, kD88 };
 
 // The outputs of a build in memory of the sample game.
 const std::array<std::string, 4>& sample_outputs() {
-  static const std::array<std::string, 4> outputs = [] {
-    auto build = std::make_unique<MemoryBuild>();
-    build_in_memory({sample_input(kLoaderName), sample_input(kList1Name), sample_input(kList2Name),
-                     sample_input(kPatchName), sample_input(kListingName)},
-                    *build);
-    EXPECT_EQ(build->status, 0);
-    std::array<std::string, 4> made;
-    for (int i = 0; i < 4; ++i)
-      made[i] = text_of(build->output(kOutputNames[i]));
-    return made;
-  }();
+  static const std::array<std::string, 4> outputs = built_in_memory(sample_game());
   return outputs;
 }
 

@@ -2,15 +2,18 @@
 // run. Nothing here starts a process or touches a folder but the sample's.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
+#include "flyseat/memory_build.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat::test {
@@ -58,6 +61,26 @@ std::string failure_of(Action action) {
 // One of the bundled sample game's inputs.
 inline Bytes sample_input(const char* name) {
   return read_file(std::filesystem::path(FLYSEAT_SAMPLE_DIR) / name);
+}
+
+using Inputs = std::array<Bytes, kInputNames.size()>;  // by Input
+
+inline Inputs sample_game() {
+  Inputs inputs;
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    inputs[i] = sample_input(kInputNames[i]);
+  return inputs;
+}
+
+// The outputs a build in memory makes of the inputs, in the order of kOutputNames; empty where
+// it makes none.
+inline std::array<std::string, kOutputNames.size()> built_in_memory(const Inputs& in) {
+  auto build = std::make_unique<MemoryBuild>();
+  build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, *build);
+  std::array<std::string, kOutputNames.size()> made;
+  for (std::size_t i = 0; i < made.size(); ++i)
+    made[i] = text_of(build->output(kOutputNames[i]));
+  return made;
 }
 
 }  // namespace flyseat::test
