@@ -80,7 +80,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"--bogus", 2, "unknown option '--bogus'" + usage("")},
       {"frobnicate", 2, "unknown command 'frobnicate'" + usage("")},
       {"list", 2, "list: a FILE is needed" + usage("list ")},
-      {"list a b", 2, "list: unexpected argument 'b'" + usage("list ")},
+      {"list a b c", 2, "list: unexpected argument 'b'" + usage("list ")},
       {"check --bogus a", 2, "check: unknown option '--bogus'" + usage("check ")},
       {"info", 2, "info: one FILE or more is needed" + usage("info ")},
       {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
@@ -104,7 +104,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
       {"list bad.d88", 1, every_sector.substr(17)},
-      {"info changed.dsk flyseat.d88", 1,
+      {"info flyseat.d88 changed.dsk", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},
       {"list flyseat3.p6 >/dev/full", 1, "standard output: cannot write: No space left on device\n"},
       {"preview adir -o p.png", 1, "adir/list1.bin" + no_file},
@@ -214,6 +214,7 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["files"][0]["kind"], "main-tape");
   EXPECT_EQ(info["files"][1]["kind"], "raw-disk");
   EXPECT_EQ(info["files"][1]["sound"], true);
+  EXPECT_EQ(info["files"][4]["sectors_with_data"], 112);
   EXPECT_EQ(info["files"][2]["kind"], "empty");
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
   EXPECT_EQ(info["files"][5]["problems"][0], "cannot open: No such file or directory");

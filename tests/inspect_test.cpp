@@ -201,6 +201,8 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {changed(d88, sector_header(300) + 16 + 255, {0x12}),
        "sector 300 (cylinder 18, R 13): byte 255 of the 0xFF fill is 0x12\n"},
       {changed(d88, sector_header(96) + 16, {0xFE}), no_program},
+      {changed(changed(d88, sector_header(96) + 16, {0xFE}), sector_header(113) + 16, {0}),
+       "the sectors with data end inside track 7; a build copies whole tracks\n"},
       {cut(dsk, 28000), not_image + "28000 bytes" + blocks},
       {Bytes(35, 0), not_image + "35 bytes" + blocks},
       {cut(dsk, 3 * 4096), "3 blocks: a build writes 4 to 29\n"},
@@ -221,6 +223,8 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "end marker at offset 3141: byte 3 is 0x01, expected 0x00\n"},
       {cut(tp, 3148), "end marker at offset 3141 is cut short: 7 of 10 bytes\n"},
       {tape("MAIN  ", record), "the program ends at offset 22 without its end marker\n"},
+      {tape("MAIN  ", concat({record, bytes({0, 0})})),
+       "end marker at offset 22 is cut short: 2 of 10 bytes\n"},
       {concat({tp, bytes({7, 8})}), "2 bytes after the end marker at offset 3141\n"},
       {changed(sample(kDataTapeName), 10, {'X', '\\'}),
        "tape name \"X\\x5CTA  \" is neither \"DATA  \" nor \"MAIN  \"\n"},
@@ -409,15 +413,15 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "part of the first line\nwarning: a line without a number at the start: stored as line 0\n"
        "warning: record 8 (line 10, finds \"CLEAR,\") fired nowhere: the listing has no line 10\n"},
       // Lines of 1,200 and 2,500 bytes: the rest of each is read as lines of their own.
-      {appended(kListing, test::text_bytes("2000 REM" + std::string(1192, '*') + "\n2010 " +
-                                           std::string(2494, '9') + "\r\n")),
-       "warning: line 2000 is 1200 bytes long: a build cuts it after 999 bytes and stores the rest "
-       "as line 0\nwarning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and "
-       "stores the rest as 2 lines, the first numbered 2147483647\nwarning: a line without a "
-       "number after line 2000: stored as line 0\nwarning: line 2147483647 is stored as line "
-       "65535 (the low 16 bits)\nwarning: line 2147483647 is stored as line 65535 (the low 16 "
-       "bits)\nwarning: line 0 follows line 2000, out of ascending order\nwarning: line 65535 is "
-       "in the listing more than once\n"},
+      {appended(kListing, test::text_bytes("2010 " + std::string(2494, '9') + "\r\n2000 REM" +
+                                           std::string(1192, '*'))),
+       "warning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and stores the rest "
+       "as 2 lines, the first numbered 2147483647\nwarning: line 2000 is 1200 bytes long: a build "
+       "cuts it after 999 bytes and stores the rest as line 0\nwarning: a line without a number "
+       "after line 2000: stored as line 0\nwarning: line 2147483647 is stored as line 65535 (the "
+       "low 16 bits)\nwarning: line 2147483647 is stored as line 65535 (the low 16 bits)\n"
+       "warning: line 2000 follows line 65535, out of ascending order\nwarning: line 0 follows "
+       "line 2000, out of ascending order\nwarning: line 65535 is in the listing more than once\n"},
       {appended(kPatch, concat({bytes({1, 0, 0, 0x2C, 1}), bytes({1, 0, 0, 0x2C, 2}),
                                 bytes({1, 0, 0, 0x2C, 3}), bytes({1, 0, 0, 0x2C, 4}),
                                 bytes({1, 0, 0, 0x2C, 5}), bytes({1, 0, 0, 0x2C, 6})})),
@@ -477,6 +481,10 @@ TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
   EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
   inputs.files[kListing].status = ReadStatus::cannot_open;
   EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  inputs.files[kPatch].status = ReadStatus::too_large;  // nor memory to lay out
+  inputs.files[kListing] = {};
+  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  inputs.files[kPatch] = sample_inputs().files[kPatch];
   inputs.files[kListing] = {};
   std::string empty = check_text(check_inputs(inputs));
   EXPECT_NE(empty.find("  raw disk image: 7 of 40 tracks"), std::string::npos);

@@ -176,10 +176,9 @@ int preview_command(const Options& o) {
 std::string usage_problem(const CLI::ParseError& error, const std::string& command) {
   std::string in = command.empty() ? "" : command + ": ";
   if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
-    // "The following argument(s) was/were not expected: A B"
+    // "The following argument(s) was/were not expected: C B", the last given first.
     std::string what = error.what();
-    std::string first = what.substr(what.find(": ") + 2);
-    first = first.substr(0, first.find(' '));
+    std::string first = what.substr(what.rfind(' ') + 1);
     return in + (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
            "'";
   }
