@@ -40,7 +40,7 @@
     try {
       return body(flyseat);
     } catch (e) {
-      const what = typeof e === "number" ? "an uncaught exception"
+      const what = e instanceof WebAssembly.Exception ? "an uncaught exception"
         : e instanceof WebAssembly.RuntimeError ? "an abort" : String(e);
       $("error").textContent = `The module stopped on ${what}; it is loaded again, try again.`;
       flyseat = null;
