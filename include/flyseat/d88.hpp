@@ -79,8 +79,8 @@ constexpr int track_table_offset(int entry) {
   return kD88.table_offset + entry * kD88.table_entry_size;
 }
 
-// Where the next sector goes. The copy leaves it at the sector after its last one, so the
-// fill goes on from there.
+// A sector's place on the disk, as its header names it; the first sector of the disk by
+// default.
 struct SectorAddress {
   int c = 0;
   int h = 0;

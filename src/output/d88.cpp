@@ -10,6 +10,7 @@ namespace flyseat {
 namespace {
 
 constexpr auto kSectorSize = static_cast<std::size_t>(kD88.sector_size);
+constexpr std::size_t kRawTrackSize = kD88.sectors * kSectorSize;  // a track's bytes alone
 
 using Header = std::array<Byte, kD88.header_size>;
 
@@ -44,6 +45,19 @@ void encode_sector(const SectorAddress& at, std::span<const Byte> data, std::spa
   }
 }
 
+// The sector records of track `t`, counted in disk order: the whole sectors of `raw`, the raw
+// disk image from the track's first sector on, then the fill. A last piece shorter than a
+// sector is not copied.
+void encode_track(int t, std::span<const Byte> raw, std::span<Byte> records) {
+  std::size_t whole_sectors = raw.size() / kSectorSize;
+  SectorAddress at{.c = t / kD88.heads, .h = t % kD88.heads};
+  for (std::size_t s = 0; s < kD88.sectors; ++s, advance_sector(at)) {
+    encode_sector(
+        at, s < whole_sectors ? raw.subspan(s * kSectorSize, kSectorSize) : std::span<const Byte>(),
+        records.subspan(s * kSectorRecordSize, kSectorRecordSize));
+  }
+}
+
 }  // namespace
 
 void advance_sector(SectorAddress& at) {
@@ -58,41 +72,32 @@ void advance_sector(SectorAddress& at) {
 }
 
 void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
-  std::size_t whole_sectors = raw_disk.size() / kSectorSize;
-  if (whole_sectors > kDiskSectors) fail("disk full");
+  if (raw_disk.size() / kSectorSize > kDiskSectors) fail("disk full");
   Header header = d88_header();
   std::copy(header.begin(), header.end(), d88.begin());
-  SectorAddress at;
-  for (std::size_t s = 0; s < kDiskSectors; ++s, advance_sector(at)) {
-    encode_sector(
-        at,
-        s < whole_sectors ? raw_disk.subspan(s * kSectorSize, kSectorSize)
-                          : std::span<const Byte>(),
-        std::span(d88).subspan(static_cast<std::size_t>(sector_record_offset(static_cast<int>(s))),
-                               kSectorRecordSize));
+  for (int t = 0; t < kDiskTracks; ++t) {
+    std::size_t from = std::min(raw_disk.size(), static_cast<std::size_t>(t) * kRawTrackSize);
+    encode_track(t, raw_disk.subspan(from),
+                 std::span(d88).subspan(
+                     static_cast<std::size_t>(sector_record_offset(t * kD88.sectors)), kTrackSize));
   }
 }
 
-// Copies the raw disk image sector by sector as it is read back, a track at a time, then fills
-// the rest of the disk; a last piece shorter than a sector is not copied.
+// Copies the raw disk image as it is read back, a track at a time, then fills the rest of the
+// disk.
 void write_d88_image(Folder& folder) {
   Sink out;
   create_output(folder, out, kD88Name);
   Source disk;
   if (!try_open_input(folder, disk, kRawDiskName)) fail("cannot open %s for reading", kRawDiskName);
   write_bytes(out, d88_header());
+  std::array<Byte, kRawTrackSize> raw;
   std::array<Byte, kTrackSize> track;
-  std::array<Byte, kSectorSize> data;
-  bool copying = true;
-  SectorAddress at;
-  for (int s = 0; s < kDiskSectors; ++s, advance_sector(at)) {
-    copying = copying && read_bytes(disk, data) == data.size();
-    auto in_track = static_cast<std::size_t>(s % kD88.sectors);
-    encode_sector(at, copying ? std::span<const Byte>(data) : std::span<const Byte>(),
-                  std::span(track).subspan(in_track * kSectorRecordSize, kSectorRecordSize));
-    if (in_track + 1 == kD88.sectors) write_bytes(out, track);
+  for (int t = 0; t < kDiskTracks; ++t) {
+    encode_track(t, std::span(raw).first(read_bytes(disk, raw)), track);
+    write_bytes(out, track);
   }
-  if (copying && read_bytes(disk, data) == data.size()) fail("disk full");
+  if (read_bytes(disk, std::span(raw).first(kSectorSize)) == kSectorSize) fail("disk full");
   close_input(disk);
   close_output(out);
   report_output(folder, kD88Name);
