@@ -50,12 +50,10 @@ std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watc
   std::int32_t length = 0;
   SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
+    if (watch != nullptr) watch->dropped = reader.dropped;
     std::string as_read;
-    if (watch != nullptr) {
-      watch->dropped = reader.dropped;
-      auto end = std::find(line->text.begin(), line->text.end(), Byte{0});
-      if (watch->each_line) as_read.assign(line->text.begin(), end);
-    }
+    if (watch != nullptr && watch->each_line)
+      as_read.assign(line->text.begin(), std::find(line->text.begin(), line->text.end(), Byte{0}));
     if (edits == LineEdits::substitution_table &&
         !substitute_line(line->number, line->text, work.scratch, fired)) {
       fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
