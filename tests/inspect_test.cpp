@@ -82,7 +82,7 @@ TEST(ListedText, ExpandsTokensOutsideStringsDataAndRemarksAndEscapesWhenAsked) {
 std::string listing_of(const Program& program) {
   std::string text;
   for (const ProgramLine& line : program.lines)
-    text += std::to_string(line.number) + " " + listed_text(line.tokens, false) + "\n";
+    text += listed_line(line, false);
   return text;
 }
 

@@ -129,7 +129,7 @@ val list(const std::string& name, const val& image) {
     Program program = find_program(bytes, false, found);
     std::string text;
     for (const ProgramLine& line : program.lines)
-      text += std::to_string(line.number) + " " + listed_text(line.tokens, true) + "\n";
+      text += listed_line(line, true);
     out.set("text", text + problem_lines(name, found.problems));
   });
 }
@@ -157,10 +157,9 @@ val info(const val& files) {
 val preview(const val& files) {
   return answer([&](val& out) {
     GameInputs inputs = game_inputs(files);
-    for (Input input : {kList1, kList2, kPatch}) {
-      const FileRead& file = inputs.files[input];
-      if (!read_enough(file, input))
-        fail("%s: %s", kInputNames[input], read_problem(file, check_limit(input)).c_str());
+    if (std::optional<Input> unread = unread_memory_input(inputs)) {
+      fail_in(kInputNames[*unread], "%s",
+              read_problem(inputs.files[*unread], check_limit(*unread)).c_str());
     }
     auto memory = std::make_unique<LoadedMemory>();
     load_memory(inputs, *memory);  // a patch record that a build refuses throws its Failure

@@ -70,7 +70,7 @@ enum class PlaceKind : std::size_t {
   low_nibble_byte,
   pattern_pair,
 };
-inline constexpr std::size_t kPlaceKinds = 8;
+inline constexpr std::size_t kPlaceKinds = static_cast<std::size_t>(PlaceKind::pattern_pair) + 1;
 
 // The places of one kind: `size` bytes from each address. No two places share a byte, and none
 // lies in the bitmap rows, so the order of the edits cannot change the result.

@@ -61,6 +61,8 @@ struct DiskStretch {
     return size - std::min(size, room);
   }
 };
+// The stretches in disk order.
+enum StretchIndex : std::size_t { kLoaderStretch, kList1Stretch, kList2Stretch, kProgramStretch };
 struct RawDiskLayout {
   std::array<DiskStretch, 4> stretches;
   std::int32_t blocks;  // in all

@@ -2,6 +2,7 @@
 // table that the compile-time checks of the address tables and a checker of the dumps read.
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 #include "flyseat/image.hpp"
@@ -30,5 +31,8 @@ inline constexpr std::array<FixedPlaces, kPlaceKinds> kFixedPlaces = {{
     {"low-nibble pattern byte", kLowNibbleBytes, 1},
     {"pattern pair", kPairs, 2},
 }};
+// A row left out would be zeros, not an error.
+static_assert(std::all_of(kFixedPlaces.begin(), kFixedPlaces.end(),
+                          [](const FixedPlaces& places) { return places.what != nullptr; }));
 
 }  // namespace flyseat

@@ -489,6 +489,13 @@ bool read_enough(const FileRead& file, Input input) {
          (file.status == ReadStatus::too_large && kMostRead[input] > 0);
 }
 
+std::optional<Input> unread_memory_input(const GameInputs& inputs) {
+  for (Input input : {kList1, kList2, kPatch}) {
+    if (!read_enough(inputs.files[input], input)) return input;
+  }
+  return std::nullopt;
+}
+
 int CheckReport::count(Level level) const {
   return static_cast<int>(
       std::count_if(findings.begin(), findings.end(),
@@ -503,10 +510,7 @@ CheckReport check_inputs(const GameInputs& inputs) {
   if (read_enough(inputs.files[kListing], kListing)) {
     program_length = check_listing(inputs.files[kListing], c);
   }
-  bool memory_readable = read_enough(inputs.files[kList1], kList1) &&
-                         read_enough(inputs.files[kList2], kList2) &&
-                         read_enough(inputs.files[kPatch], kPatch);
-  if (!memory_readable) return c.report;
+  if (unread_memory_input(inputs)) return c.report;
   auto memory = std::make_unique<LoadedMemory>();
   PatchCheck patch(*memory, c);
   std::optional<std::string> refusal;

@@ -16,8 +16,6 @@
 namespace flyseat::inspect {
 namespace {
 
-// The loader's block, the list1 and list2 blocks, the program's blocks, as a build lays them out.
-enum Stretch { kLoaderStretch, kList1Stretch, kList2Stretch, kProgramStretch };
 constexpr int kFewestBlocks = kSmallestRawDisk.blocks;
 constexpr int kMostBlocks = kLargestRawDisk.blocks;
 constexpr int kMostDataBlocks = kLargestRawDisk.stretches[kList1Stretch].blocks +
@@ -26,6 +24,17 @@ constexpr int kMostProgramBlocks = kLargestRawDisk.stretches[kProgramStretch].bl
 
 bool all_are(std::span<const Byte> bytes, Byte value) {
   return std::all_of(bytes.begin(), bytes.end(), [value](Byte b) { return b == value; });
+}
+
+// A tape image begins with its leader; the tape name follows it.
+bool has_tape_leader(std::span<const Byte> file) {
+  return file.size() >= kTapeLeaderSize && all_are(file.first(kTapeLeaderSize), kTapeLeaderByte);
+}
+
+// The tape name of a file that holds a whole tape header.
+std::string_view tape_name(std::span<const Byte> file) {
+  return std::string_view(reinterpret_cast<const char*>(file.data()) + kTapeLeaderSize,
+                          kTapeNameSize);
 }
 
 std::size_t at(int offset) {
@@ -62,10 +71,10 @@ void describe_tape(std::span<const Byte> file, ImageKind kind, Findings& found) 
   found.fact("payload", static_cast<std::int64_t>(payload));
   if (kind == ImageKind::data_tape) {
     found.report += "  payload: the list1 region, then the list2 region\n";
-    if (payload > static_cast<std::size_t>(kList1Max + kList2Max)) {
+    if (payload > static_cast<std::size_t>(kMaxDataTapeSize - kTapeHeaderSize)) {
       found.problem(
           format("payload of %zu bytes is more than the list1 and list2 regions hold (%d)", payload,
-                 kList1Max + kList2Max));
+                 kMaxDataTapeSize - kTapeHeaderSize));
     }
   } else if (kind == ImageKind::main_tape) {
     Program program = walk_program(file, kTapeHeaderSize, found);
@@ -177,7 +186,7 @@ void report_raw_disk(const RawDiskFound& layout, const char* indent, Findings& f
 
 bool looks_like_d88(std::span<const Byte> file) {
   std::size_t table = at(kD88.table_offset);
-  return file.size() >= table + 4 &&
+  return file.size() >= table + kD88.table_entry_size &&
          (read_u32(file, at(kD88.disk_size_offset)) == file.size() ||
           read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
 }
@@ -374,15 +383,6 @@ const char* const kNotAnImage =
     "number of %d-byte blocks";
 
 }  // namespace
-
-bool has_tape_leader(std::span<const Byte> file) {
-  return file.size() >= kTapeLeaderSize && all_are(file.first(kTapeLeaderSize), kTapeLeaderByte);
-}
-
-std::string_view tape_name(std::span<const Byte> file) {
-  return std::string_view(reinterpret_cast<const char*>(file.data()) + kTapeLeaderSize,
-                          kTapeNameSize);
-}
 
 ImageKind recognise(std::span<const Byte> file) {
   if (file.empty()) return ImageKind::empty;

@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -118,6 +119,8 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& f
 // printable ASCII, and the backslash itself, is shown as \xHH, so that the text is
 // unambiguous; without, every byte is written as it is.
 std::string listed_text(std::span<const Byte> tokens, bool escaped);
+// A line as `list` prints it: the number, a space, the listed text, a line feed.
+std::string listed_line(const ProgramLine& line, bool escaped);
 
 // The program that a file carries: a main tape image, a raw disk image or a D88 image, found as
 // `info` finds it, or with `raw` a file of line records alone. Problems say why there is none,
@@ -170,6 +173,10 @@ inline constexpr int kInputCount = kInputNames.size();
 struct GameInputs {
   std::array<FileRead, kInputCount> files;
 };
+
+// The first input the memory image is made of (list1, list2, the patch file) that was not read
+// far enough to make it.
+std::optional<Input> unread_memory_input(const GameInputs& inputs);
 
 // The memory image after the dumps and the patch file, as a build has it before converting.
 struct LoadedMemory {

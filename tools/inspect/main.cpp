@@ -77,10 +77,8 @@ int list_command(const Options& o) {
     return found.sound() ? kSound : kFailed;
   }
   for (const ProgramLine& line : program.lines) {
-    std::printf("%u ", line.number);
-    std::string text = listed_text(line.tokens, !o.bytes);
+    std::string text = listed_line(line, !o.bytes);
     std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
   }
   std::fflush(stdout);  // the lines before the damage come before its problem
   return say_problems(o.file, found.problems);
@@ -140,12 +138,10 @@ int preview_command(const Options& o) {
   if (std::string problem = folder_problem(o.folder); !problem.empty())
     return say_problems(o.folder, {problem});
   GameInputs inputs = read_inputs(o.folder);
-  for (Input input : {kList1, kList2, kPatch}) {
-    const FileRead& file = inputs.files[input];
-    if (!read_enough(file, input)) {
-      say_problem(o.folder + "/" + kInputNames[input], read_problem(file, check_limit(input)));
-      return kFailed;
-    }
+  if (std::optional<Input> unread = unread_memory_input(inputs)) {
+    say_problem(o.folder + "/" + kInputNames[*unread],
+                read_problem(inputs.files[*unread], check_limit(*unread)));
+    return kFailed;
   }
   auto memory = std::make_unique<LoadedMemory>();
   try {

@@ -52,7 +52,7 @@ constexpr std::string_view kNotLoaded = "  NO DATA LOADED";
 // The legend: each grey level before, and what it becomes after.
 constexpr std::string_view kLegendBefore = "COLOUR";
 constexpr std::string_view kLegendAfter = "AFTER";
-constexpr std::string_view kLevelNames[] = {"0", "1", "2", "3"};
+constexpr std::string_view kGreyNames[] = {"0", "1", "2", "3"};
 constexpr std::string_view kAfterNames[] = {"0", "1-3"};
 constexpr std::string_view kUnloadedName = "NOT LOADED";
 constexpr int kLegendGap = 12;  // between a swatch and the next label
@@ -150,7 +150,7 @@ int draw_legend(Picture& picture, bool draw) {
   if (draw) draw_text(picture, x, kLegendTop, kLegendBefore);
   x += text_width(kLegendBefore) + kLegendGap;
   for (std::size_t level = 0; level < std::size(kGreys); ++level)
-    x = draw_swatch(picture, draw, x, kLevelNames[level], kGreys[level]);
+    x = draw_swatch(picture, draw, x, kGreyNames[level], kGreys[level]);
   x += kLegendGap;
   if (draw) draw_text(picture, x, kLegendTop, kLegendAfter);
   x += text_width(kLegendAfter) + kLegendGap;

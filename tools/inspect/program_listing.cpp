@@ -11,10 +11,6 @@
 namespace flyseat::inspect {
 namespace {
 
-bool is_token(Byte b) {
-  return b >= kFirstToken && b <= kLastToken;
-}
-
 bool check_end_marker(std::span<const Byte> bytes, std::size_t at, Findings& found) {
   std::size_t left = bytes.size() - at;
   if (left < kEndMarkerSize) {
@@ -56,7 +52,7 @@ std::string inherent_loss(const ProgramLine& line) {
 // The line as `list --bytes` writes it, read back and tokenized as a build reads its listing,
 // without the substitution records: whether it gives that one line record again.
 bool comes_back(const ProgramLine& line, WorkArea& work) {
-  std::string listed = format("%u ", line.number) + listed_text(line.tokens, false) + "\n";
+  std::string listed = listed_line(line, false);
   Source source;
   open_bytes(source, kListingName,
              std::span(reinterpret_cast<const Byte*>(listed.data()), listed.size()));
@@ -104,12 +100,17 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& f
   }
 }
 
+std::string listed_line(const ProgramLine& line, bool escaped) {
+  return format("%u ", line.number) + listed_text(line.tokens, escaped) + "\n";
+}
+
 std::string listed_text(std::span<const Byte> tokens, bool escaped) {
   std::string text;
   LineModes modes;
   for (Byte b : tokens) {
-    if (!modes.copying() && is_token(b)) {
-      text += keyword_text(b);
+    std::string_view keyword = keyword_text(b);
+    if (!modes.copying() && !keyword.empty()) {
+      text += keyword;
       modes.enter(b);
       continue;
     }

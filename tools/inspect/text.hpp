@@ -24,9 +24,4 @@ std::string span_of(const char* noun, std::int64_t first, std::int64_t last);
 void append_visible(std::string& text, Byte b);
 std::string visible(std::span<const Byte> bytes);
 
-// A tape image begins with its leader; the tape name follows it.
-bool has_tape_leader(std::span<const Byte> file);
-// The tape name of a file that holds a whole tape header.
-std::string_view tape_name(std::span<const Byte> file);
-
 }  // namespace flyseat::inspect
