@@ -191,8 +191,20 @@ bool looks_like_d88(std::span<const Byte> file) {
           read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
 }
 
+// The D88 image a build makes of an empty raw disk image: every header and table entry as a
+// build writes them, for the checks to compare with.
+std::span<const Byte> reference_d88() {
+  static const std::unique_ptr<D88Image> image = [] {
+    auto made = std::make_unique<D88Image>();
+    encode_d88_image({}, *made);
+    return made;
+  }();
+  return *image;
+}
+
 void check_d88_header(std::span<const Byte> file, Findings& found) {
   constexpr D88HeaderFields f = kD88Header;
+  std::span<const Byte> expected = reference_d88();
   std::span<const Byte> name = file.subspan(at(f.name), at(f.name_size));
   auto name_end = std::find(name.begin(), name.end(), Byte{0});
   std::uint32_t disk_size = read_u32(file, at(kD88.disk_size_offset));
@@ -200,38 +212,31 @@ void check_d88_header(std::span<const Byte> file, Findings& found) {
       format("  header: name \"%s\", write protect 0x%02X, media type 0x%02X, disk size %u\n",
              visible(name.first(static_cast<std::size_t>(name_end - name.begin()))).c_str(),
              file[at(f.write_protect)], file[at(f.media_type)], disk_size);
-  for (int i = 0; i < f.reserved_size; ++i) {
-    Byte b = file[at(f.reserved + i)];
-    if (b != 0) {
-      found.problem(
-          format("header: reserved byte 0x%02X is 0x%02X, expected 0x00", f.reserved + i, b));
+  for (std::size_t i = at(f.reserved); i < at(f.reserved + f.reserved_size); ++i) {
+    if (file[i] != expected[i]) {
+      found.problem(format("header: reserved byte 0x%02zX is 0x%02X, expected 0x%02X", i, file[i],
+                           expected[i]));
     }
   }
-  if (file[at(f.media_type)] != 0) {
-    found.problem(format("header: media type is 0x%02X, expected 0x00", file[at(f.media_type)]));
+  std::size_t media = at(f.media_type);
+  if (file[media] != expected[media]) {
+    found.problem(
+        format("header: media type is 0x%02X, expected 0x%02X", file[media], expected[media]));
   }
-  if (disk_size != kD88Size) {
-    found.problem(format("header: disk size is %u, expected %d", disk_size, kD88Size));
+  std::uint32_t expected_size = read_u32(expected, at(kD88.disk_size_offset));
+  if (disk_size != expected_size) {
+    found.problem(format("header: disk size is %u, expected %u", disk_size, expected_size));
   }
   if (file.size() != kD88Size) {
     found.problem(format("the file is %zu bytes, expected %d", file.size(), kD88Size));
   }
 }
 
-std::uint32_t expected_track_offset(int entry) {
-  for (int c = 0; c < kD88.cylinders; ++c) {
-    for (int h = 0; h < kD88.heads; ++h) {
-      if (track_table_entry(c, h) == entry) return static_cast<std::uint32_t>(track_offset(c, h));
-    }
-  }
-  return 0;  // the absent second side and the cylinders past the last
-}
-
 void check_track_table(std::span<const Byte> file, Findings& found) {
   std::size_t problems_before = found.problems.size();
   for (int entry = 0; entry < kD88.table_entries; ++entry) {
     std::uint32_t offset = read_u32(file, at(track_table_offset(entry)));
-    std::uint32_t expected = expected_track_offset(entry);
+    std::uint32_t expected = read_u32(reference_d88(), at(track_table_offset(entry)));
     if (offset != expected) {
       found.problem(format("track table entry %d is 0x%X, expected 0x%X", entry, offset, expected));
     }
@@ -253,28 +258,28 @@ struct SectorField {
   const char* name;
   int offset;
   int (*read)(std::span<const Byte> header, int offset);
-  int expected;
+};
+constexpr SectorField kSectorFields[] = {
+    {"C", kD88Sector.c, byte_field},
+    {"H", kD88Sector.h, byte_field},
+    {"R", kD88Sector.r, byte_field},
+    {"N", kD88Sector.n, byte_field},
+    {"sector count", kD88Sector.sector_count, word_field},
+    {"density", kD88Sector.density, byte_field},
+    {"deleted mark", kD88Sector.deleted, byte_field},
+    {"status", kD88Sector.status, byte_field},
+    {"data size", kD88Sector.data_size, word_field},
 };
 
-void check_sector_header(std::span<const Byte> header, int s, const SectorAddress& sector,
-                         Findings& found) {
+// Each field of sector s's header against the header a build writes there.
+void check_sector_header(std::span<const Byte> header, int s, Findings& found) {
   constexpr D88SectorFields f = kD88Sector;
-  const SectorField fields[] = {
-      {"C", f.c, byte_field, sector.c},
-      {"H", f.h, byte_field, sector.h},
-      {"R", f.r, byte_field, sector.r},
-      {"N", f.n, byte_field, sector.n},
-      {"sector count", f.sector_count, word_field, kD88.sectors},
-      {"density", f.density, byte_field, 0},
-      {"deleted mark", f.deleted, byte_field, 0},
-      {"status", f.status, byte_field, 0},
-      {"data size", f.data_size, word_field, kD88.sector_size},
-  };
-  for (const SectorField& field : fields) {
+  std::span<const Byte> built = reference_d88().subspan(at(sector_record_offset(s)), header.size());
+  for (const SectorField& field : kSectorFields) {
     int value = field.read(header, field.offset);
-    if (value != field.expected) {
-      found.problem(
-          format("sector %d: %s is %d, expected %d", s, field.name, value, field.expected));
+    int expected = field.read(built, field.offset);
+    if (value != expected) {
+      found.problem(format("sector %d: %s is %d, expected %d", s, field.name, value, expected));
     }
   }
   if (!all_are(header.subspan(at(f.reserved), at(f.reserved_size)), 0)) {
@@ -333,7 +338,7 @@ bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte
       return false;
     }
     std::span<const Byte> record = file.subspan(offset, kSectorRecordSize);
-    check_sector_header(record.first(at(kD88.sector_header_size)), s, sector, found);
+    check_sector_header(record.first(at(kD88.sector_header_size)), s, found);
     std::span<const Byte> bytes = record.subspan(at(kD88.sector_header_size));
     fill_run = all_are(bytes, kD88Fill) ? fill_run + 1 : 0;
     data.insert(data.end(), bytes.begin(), bytes.end());
