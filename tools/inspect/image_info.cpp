@@ -310,31 +310,34 @@ int sectors_with_data(std::span<const Byte> data, int before_fill) {
   return before_fill;
 }
 
+// "sector 37 (cylinder 2, R 6)": sector s of the disk, counted from 0 in disk order.
+std::string sector_name(int s) {
+  SectorAddress sector;
+  for (int i = 0; i < s; ++i)
+    advance_sector(sector);
+  return format("sector %d (cylinder %d, R %d)", s, sector.c, sector.r);
+}
+
 // Each sector after the raw disk image that is not all 0xFF fill.
 void check_fill(std::span<const Byte> data, int with_data, Findings& found) {
-  SectorAddress sector;
-  for (int s = 0; s < kDiskSectors; ++s, advance_sector(sector)) {
-    if (s < with_data) continue;
+  for (int s = with_data; s < kDiskSectors; ++s) {
     std::span<const Byte> bytes = data.subspan(at(s * kD88.sector_size), at(kD88.sector_size));
     auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
     if (changed == bytes.end()) continue;
-    found.problem(format("sector %d (cylinder %d, R %d): byte %td of the 0x%02X fill is 0x%02X", s,
-                         sector.c, sector.r, changed - bytes.begin(), kD88Fill, *changed));
+    found.problem(format("%s: byte %td of the 0x%02X fill is 0x%02X", sector_name(s).c_str(),
+                         changed - bytes.begin(), kD88Fill, *changed));
   }
 }
 
 // The sectors in disk order: their headers checked, the data of those before the 0xFF fill
 // gathered as the raw disk image they hold. False when the file ends inside a sector.
 bool check_sectors(std::span<const Byte> file, Findings& found, std::vector<Byte>& data) {
-  SectorAddress sector;
   int fill_run = 0;  // 0xFF sectors since the last sector with data
-  for (int s = 0; s < kDiskSectors; ++s, advance_sector(sector)) {
+  for (int s = 0; s < kDiskSectors; ++s) {
     std::size_t offset = at(sector_record_offset(s));
     if (file.size() < offset + kSectorRecordSize) {
-      found.problem(
-          format("the file ends inside sector %d (cylinder %d, R %d), whose record "
-                 "starts at offset %zu",
-                 s, sector.c, sector.r, offset));
+      found.problem(format("the file ends inside %s, whose record starts at offset %zu",
+                           sector_name(s).c_str(), offset));
       return false;
     }
     std::span<const Byte> record = file.subspan(offset, kSectorRecordSize);
@@ -501,8 +504,7 @@ std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_
     return count_of(d88.size() - written.size(), "byte") + " more after the last sector";
   if (offset < kD88.header_size) return format("the headers differ at offset %d", offset);
   int s = (offset - kD88.header_size) / kSectorRecordSize;
-  return format("sector %d (cylinder %d, R %d) %s", s, s / kD88.sectors, s % kD88.sectors + 1,
-                theirs == d88.end() ? "is cut short" : "differs");
+  return sector_name(s) + (theirs == d88.end() ? " is cut short" : " differs");
 }
 
 std::string HeldImage::holds() const {
