@@ -9,7 +9,7 @@
   let names = null; // the file names and the read limit, from the module
   const inputs = new Map(); // input name -> {name, bytes, crc32, sha1}
   let images = []; // the other files given, for info
-  let listing = null; // list3.txt as given, before any edit
+  let listing = null; // the listing as given, before any edit
   let editTimer = 0;
   let urls = []; // of the downloads offered
 
@@ -23,6 +23,10 @@
     return createFlyseat().then((module) => {
       flyseat = module;
       names = module.names();
+      $("list3-heading").textContent = `The listing, ${names.listing}`;
+      Object.assign($("list3-download"), {
+        download: names.listing, textContent: `Download the edited ${names.listing}`,
+      });
       $("status").dataset.readyMs = performance.now().toFixed(1);
       setStatus("ready", "Ready: pick or drop the game's files.");
       showFiles();
@@ -170,7 +174,8 @@
     area.value = editable ? textOf(given.bytes) : "";
     area.disabled = !editable;
     $("list3-note").textContent = editable ? ""
-      : `list3.txt is ${given.bytes.length} bytes: too large to edit here, it is used as it is.`;
+      : `${names.listing} is ${given.bytes.length} bytes: too large to edit here, it is used as `
+        + "it is.";
     $("list3-undo").disabled = true;
     $("list3-download").hidden = true;
   }

@@ -127,7 +127,7 @@ class PatchCheck {
   void finish(const PatchSummary& patch) {
     c_.report.findings.insert(c_.report.findings.begin() + static_cast<std::ptrdiff_t>(count_at_),
                               {kPatchSection, Level::fact,
-                               format("patch.bin: %s", count_of(records_, "record").c_str())});
+                               format("%s: %s", kPatchName, count_of(records_, "record").c_str())});
     if (records_ > kMostRecords) {
       std::size_t more = records_ - kMostRecords;
       c_.fact(kPatchSection, format("and %zu more %s", more, more == 1 ? "record" : "records"));
@@ -337,8 +337,9 @@ void check_byte_order_mark(std::span<const Byte> listing, Checker& c) {
   constexpr std::array<Byte, 3> kMark = {0xEF, 0xBB, 0xBF};
   if (listing.size() >= kMark.size() && std::equal(kMark.begin(), kMark.end(), listing.begin())) {
     c.warning(kListingSection,
-              "list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
-              "part of the first line");
+              format("%s begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
+                     "part of the first line",
+                     kListingName));
   }
 }
 
@@ -383,12 +384,12 @@ void check_converted(const ListingResult& result, Checker& c) {
   if (with_line == 0 || 2 * in_place < with_line) return;
   bool dropped_gone = std::all_of(result.watch.dropped.begin(), result.watch.dropped.end(),
                                   [](int count) { return count == 0; });
-  c.warning(
-      kListingSection,
-      format("list3.txt looks already converted: %zu of the %zu records whose line it "
-             "has find their replacement in place%s; a build would convert it a second "
-             "time",
-             in_place, with_line, dropped_gone ? ", and the lines a build drops are missing" : ""));
+  c.warning(kListingSection,
+            format("%s looks already converted: %zu of the %zu records whose line it "
+                   "has find their replacement in place%s; a build would convert it a second "
+                   "time",
+                   kListingName, in_place, with_line,
+                   dropped_gone ? ", and the lines a build drops are missing" : ""));
 }
 
 void check_records(const ListingResult& result, Checker& c) {
@@ -434,11 +435,12 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
   ListingResult result = convert(file.bytes);
   std::size_t size = file.bytes.size();
   if (result.refusal || result.bytes_read == size) {
-    c.fact(kInputsSection, format("list3.txt: %s, all read", count_of(size, "byte").c_str()));
+    c.fact(kInputsSection,
+           format("%s: %s, all read", kListingName, count_of(size, "byte").c_str()));
   } else {
     c.warning(kInputsSection,
-              format("list3.txt: %zu bytes; the first %zu are read, to the byte 0x1A, %zu ignored",
-                     size, result.bytes_read, size - result.bytes_read));
+              format("%s: %zu bytes; the first %zu are read, to the byte 0x%02X, %zu ignored",
+                     kListingName, size, result.bytes_read, kEndOfText, size - result.bytes_read));
   }
   check_checksums(file, c);
   int dropped = 0;
