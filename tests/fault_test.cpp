@@ -3,12 +3,9 @@
 // other file is left in the folder.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdlib>
 #include <map>
-#include <memory>
 
-#include "flyseat/memory_build.hpp"
 #include "process.hpp"
 
 namespace flyseat::test {
@@ -35,8 +32,7 @@ TEST(FaultInjection, EveryOutputIsNewAndWholeOrAsItWas) {
   const int runs = asked != nullptr ? std::atoi(asked) : 300;
   for (int run = 0; run < runs; ++run) {
     TempDir dir;
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-      dir.write(kInputNames[i], inputs[i]);
+    write_inputs(dir, inputs);
     bool had_older = run % 2 == 1;
     for (std::size_t i = 0; had_older && i < was.size(); ++i)
       dir.write(kOutputNames[i], text_bytes(was[i]));

@@ -72,10 +72,10 @@ inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
   return run_program(FLYSEAT_BUILD_PATH, dir, args);
 }
 
-// Copies the bundled sample game's five inputs into `dir`.
-inline void copy_sample(const TempDir& dir) {
-  for (const char* name : kInputNames)
-    dir.write(name, sample_input(name));
+// Writes the five inputs (the bundled sample game's by default) into `dir`.
+inline void write_inputs(const TempDir& dir, const Inputs& inputs = sample_game()) {
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    dir.write(kInputNames[i], inputs[i]);
 }
 
 }  // namespace flyseat::test

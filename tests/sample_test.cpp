@@ -5,9 +5,7 @@
 #include <nettle/sha2.h>
 
 #include <array>
-#include <memory>
 
-#include "flyseat/memory_build.hpp"
 #include "support.hpp"
 
 namespace flyseat::test {
@@ -16,12 +14,6 @@ namespace {
 using namespace std::string_literals;
 
 enum Output { kData, kMain, kDisk, kD88 };
-
-// The outputs of a build in memory of the sample game.
-const std::array<std::string, 4>& sample_outputs() {
-  static const std::array<std::string, 4> outputs = built_in_memory(sample_game());
-  return outputs;
-}
 
 // Where a target address of the list1 (9,216 bytes) or the list2 region lies on the data tape.
 constexpr std::size_t tape(int address) {

@@ -83,4 +83,10 @@ inline std::array<std::string, kOutputNames.size()> built_in_memory(const Inputs
   return made;
 }
 
+// What a build in memory makes of the sample game, made once.
+inline const std::array<std::string, kOutputNames.size()>& sample_outputs() {
+  static const auto outputs = built_in_memory(sample_game());
+  return outputs;
+}
+
 }  // namespace flyseat::test
