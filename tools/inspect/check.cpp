@@ -130,7 +130,7 @@ class PatchCheck {
                                format("%s: %s", kPatchName, count_of(records_, "record").c_str())});
     if (records_ > kMostRecords) {
       std::size_t more = records_ - kMostRecords;
-      c_.fact(kPatchSection, format("and %zu more %s", more, more == 1 ? "record" : "records"));
+      c_.fact(kPatchSection, "and " + count_of(more, "more record"));
     }
     c_.warnings(kPatchSection, overwrites_, "record overwrites earlier ones",
                 "records overwrite earlier ones");
@@ -169,19 +169,14 @@ class PatchCheck {
 // --- Memory image ---------------------------------------------------------------------------
 
 bool all_loaded(const LoadedMemory& memory, int address, int size) {
-  for (int a = address; a < address + size; ++a) {
-    if (!memory.loaded.test(static_cast<std::size_t>(a))) return false;
-  }
-  return true;
+  return memory.loaded_count(address, size) == size;
 }
 
 void check_unset_places(const LoadedMemory& memory, Checker& c) {
   std::size_t warnings_before = c.report.findings.size();
   for (const RowRange& rows : bitmap_row_ranges()) {
     int size = rows.last - rows.first + 1;
-    int unset = 0;
-    for (int a = rows.first; a <= rows.last; ++a)
-      unset += memory.loaded.test(static_cast<std::size_t>(a)) ? 0 : 1;
+    int unset = size - memory.loaded_count(rows.first, size);
     if (unset > 0) {
       c.warning(kMemorySection,
                 format("bitmap rows 0x%04X to 0x%04X: %d of %d bytes converted from unset bytes",

@@ -10,7 +10,7 @@ namespace flyseat::inspect {
 
 FileRead read_file(const std::string& path, std::size_t limit) {
   FileRead read;
-  bool from_stdin = path == "-";
+  bool from_stdin = path == kStandardStream;
   std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     read.status = ReadStatus::cannot_open;

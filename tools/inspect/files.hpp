@@ -8,6 +8,9 @@
 
 namespace flyseat::inspect {
 
+// The path that names standard input, or standard output.
+inline constexpr const char* kStandardStream = "-";
+
 // Reads a whole file, or standard input for "-", with its checksums; a file of more than
 // `limit` bytes is too large, and only its first `limit` bytes are kept.
 FileRead read_file(const std::string& path, std::size_t limit);

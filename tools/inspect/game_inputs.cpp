@@ -3,6 +3,13 @@
 
 namespace flyseat::inspect {
 
+int LoadedMemory::loaded_count(int first, int size) const {
+  int count = 0;
+  for (int a = first; a < first + size; ++a)
+    count += loaded.test(static_cast<std::size_t>(a)) ? 1 : 0;
+  return count;
+}
+
 void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatcher& watch) {
   auto mark = [&memory](int start, int count) {
     for (int a = start; a < start + count; ++a)

@@ -185,6 +185,9 @@ struct LoadedMemory {
   DumpLengths dumps{};              // as read
   std::int32_t list2_length = 0;    // after the patch file
   PatchSummary patch;
+
+  // How many of the `size` bytes from `first` a dump or a patch record set.
+  int loaded_count(int first, int size) const;
 };
 // Loads the dumps and applies the patch file as a build does, handing each record to `watch`.
 // A patch record that a build refuses stops it with the build's Failure.

@@ -23,7 +23,6 @@ using namespace flyseat::inspect;
 
 constexpr const char* kTool = "flyseat-inspect";
 constexpr int kSound = 0, kFailed = 1, kUsage = 2;
-constexpr const char* kStandardInput = "-";
 
 struct Options {
   bool raw = false;
@@ -37,7 +36,7 @@ struct Options {
 
 // The name a problem is reported under.
 std::string shown(const std::string& path) {
-  return path == kStandardInput ? "standard input" : path;
+  return path == kStandardStream ? "standard input" : path;
 }
 
 // Every problem, whatever found it, is one line on standard error naming its file.
@@ -157,10 +156,10 @@ int preview_command(const Options& o) {
   Picture picture = render_preview(*memory);
   if (std::string problem = write_png(picture, o.output); !problem.empty()) {
     // Standard output that cannot be written is said once, at the end of every command.
-    if (o.output != kStandardInput) say_problem(o.output, problem);
+    if (o.output != kStandardStream) say_problem(o.output, problem);
     return kFailed;
   }
-  if (o.output != kStandardInput) {
+  if (o.output != kStandardStream) {
     std::printf("%s: preview of %s, %d x %d pixels\n", o.output.c_str(), o.folder.c_str(),
                 picture.width, picture.height);
   }
@@ -259,7 +258,7 @@ int run(int argc, char** argv) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
     return usage_error(usage_problem(error, known ? command : ""), known ? command : "");
   }
-  if (*info && std::count(o.files.begin(), o.files.end(), kStandardInput) > 1)
+  if (*info && std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
     return usage_error("info: standard input (-) can be read once only", "info");
   if (*list) return list_command(o);
   if (*info) return info_command(o);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "files.hpp"
+
 namespace flyseat::inspect {
 namespace {
 
@@ -36,7 +38,7 @@ std::string write_to(const Picture& picture, std::FILE* file) {
 
 std::string write_png(const Picture& picture, const std::string& path) {
   std::string why;
-  if (path == "-") {
+  if (path == kStandardStream) {
     why = write_to(picture, stdout);
     return why.empty() ? "" : "cannot write: " + why;
   }

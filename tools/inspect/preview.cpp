@@ -90,13 +90,6 @@ Band band_of(int range) {
   }
 }
 
-bool any_loaded(const LoadedMemory& memory, const RowRange& rows) {
-  for (int a = rows.first; a <= rows.last; ++a) {
-    if (memory.loaded.test(static_cast<std::size_t>(a))) return true;
-  }
-  return false;
-}
-
 void fill(Picture& picture, int left, int top, int size, const Colour& colour) {
   for (int y = top; y < top + size; ++y) {
     for (int x = left; x < left + size; ++x) {
@@ -165,7 +158,9 @@ int draw_legend(Picture& picture, bool draw) {
 std::string band_title(const LoadedMemory& memory, int range) {
   const RowRange& rows = bitmap_row_ranges()[static_cast<std::size_t>(range)];
   return format("%04X-%04X  %d ROWS OF %d BYTES%s", rows.first, rows.last, rows.rows(), rows.width,
-                any_loaded(memory, rows) ? "" : std::string(kNotLoaded).c_str());
+                memory.loaded_count(rows.first, rows.last - rows.first + 1) > 0
+                    ? ""
+                    : std::string(kNotLoaded).c_str());
 }
 
 std::size_t Picture::offset(int x, int y) const {

@@ -9,7 +9,7 @@ std::vector<std::string> shown_problems(const std::vector<std::string>& problems
   if (problems.size() <= kMostProblems) return problems;
   std::vector<std::string> shown(problems.begin(), problems.begin() + kMostProblems);
   std::size_t more = problems.size() - kMostProblems;
-  shown.push_back(format("and %zu more %s", more, more == 1 ? "problem" : "problems"));
+  shown.push_back("and " + count_of(more, "more problem"));
   return shown;
 }
 
