@@ -141,14 +141,9 @@ val info(const val& files) {
     std::vector<NamedFile> named;
     for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
       named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize)});
-    InfoReport report = describe_files(named);
     std::string text;
-    for (const FileFindings& f : report.files) {
-      if (!f.found.report.empty()) text += f.file + ": " + f.found.report;
-      text += problem_lines(f.file, f.found.problems);
-    }
-    for (const HeldImage& h : report.held)
-      text += h.difference.empty() ? h.holds() + "\n" : problem_lines(h.d88, {h.problem()});
+    for (const InfoLine& line : info_lines(describe_files(named)))
+      text += line.problem ? line.file + ": " + line.text + "\n" : line.text;
     out.set("text", text);
   });
 }

@@ -507,6 +507,20 @@ std::string d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_
   return sector_name(s) + (theirs == d88.end() ? " is cut short" : " differs");
 }
 
+std::vector<InfoLine> info_lines(const InfoReport& report) {
+  std::vector<InfoLine> lines;
+  for (const FileFindings& f : report.files) {
+    if (!f.found.report.empty()) lines.push_back({false, f.file, f.file + ": " + f.found.report});
+    for (const std::string& problem : shown_problems(f.found.problems))
+      lines.push_back({true, f.file, problem});
+  }
+  for (const HeldImage& h : report.held) {
+    lines.push_back(h.difference.empty() ? InfoLine{false, h.d88, h.holds() + "\n"}
+                                         : InfoLine{true, h.d88, h.problem()});
+  }
+  return lines;
+}
+
 std::string HeldImage::holds() const {
   return d88 + " holds " + raw_disk + " sector for sector";
 }

@@ -165,6 +165,16 @@ struct InfoReport {
 };
 InfoReport describe_files(const std::vector<NamedFile>& files);
 
+// What `info` says, in the order a terminal shows it: each file's report, then its problems (as
+// many as a text report shows), then whether each D88 image holds each raw disk image. A
+// report's text is whole lines; a problem is one line without its file and line feed.
+struct InfoLine {
+  bool problem;
+  std::string file;
+  std::string text;
+};
+std::vector<InfoLine> info_lines(const InfoReport& report);
+
 // --- The inputs of a build ------------------------------------------------------------------
 
 inline constexpr int kInputCount = kInputNames.size();

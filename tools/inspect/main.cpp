@@ -91,16 +91,12 @@ int info_command(const Options& o) {
   if (o.json) {
     std::fputs(info_json(report).c_str(), stdout);
   } else {
-    for (const FileFindings& f : report.files) {
-      if (!f.found.report.empty()) std::printf("%s: %s", f.file.c_str(), f.found.report.c_str());
-      std::fflush(stdout);  // each file's problems after its report
-      say_problems(f.file, f.found.problems);
-    }
-    for (const HeldImage& h : report.held) {
-      if (h.difference.empty()) {
-        std::printf("%s\n", h.holds().c_str());
+    for (const InfoLine& line : info_lines(report)) {
+      if (line.problem) {
+        std::fflush(stdout);  // a file's problems after its report
+        say_problem(line.file, line.text);
       } else {
-        say_problem(h.d88, h.problem());
+        std::fputs(line.text.c_str(), stdout);
       }
     }
   }
