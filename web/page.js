@@ -129,17 +129,16 @@
   function inputsChanged() {
     $("error").textContent = "";
     clearBuild();
-    answered(call((m) => m.check(gameFiles())), (a) => showReport($("check"), a.text));
+    answered(call((m) => m.check(gameFiles())), (a) => showReport($("check"), a.text, a.marks));
     showPreview();
   }
 
-  // The report as it is, each error and warning line marked.
-  function showReport(element, text) {
-    element.replaceChildren(...text.split(/(?<=\n)/).map((line) => {
+  // The report as it is, a line a span, with the class the module gives it, if any.
+  function showReport(element, text, marks = []) {
+    element.replaceChildren(...text.split(/(?<=\n)/).map((line, i) => {
       const span = document.createElement("span");
       span.textContent = line;
-      const level = /^\s*(error|warning):/.exec(line);
-      if (level) span.className = level[1];
+      if (marks[i]) span.className = marks[i];
       return span;
     }));
   }

@@ -527,22 +527,30 @@ CheckReport check_inputs(const GameInputs& inputs) {
   return c.report;
 }
 
-std::string check_text(const CheckReport& report) {
-  std::string text;
+std::vector<CheckLine> check_lines(const CheckReport& report) {
+  std::vector<CheckLine> lines;
   for (std::size_t s = 0; s < kCheckSections.size(); ++s) {
-    text += kCheckSections[s];
-    text += "\n";
+    lines.push_back({Level::fact, kCheckSections[s]});
     for (const CheckFinding& f : report.findings) {
       if (f.section != static_cast<int>(s)) continue;
-      text += "  ";
-      if (f.level != Level::fact)
-        text += kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
-      text += f.text + "\n";
+      std::string level = f.level == Level::fact
+                              ? ""
+                              : kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
+      lines.push_back({f.level, "  " + level + f.text});
     }
   }
   int errors = report.count(Level::error), warnings = report.count(Level::warning);
-  text += format("verdict: %s, %s\n", count_of(static_cast<std::size_t>(errors), "error").c_str(),
-                 count_of(static_cast<std::size_t>(warnings), "warning").c_str());
+  lines.push_back(
+      {Level::fact,
+       format("verdict: %s, %s", count_of(static_cast<std::size_t>(errors), "error").c_str(),
+              count_of(static_cast<std::size_t>(warnings), "warning").c_str())});
+  return lines;
+}
+
+std::string check_text(const CheckReport& report) {
+  std::string text;
+  for (const CheckLine& line : check_lines(report))
+    text += line.text + "\n";
   return text;
 }
 

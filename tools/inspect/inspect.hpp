@@ -224,7 +224,14 @@ struct CheckReport {
 // Runs the build's stages on the inputs in memory and reports what a porter should know
 // before building; writes nothing.
 CheckReport check_inputs(const GameInputs& inputs);
-// The report as text: the four sections, then the verdict line.
+// The report's lines, each with its finding's level (a fact for the titles and the verdict):
+// the four sections, then the verdict line.
+struct CheckLine {
+  Level level;
+  std::string text;  // without its line feed
+};
+std::vector<CheckLine> check_lines(const CheckReport& report);
+// The report as text, a line feed after each line.
 std::string check_text(const CheckReport& report);
 
 // --- The graphics preview -------------------------------------------------------------------
