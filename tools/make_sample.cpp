@@ -71,9 +71,9 @@ Bytes make_list1() {
     const RowRange& range = ranges[static_cast<std::size_t>(r)];
     for (int a = range.first; a <= range.last; ++a) {
       int row = (a - range.first) / range.width;
-      int x0 = ((a - range.first) % range.width) * 4;
+      int x0 = ((a - range.first) % range.width) * kPixelsPerSourceByte;
       int byte = 0;
-      for (int p = 0; p < 4; ++p)
+      for (int p = 0; p < kPixelsPerSourceByte; ++p)
         byte = (byte << 2) | grey(r, x0 + p, row);
       image[static_cast<std::size_t>(a - kList1Start)] = static_cast<std::uint8_t>(byte);
     }
