@@ -179,7 +179,10 @@ TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {
             inspect(sample.dir, "list flyseat3.p6").out);
 }
 
-TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
+// A warning or an error gives status 1. The size and checksums are the whole file's, and what
+// a build cannot read or write is an error before the build: a pipe (read, it would never end)
+// and a folder in an output's place.
+TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   test::TempDir dir;
   test::write_inputs(dir);
   test::RunResult clean = inspect(dir, "check");
@@ -190,11 +193,22 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarning) {
   dir.write("list3.txt", test::text_bytes(listing.replace(listing.find("\n90 "), 4, "\n95 ")));
   test::RunResult warned = inspect(dir, "check .");
   EXPECT_EQ(warned.status, 1);
-  for (const char* line : {"  warning: list1.bin: more than 1048576 bytes; the first 54272 are "
-                           "read, the rest ignored\n",
-                           "  substitution records: 56 of 58 fired; times each fired, by record:\n",
-                           "verdict: 0 errors, 4 warnings\n"}) {
+  for (const char* line :
+       {"  warning: list1.bin: 1048577 bytes; the first 54272 are read, 994305 ignored\n"
+        "    CRC-32 c6a48b28, SHA-1 a84d35eda74338bd79a432f77d73f8ab5eb91902\n",
+        "  substitution records: 56 of 58 fired; times each fired, by record:\n",
+        "verdict: 0 errors, 4 warnings\n"}) {
     EXPECT_NE(warned.out.find(line), std::string::npos) << line;
+  }
+  std::filesystem::remove(dir / "list3.txt");
+  ASSERT_EQ(std::system(("mkfifo '" + (dir / "list3.txt").string() + "'").c_str()), 0);
+  std::filesystem::create_directory(dir / "flyseat3.p6");
+  test::RunResult failed = inspect(dir, "check");
+  EXPECT_EQ(failed.status, 1);
+  for (const char* line : {"  error: list3.txt: not a regular file\n",
+                           "Outputs\n  error: cannot open flyseat3.p6: a folder of that name is in "
+                           "the way\nverdict: 2 errors, 1 warning\n"}) {
+    EXPECT_NE(failed.out.find(line), std::string::npos) << line << failed.out;
   }
 }
 
@@ -227,6 +241,8 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["sections"][3]["title"], "Memory image");
+  EXPECT_EQ(check["sections"][0]["findings"][1]["text"].get<std::string>().substr(0, 7),
+            "CRC-32 ");  // a detail line, without the text report's indentation
   for (const char* folder : {"nonexist", "flyseat3.p6"}) {  // a document whatever is wrong
     test::RunResult run = inspect(sample.dir, std::string("check --json ") + folder);
     EXPECT_EQ(run.status, 1);

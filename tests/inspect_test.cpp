@@ -36,8 +36,10 @@ Bytes cut(const Bytes& file, std::size_t size) {
 
 GameInputs sample_inputs() {
   GameInputs inputs;
-  for (std::size_t i = 0; i < kInputNames.size(); ++i)
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
     inputs.files[i].bytes = test::sample_input(kInputNames[i]);
+    inputs.files[i].size = inputs.files[i].bytes.size();
+  }
   return inputs;
 }
 
@@ -320,22 +322,23 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
   const std::string unset = " converted from unset bytes (the first at 0x";
   const std::string no_video = ", not a video address\nwarning: halved address 0x";
   struct Case {
+    const char* what;
     std::function<void(GameInputs&)> alter;
     std::string expected;
   };
   // clang-format off
   const Case cases[] = {
-      {listing_line("90 ", "95 COLOR 5:LOCATE 33,12:PRINT \"PRESS SPACE\"\n"),
+      {"a line renumbered", listing_line("90 ", "95 COLOR 5:LOCATE 33,12:PRINT \"PRESS SPACE\"\n"),
        "warning: record 16 (line 90, finds \"33,12\") fired nowhere: the listing has no line 90\n"
        "warning: record 17 (line 90, finds \"COLOR5\") fired nowhere: the listing has no line "
        "90\n"},
-      {listing_line("720 ", ""), "warning: record 34 (line 720, finds \"RUNWAY-HEADINGGLIDE-SLOPE"
+      {"a line missing", listing_line("720 ", ""), "warning: record 34 (line 720, finds \"RUNWAY-HEADINGGLIDE-SLOPE"
        "OUTER-MARKERMIDDLE-MARKERDECISION-HIGHT\") fired nowhere: the listing has no line 720\n"},
-      {listing_line("730 ", "730 PRINT TAB(32);\"------\"\n"), "warning: record 35 (line 730, "
+      {"a line changed where a record finds", listing_line("730 ", "730 PRINT TAB(32);\"------\"\n"), "warning: record 35 (line 730, "
        "finds \"TAB(33);\") fired nowhere: line 730 holds nothing it finds\n"},
-      {listing_line("20 ", "5 A=1\n10 B=2\n20 SCREEN 2:CLS\n"), "warning: line 5 follows line "
+      {"lines out of order and twice", listing_line("20 ", "5 A=1\n10 B=2\n20 SCREEN 2:CLS\n"), "warning: line 5 follows line "
        "10, out of ascending order\nwarning: line 10 is in the listing more than once\n"},
-      {[](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
+      {"lines without numbers, one out of range", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
          "PRINT\n"), b, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")}); },
        "warning: a line without a number at the start: stored as line 0\n"
        "warning: a line without a number after line 70000: stored as line 0\n"
@@ -346,41 +349,41 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 70000 is stored as line 4464 (the low 16 bits)\n"
        "warning: line 0 follows line 4464, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
-      {[](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
+      {"a dropped line missing", [](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
                             appended(kListing, test::text_bytes("345 END\n"))(in); },  // last
        "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"},
-      {appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
+      {"the program nearly full", appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
        "spare, less than a listing line may need\n"},
-      {appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
+      {"the program too large", appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
        "error: list3.txt: program too large at line 2029\n"},
-      {appended(kListing, bytes({0x1A, 'X', 'Y'})), "warning: list3.txt: 3802 bytes; the first "
+      {"an end-of-text byte", appended(kListing, bytes({0x1A, 'X', 'Y'})), "warning: list3.txt: 3802 bytes; the first "
        "3800 are read, to the byte 0x1A, 2 ignored\n"},
-      {[](GameInputs& in) { in.files[kPatch].bytes.pop_back(); }, "warning: record 4 at offset 32 "
+      {"a patch record cut short", [](GameInputs& in) { in.files[kPatch].bytes.pop_back(); }, "warning: record 4 at offset 32 "
        "is cut short: 1 data byte missing, stored as 0xFF\n"},
-      {appended(kPatch, bytes({7})), "warning: 1 stray byte after the last record, at offset 38: "
+      {"a stray patch byte", appended(kPatch, bytes({7})), "warning: 1 stray byte after the last record, at offset 38: "
        "ignored\n"},
-      {appended(kPatch, bytes({1, 0, 0x03, 0x2C, 1})), "warning: record 5 at offset 38 overwrites "
+      {"a patch record overwriting", appended(kPatch, bytes({1, 0, 0x03, 0x2C, 1})), "warning: record 5 at offset 38 overwrites "
        "1 byte that record 2 wrote\n"},
-      {[](GameInputs& in) {  // a build stops there: nothing of the memory image is checked
+      {"a patch record past memory", [](GameInputs& in) {  // a build stops there: nothing of the memory image is checked
          appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2}))(in);
          in.files[kList2].bytes.resize(0x100); },
        "error: patch.bin: record at offset 38 runs past the end of memory\n"},
-      {appended(kList1, Bytes(kList1Max - 9216, 0)), "warning: the list1 blocks end 3072 bytes "
+      {"list1 blocks past memory", appended(kList1, Bytes(kList1Max - 9216, 0)), "warning: the list1 blocks end 3072 bytes "
        "past their buffer, filled with zero bytes\n"},
-      {appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
+      {"list1 longer than a build reads", appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
        "are read, 5728 ignored\nwarning: the list1 blocks end 3072 bytes past their buffer, filled "
        "with zero bytes\n"},
-      {[](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
+      {"list1 short of the bitmap rows", [](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
        "to 0x4BFF: 1 of 832 bytes converted from unset bytes\nwarning: entry table entry: 50 of "
        "50" + unset + "4D30)\n"},
-      {list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
+      {"list2 short of the fixed places", list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
        "warning: raised word: 13 of 14" + unset + "BD53)\nwarning: halved address: 185 of 192" +
        unset + "BC7A)\nwarning: split address byte: 2 of 2" + unset + "C1C5)\nwarning: rounded "
        "word: 1 of 1" + unset + "C1D7)\nwarning: high-nibble pattern byte: 14 of 14" + unset +
        "BC9D)\nwarning: low-nibble pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern "
        "pair: 49 of 49" + unset + "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a "
        "video address\n"},
-      {list2([](Bytes& b) {
+      {"words that hold no video address", list2([](Bytes& b) {
          for (int a : {0xBC75, 0xBC7B, 0xBC81, 0xBC87, 0xBC8F}) b[a - 0xB9D0] = 0x12;
          b[0xBC97 - 0xB9D0] = b[0xC1C5 - 0xB9D0] = 0; b[0xBC98 - 0xB9D0] = 0xC0; }),  // 0xC000
        "warning: halved address 0xBC74 holds 0x1250" + no_video + "BC7A holds 0x12FA" + no_video +
@@ -389,32 +392,35 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "address\n"},
       // Each kind of place loaded by its first byte alone, or all but its last; a pair and a
       // raised word whole.
-      {[](GameInputs& in) {
+      {"places loaded in part", [](GameInputs& in) {
          in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
          in.files[kList2].bytes.resize(0x100);
          appended(kPatch, bytes({2, 0, 0x30, 0x4D, 0x11, 0, 1, 0, 0x41, 0xBC, 0, 2, 0, 0x74, 0xBC,
                                  0x50, 0x12, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
                                  0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0,
                                  2, 0, 0x6B, 0xC7, 0, 0, 2, 0, 0xA8, 0xC8, 0, 0}))(in); },
+       "warning: record 5 at offset 38 stores 2 bytes (0x4D30 to 0x4D31) that only the disk "
+       "images carry: the data tape holds the list1 region only up to 0x4D2F\n"
        "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 13 of 14" +
        unset + "BC41)\nwarning: halved address: 191 of 192" + unset + "BC7A)\nwarning: split "
        "address byte: 1 of 2" + unset + "C1CA)\nwarning: rounded word: 1 of 1" + unset + "C1D7)\n"
        "warning: high-nibble pattern byte: 13 of 14" + unset + "C428)\nwarning: low-nibble "
        "pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern pair: 48 of 49" + unset +
        "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a video address\n"},
-      {[](GameInputs& in) { in.files[kLoader] = {};  // nothing read, as from a failed open
+      {"inputs unreadable", [](GameInputs& in) { in.files[kLoader] = {};  // nothing read, as from a failed open
                             in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
-                            in.files[kPatch].status = ReadStatus::too_large; },
-       "error: cannot open loader.bin\nerror: cannot read list2.bin\nwarning: patch.bin: more "
-       "than 38 bytes, too large to check\n"},
-      {[](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
+                            in.files[kPatch].status = ReadStatus::too_large;
+                            in.files[kPatch].bytes.resize(17 << 20); },
+       "error: cannot open loader.bin\nerror: cannot read list2.bin\nwarning: patch.bin: "
+       "17825792 bytes, too large to check\n"},
+      {"a byte-order mark", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
                             b.insert(b.begin(), {0xEF, 0xBB, 0xBF}); },
        "warning: list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
        "part of the first line\nwarning: a line without a number at the start: stored as line 0\n"
        "warning: record 8 (line 10, finds \"CLEAR,\") fired nowhere: the listing has no line 10\n"},
       // Lines of 1,200 and 2,500 bytes: the rest of each is read as lines of their own.
-      {appended(kListing, test::text_bytes("2010 " + std::string(2494, '9') + "\r\n2000 REM" +
+      {"lines cut", appended(kListing, test::text_bytes("2010 " + std::string(2494, '9') + "\r\n2000 REM" +
                                            std::string(1192, '*'))),
        "warning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and stores the rest "
        "as 2 lines, the first numbered 2147483647\nwarning: line 2000 is 1200 bytes long: a build "
@@ -423,7 +429,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "low 16 bits)\nwarning: line 2147483647 is stored as line 65535 (the low 16 bits)\n"
        "warning: line 2000 follows line 65535, out of ascending order\nwarning: line 0 follows "
        "line 2000, out of ascending order\nwarning: line 65535 is in the listing more than once\n"},
-      {appended(kPatch, concat({bytes({1, 0, 0, 0x2C, 1}), bytes({1, 0, 0, 0x2C, 2}),
+      {"six overwrites", appended(kPatch, concat({bytes({1, 0, 0, 0x2C, 1}), bytes({1, 0, 0, 0x2C, 2}),
                                 bytes({1, 0, 0, 0x2C, 3}), bytes({1, 0, 0, 0x2C, 4}),
                                 bytes({1, 0, 0, 0x2C, 5}), bytes({1, 0, 0, 0x2C, 6})})),
        "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\nwarning: record 6 at "
@@ -431,11 +437,36 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "overwrites 1 byte that record 6 wrote\nwarning: record 8 at offset 53 overwrites 1 byte "
        "that record 7 wrote\nwarning: record 9 at offset 58 overwrites 1 byte that record 8 "
        "wrote\nwarning: and 1 more record overwrites earlier ones\n"},
+      {"blank lines", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
+                                           b = concat({test::text_bytes("  \r\n"), b, bytes({'\n'})}); },
+       "warning: a blank line at the start: stored as line 0 with no text\n"
+       "warning: a blank line after line 1930, the last: stored as line 0 with no text\n"
+       "warning: line 0 follows line 1930, out of ascending order\n"
+       "warning: line 0 is in the listing more than once\n"},
+      {"patch records that no output carries", appended(kPatch, bytes({
+         3, 0, 0xFE, 0x2B, 1, 2, 3,       // one byte below list1
+         4, 0, 0xFE, 0x4F, 1, 2, 3, 4,    // past list1 (to 0x4FFF), in its last block
+         1, 0, 0x00, 0x5C, 1})),          // past list1's blocks (to 0x5BFF)
+       "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\n"
+       "warning: record 5 at offset 38 stores 2 of its 3 bytes (0x2BFE to 0x2BFF) that no output "
+       "carries: the outputs hold memory from 0x2C00 to 0x5BFF (the list1 region and the rest of "
+       "its disk blocks) and from 0xB9D0 on (the list2 region)\n"
+       "warning: record 7 at offset 53 stores 1 byte (0x5C00 to 0x5C00) that no output carries: "
+       "the outputs hold memory from 0x2C00 to 0x5BFF (the list1 region and the rest of its disk "
+       "blocks) and from 0xB9D0 on (the list2 region)\n"
+       "warning: record 6 at offset 45 stores 2 of its 4 bytes (0x5000 to 0x5001) that only the "
+       "disk images carry: the data tape holds the list1 region only up to 0x4FFF\n"},
+      {"a device for an input", [](GameInputs& in) { in.files[kPatch] = {};
+                                                    in.files[kPatch].status = ReadStatus::not_a_file; },
+       "error: patch.bin: not a regular file\n"},
   };
   // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     GameInputs inputs = sample_inputs();
     c.alter(inputs);
+    for (FileRead& file : inputs.files)  // as the bytes now are
+      file.size = file.bytes.size();
     CheckReport report = check_inputs(inputs);
     EXPECT_EQ(complaints(report), c.expected);
     EXPECT_EQ(check_text(report).find(": 0 bytes, all read"), std::string::npos);  // none empty
@@ -460,6 +491,16 @@ TEST(Check, ListsSixteenPatchRecordsAndCountsTheRest) {
   EXPECT_NE(text.find("  patch.bin: 17 records\n"), std::string::npos);
   EXPECT_NE(text.find("  record 16 at offset 82: stores nothing\n  and 1 more record\n"),
             std::string::npos);
+}
+
+// Without line feeds, a build reads the listing as one line; what follows from it comes after.
+TEST(Check, SaysAListingHasNoLineFeeds) {
+  GameInputs inputs = sample_inputs();
+  std::ranges::replace(inputs.files[kListing].bytes, '\n', '\r');
+  std::string first = complaints(check_inputs(inputs));
+  EXPECT_EQ(first.substr(0, first.find('\n') + 1),
+            "warning: list3.txt has carriage returns but no line feeds: a build ends a line only "
+            "at a line feed, so it reads the whole listing as one line, cut every 999 bytes\n");
 }
 
 // A listing listed back from the program a build made (list --bytes) is no input for a build.

@@ -33,12 +33,13 @@ const std::string kSample = "cp '" FLYSEAT_SAMPLE_DIR "'/* .";
 
 // Shell commands run in the folder first, files written then, shell text before the program in
 // its subshell (see run_program), then what the run should print, end with and leave: the size
-// of each output, or kNone where there is none.
+// of each output, or kNone where there is none. Every other file in the folder stays as it was.
 struct Case {
   const char* what;
   std::string setup{};
   std::vector<std::pair<const char*, std::string>> files{};
   std::string before{}, args{}, out{}, err{};
+  bool usage = false;  // `out` is the usage, which the manual page gives
   int status = 0;
   std::array<long, 4> sizes = {kNone, kNone, kNone, kNone};
   const char* program = FLYSEAT_BUILD_PATH;
@@ -48,22 +49,36 @@ struct Case {
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
 const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
-const char* const kHelp =
-    "Usage: flyseat-build\n"
-    "Ports the 8-bit game whose five inputs (loader.bin, list1.bin, list2.bin, patch.bin,\n"
-    "list3.txt) are in the current folder to the two-colour screen, and writes its tape images\n"
-    "(flyseat2.p6, flyseat3.p6), its raw disk image (flyseat.dsk) and its D88 image\n"
-    "(flyseat.d88) there. It takes no options: everything it knows about the game is compiled\n"
-    "in. Check the inputs first with 'flyseat-inspect check'. See 'man flyseat-build'.\n";
+const std::string kTryHelp = " (see 'flyseat-build --help')\n";
+// Notes of the porter's that share the folder: a run must never write them.
+const std::string kNotes = "; echo notes >notes.txt";
 
 // clang-format off
 const Case kRuns[] = {
-    {.what = "empty inputs, arguments ignored", .setup = kBlank, .args = "-h x --helpful",
-     .out = done(4), .sizes = kBlankSizes},
+    {.what = "empty inputs", .setup = kBlank, .out = done(4), .sizes = kBlankSizes},
+    {.what = "a folder that is not there", .setup = kBlank, .args = "nowhere",
+     .out = "cannot open nowhere\n", .status = 1},
     {.what = "help: no file read or written", .setup = kBlank + "; rm list1.bin",
-     .args = "x --help", .out = kHelp},
+     .args = "x --help", .usage = true},
+    {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
     {.what = "the version: no file read or written", .setup = kBlank, .args = "--version",
      .out = "flyseat-build 1.0.0\n"},
+    {.what = "an unknown option: nothing read or written", .setup = kBlank, .args = "--helpful",
+     .err = "flyseat-build: unknown option '--helpful'" + kTryHelp, .status = 2},
+    {.what = "two folders", .setup = kBlank, .args = ". .",
+     .err = "flyseat-build: unexpected argument '.'" + kTryHelp, .status = 2},
+    // A link in the part file's place is removed, never written through.
+    {.what = "a link for a part file", .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
+     .out = done(4), .sizes = kBlankSizes},
+    {.what = "a stale part file", .setup = kBlank + "; echo old >flyseat.d88.part", .out = done(4),
+     .sizes = kBlankSizes},
+    {.what = "a folder for a part file", .setup = kBlank + "; mkdir flyseat3.p6.part",
+     .out = done(1) + "cannot open flyseat3.p6.part\n", .status = 1,
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a device for an input", .setup = kBlank + "; ln -sf /dev/zero patch.bin",
+     .out = "patch.bin: not a regular file\n", .status = 1},
+    {.what = "a pipe for an input", .setup = kBlank + "; rm list3.txt; mkfifo list3.txt",
+     .out = "list3.txt: not a regular file\n", .status = 1},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
     // of at most 999 bytes, giving records of 1,002, 1,004, 1,004, 1,004 and 106 bytes.
     {.what = "the largest inputs, read in chunks", .setup = kBlank,
@@ -127,10 +142,17 @@ TEST_P(WholeRun, PrintsItsMessagesAndLeavesItsOutputs) {
   std::vector<std::string> names = dir.names();
 
   RunResult result = run_program(run.program, dir, run.args, run.before);
-  EXPECT_EQ(result.out, run.out);
+  if (run.usage) {
+    EXPECT_EQ(result.out.rfind("Usage: flyseat-build [DIR]\n", 0), 0u) << result.out;
+  } else {
+    EXPECT_EQ(result.out, run.out);
+  }
   EXPECT_EQ(result.err, run.err);
   EXPECT_EQ(result.status, run.status);
-  std::set<std::string> left(names.begin(), names.end());  // and no part file
+  std::set<std::string> left(names.begin(), names.end());  // and no part file, stale or new
+  std::erase_if(left, [&dir](const std::string& name) {
+    return name.ends_with(".part") && !is_directory(dir / name);  // a folder is not its to remove
+  });
   for (std::size_t i = 0; i < kOutputNames.size(); ++i) {
     std::filesystem::path path = dir / kOutputNames[i];
     long size = is_regular_file(path) ? static_cast<long>(file_size(path)) : kNone;
@@ -139,6 +161,7 @@ TEST_P(WholeRun, PrintsItsMessagesAndLeavesItsOutputs) {
   }
   std::vector<std::string> now = dir.names();
   EXPECT_EQ(std::set<std::string>(now.begin(), now.end()), left);
+  EXPECT_TRUE(!dir.has("notes.txt") || text_of(dir.read("notes.txt")) == "notes\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, WholeRun, testing::ValuesIn(kRuns));
@@ -157,6 +180,22 @@ TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
     auto made = built_in_memory(inputs);
     for (std::size_t i = 0; i < made.size(); ++i)
       EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == made[i]) << kOutputNames[i];
+  }
+}
+
+// flyseat-build DIR builds the game in DIR and writes there, whatever folder it is run in; "--"
+// lets the folder's name begin with '-'.
+TEST(SampleGame, IsBuiltInTheFolderNamed) {
+  for (const std::string folder : {"game", "-g"}) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / folder);
+    for (std::size_t i = 0; i < kInputNames.size(); ++i)
+      dir.write(folder + "/" + kInputNames[i], sample_game()[i]);
+    RunResult result = run_build(dir, "-- '" + folder + "'");
+    EXPECT_EQ(result.out, done(4));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{folder});
+    for (std::size_t i = 0; i < kOutputNames.size(); ++i)
+      EXPECT_TRUE(text_of(dir.read(folder + "/" + kOutputNames[i])) == sample_outputs()[i]);
   }
 }
 

@@ -1,5 +1,5 @@
 // The page's way into the build and the inspector. JavaScript hands over each file's bytes and
-// the checksums the browser computed; every answer is what the command line would print. Nothing
+// the SHA-1 the browser computed; every answer is what the command line would print. Nothing
 // thrown here reaches JavaScript: each call answers {ok: true, ...} or {ok: false, error}.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flyseat/failure.hpp"
+#include "crc32.hpp"
 #include "flyseat/memory_build.hpp"
 #include "inspect.hpp"
 
@@ -53,10 +54,10 @@ val uint8_array_of(std::span<const Byte> bytes) {
   return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
 }
 
-// A file of the page ({bytes, crc32, sha1}, or null when not given) read as the command line
-// reads one: at most `limit` bytes, too large past that. The page computes the checksums of
-// those bytes.
-FileRead file_read(const val& file, std::size_t limit) {
+// A file of the page ({bytes, sha1}, or null when not given) read as the command line reads
+// one: its first `limit` bytes kept, too large past that when `whole` is false. Its size and
+// checksums are the whole file's: the page computes the SHA-1, the module the CRC-32.
+FileRead file_read(const val& file, std::size_t limit, bool whole) {
   FileRead read;
   if (file.isNull() || file.isUndefined()) {
     read.status = ReadStatus::cannot_open;
@@ -64,19 +65,25 @@ FileRead file_read(const val& file, std::size_t limit) {
     return read;
   }
   read.bytes = bytes_of(file["bytes"]);
+  read.size = read.bytes.size();
+  read.checksums = {crc32_text(crc32(read.bytes)), file["sha1"].as<std::string>()};
   if (read.bytes.size() > limit) {
-    read.status = ReadStatus::too_large;
+    if (!whole) read.status = ReadStatus::too_large;
     read.bytes.resize(limit);
   }
-  read.checksums = {file["crc32"].as<std::string>(), file["sha1"].as<std::string>()};
   return read;
 }
 
 // The five inputs, in the order of kInputNames, each read as far as the check reads it.
 GameInputs game_inputs(const val& files) {
   GameInputs inputs;
-  for (std::size_t i = 0; i < inputs.files.size(); ++i)
-    inputs.files[i] = file_read(files[i], check_limit(Input(i)));
+  for (std::size_t i = 0; i < inputs.files.size(); ++i) {
+    inputs.files[i] = file_read(files[i], check_limit(Input(i)), true);
+    if (kMostRead[i] == kWhole && inputs.files[i].size > kMaxCheckSize) {
+      inputs.files[i].status = ReadStatus::too_large;
+      inputs.files[i].bytes.clear();
+    }
+  }
   return inputs;
 }
 
@@ -144,13 +151,13 @@ val list(const std::string& name, const val& image) {
   });
 }
 
-// `flyseat-inspect info NAME...` on the files [{name, bytes, crc32, sha1}], its report and
+// `flyseat-inspect info NAME...` on the files [{name, bytes, sha1}], its report and
 // problems in the order a terminal shows them.
 val info(const val& files) {
   return answer([&](val& out) {
     std::vector<NamedFile> named;
     for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
-      named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize)});
+      named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
     std::string text;
     for (const InfoLine& line : info_lines(describe_files(named)))
       text += line.problem ? line.file + ": " + line.text + "\n" : line.text;
@@ -178,14 +185,10 @@ val preview(const val& files) {
 // The names and the limit the page sorts files by, from the one place that has them.
 val names() {
   val inputs = val::array();
-  val limits = val::array();
-  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    inputs.call<void>("push", std::string(kInputNames[i]));
-    limits.call<void>("push", check_limit(Input(i)));
-  }
+  for (const char* name : kInputNames)
+    inputs.call<void>("push", std::string(name));
   val out = val::object();
   out.set("inputs", inputs);
-  out.set("limits", limits);
   out.set("listing", std::string(kListingName));
   out.set("mainTape", std::string(kMainTapeName));
   out.set("largest", kMaxInspectSize);

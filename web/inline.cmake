@@ -1,8 +1,8 @@
 cmake_minimum_required(VERSION 3.25)  # script mode: no ${} or @@ expansion inside the strings
 # Makes the one-file page: each /*INLINE:NAME*/ marker of the template replaced by a file as it
 # is. string(REPLACE) leaves the JavaScript untouched, where configure_file would expand it.
-#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DCRC32= -DCRC32_NOTICE= -DOUT= -P inline.cmake
-set(parts STYLE GLUE MODULE CRC32 CRC32_NOTICE)
+#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DOUT= -P inline.cmake
+set(parts STYLE GLUE MODULE)
 foreach(name TEMPLATE OUT ${parts})
   if(NOT DEFINED ${name})
     message(FATAL_ERROR "inline.cmake: -D${name}= is missing")
@@ -20,11 +20,6 @@ foreach(name ${parts})
       message(FATAL_ERROR "inline.cmake: ${${name}} holds ${end}, which would end it early")
     endif()
   endforeach()
-  # The notice goes inside a comment.
-  string(FIND "${text}" "*/" at)
-  if(name STREQUAL "CRC32_NOTICE" AND NOT at EQUAL -1)
-    message(FATAL_ERROR "inline.cmake: ${${name}} holds */, which would end its comment")
-  endif()
   string(FIND "${page}" "/*INLINE:${name}*/" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "inline.cmake: ${TEMPLATE} has no marker /*INLINE:${name}*/")

@@ -6,8 +6,8 @@
   const $ = (id) => document.getElementById(id);
 
   let flyseat = null; // the module, null while it loads
-  let names = null; // the file names and the read limit, from the module
-  const inputs = new Map(); // input name -> {name, bytes, crc32, sha1}
+  let names = null; // the file names and the largest listing shown for editing, from the module
+  const inputs = new Map(); // input name -> {name, bytes, sha1}
   let images = []; // the other files given, for info
   let listing = null; // the listing as given, before any edit
   let editTimer = 0;
@@ -64,13 +64,9 @@
   const hex = (buffer) =>
     Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
 
-  // A file as the module takes it, with the checksums of the part the inspector reads: of an
-  // input as much as the check reads, of another file as much as info reads.
+  // A file as the module takes it, with the SHA-1 of all its bytes (the module adds the CRC-32).
   async function withChecksums(name, bytes) {
-    const input = names.inputs.indexOf(name);
-    const read = bytes.subarray(0, input >= 0 ? names.limits[input] : names.largest);
-    const sha1 = hex(await crypto.subtle.digest("SHA-1", read));
-    return { name, bytes, crc32: crc32(read).padStart(8, "0"), sha1 };
+    return { name, bytes, sha1: hex(await crypto.subtle.digest("SHA-1", bytes)) };
   }
 
   // The listing's text, one character a byte, so that every byte comes back as it was.

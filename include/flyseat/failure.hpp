@@ -19,9 +19,17 @@ struct Failure {
   std::array<char, 160> text{};
   const char* file = nullptr;  // the input the message is about, when it names one
   std::size_t detail_at = 0;   // where the message goes on after "FILE: "
+  int error = 0;               // errno of a failed open, read, write or close; 0 for the others
   const char* message() const { return text.data(); }
   const char* detail() const { return text.data() + detail_at; }
 };
+
+// The messages of a file that fails, each with its name: the one wording of the build and of
+// the check that foretells it.
+inline constexpr const char* kCannotOpen = "cannot open %s";
+inline constexpr const char* kCannotRead = "cannot read %s";
+inline constexpr const char* kCannotWrite = "cannot write %s";
+inline constexpr const char* kNotAFile = "not a regular file";  // "NAME: " before it
 
 // Stops the run with a printf-style message (no trailing line feed).
 [[noreturn]] void fail(const char* format, ...) FLYSEAT_PRINTF_FORMAT(1, 2);
@@ -29,7 +37,10 @@ struct Failure {
 // Stops the run with a message about the content of an input: "FILE: " and the message.
 [[noreturn]] void fail_in(const char* file, const char* format, ...) FLYSEAT_PRINTF_FORMAT(2, 3);
 
-// A file of the run cannot be opened or created: "cannot open NAME".
+// A file of the run cannot be opened or created: "cannot open NAME", with errno kept.
 [[noreturn]] void fail_open(const char* name);
+// Reading or writing a file failed: "cannot read NAME" or "cannot write NAME", errno kept.
+[[noreturn]] void fail_read(const char* name);
+[[noreturn]] void fail_write(const char* name);
 
 }  // namespace flyseat

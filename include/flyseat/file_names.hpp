@@ -1,9 +1,11 @@
 // The files of a build, all in the game's folder: the five inputs in the order a build reads
-// them, and the four outputs in the order it writes them.
+// them, with how much of each it reads, and the four outputs in the order it writes them.
 #pragma once
 
 #include <array>
 #include <cstddef>
+
+#include "flyseat/work_area.hpp"
 
 namespace flyseat {
 
@@ -13,10 +15,21 @@ inline constexpr const char* kList2Name = "list2.bin";
 inline constexpr const char* kPatchName = "patch.bin";
 inline constexpr const char* kListingName = "list3.txt";
 
-// Each input's place in kInputNames.
+// Each input's place in kInputNames and kMostRead.
 enum Input : std::size_t { kLoader, kList1, kList2, kPatch, kListing };
 inline constexpr std::array kInputNames = {kLoaderName, kList1Name, kList2Name, kPatchName,
                                            kListingName};
+
+// The most bytes a build reads of each input: the loader fills its block and each dump runs up
+// to the end of memory. The patch file and the listing are read whole (kWhole).
+inline constexpr int kWhole = 0;
+inline constexpr std::array<int, kInputNames.size()> kMostRead = {
+    kLoaderSize,  // loader.bin
+    kList1Max,    // list1.bin
+    kList2Max,    // list2.bin
+    kWhole,       // patch.bin
+    kWhole,       // list3.txt
+};
 
 inline constexpr const char* kDataTapeName = "flyseat2.p6";
 inline constexpr const char* kMainTapeName = "flyseat3.p6";

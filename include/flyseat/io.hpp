@@ -50,8 +50,8 @@ struct Sink {
   std::FILE* file = nullptr;
   MemoryFile* memory = nullptr;
   const char* name = nullptr;
-  std::array<char, 64> part_name{};  // where a file is written until it is whole
-  std::size_t size = 0;              // bytes written so far
+  std::array<char, 4096> part_name{};  // where a file is written until it is whole
+  std::size_t size = 0;                // bytes written so far
 
   Sink() = default;
   Sink(const Sink&) = delete;
@@ -61,6 +61,11 @@ struct Sink {
 
 // An in-memory input that is a byte string.
 void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
+
+// Stops the run with "NAME: not a regular file" when one of the files named is there but is
+// neither a regular file nor a folder: a device, a pipe or a socket, which might never end or
+// never answer. A folder is left to fail when it is read.
+void refuse_special_files(const Folder& folder, std::span<const char* const> names);
 
 // Opens an input for binary reading; a missing input stops the run with "cannot open NAME".
 void open_input(Folder& folder, Source& source, const char* name);
@@ -80,7 +85,8 @@ inline int read_byte(Source& source) {
 // Reads up to into.size() bytes and returns how many arrived.
 std::size_t read_bytes(Source& source, std::span<Byte> into);
 
-// Begins an output; "cannot open NAME" when its part file cannot be created.
+// Begins an output; "cannot open NAME" when its part file cannot be created, or "cannot open
+// NAME.part" when something that cannot be removed (a folder) has the part file's name.
 void create_output(Folder& folder, Sink& sink, const char* name);
 // Writes bytes; a short write stops the run with "cannot write NAME".
 void write_bytes(Sink& sink, std::span<const Byte> bytes);

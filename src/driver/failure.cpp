@@ -1,5 +1,6 @@
 #include "flyseat/failure.hpp"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -35,8 +36,27 @@ void fail_in(const char* file, const char* format, ...) {
   throw failure;
 }
 
+namespace {
+
+[[noreturn]] void fail_file(const char* message, const char* name) {
+  Failure failure;
+  failure.error = errno;
+  std::snprintf(failure.text.data(), failure.text.size(), message, name);
+  throw failure;
+}
+
+}  // namespace
+
 void fail_open(const char* name) {
-  fail("cannot open %s", name);
+  fail_file(kCannotOpen, name);
+}
+
+void fail_read(const char* name) {
+  fail_file(kCannotRead, name);
+}
+
+void fail_write(const char* name) {
+  fail_file(kCannotWrite, name);
 }
 
 }  // namespace flyseat

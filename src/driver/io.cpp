@@ -1,7 +1,9 @@
 #include "flyseat/io.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "flyseat/failure.hpp"
 
@@ -17,7 +19,7 @@ MemoryFile* find_file(Folder& folder, const char* name) {
 
 bool refill(Source& source) {
   std::size_t got = std::fread(source.chunk.data(), 1, source.chunk.size(), source.file);
-  if (got == 0 && std::ferror(source.file)) fail("cannot read %s", source.name);
+  if (got == 0 && std::ferror(source.file)) fail_read(source.name);
   source.held = std::span<const Byte>(source.chunk.data(), got);
   source.pos = 0;
   return got > 0;
@@ -58,6 +60,19 @@ bool try_open_input(Folder& folder, Source& source, const char* name) {
   return true;
 }
 
+void refuse_special_files(const Folder& folder, std::span<const char* const> names) {
+  if (!folder.memory.empty()) return;
+  for (const char* name : names) {
+    std::error_code missing;  // left to the open, which names it
+    auto status = std::filesystem::status(name, missing);
+    if (missing || std::filesystem::is_regular_file(status) ||
+        std::filesystem::is_directory(status)) {
+      continue;
+    }
+    fail_in(name, "%s", kNotAFile);
+  }
+}
+
 void open_input(Folder& folder, Source& source, const char* name) {
   if (!try_open_input(folder, source, name)) fail_open(name);
 }
@@ -88,10 +103,19 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
   sink.name = name;
   sink.size = 0;
   if (folder.memory.empty()) {
+    const char* part = sink.part_name.data();
     int length = std::snprintf(sink.part_name.data(), sink.part_name.size(), "%s.part", name);
     if (length < 0 || static_cast<std::size_t>(length) >= sink.part_name.size()) fail_open(name);
-    sink.file = std::fopen(sink.part_name.data(), "wb");
-    if (sink.file == nullptr) fail_open(name);
+    // Created afresh ("x": never an existing file, nor through a link of that name). A part
+    // file left by an earlier run, or a link, is removed first; a folder is in the way.
+    sink.file = std::fopen(part, "wbx");
+    if (sink.file == nullptr && errno == EEXIST) {
+      std::error_code ignored;
+      if (!std::filesystem::is_directory(std::filesystem::symlink_status(part, ignored)))
+        std::remove(part);
+      sink.file = std::fopen(part, "wbx");
+    }
+    if (sink.file == nullptr) fail_open(errno == EEXIST ? part : name);
     return;
   }
   sink.memory = find_file(folder, name);
@@ -103,11 +127,14 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
 void write_bytes(Sink& sink, std::span<const Byte> bytes) {
   if (sink.file != nullptr) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), sink.file) != bytes.size()) {
-      fail("cannot write %s", sink.name);
+      fail_write(sink.name);
     }
   } else {
     std::span<Byte> room = sink.memory->room;
-    if (bytes.size() > room.size() - sink.size) fail("cannot write %s", sink.name);
+    if (bytes.size() > room.size() - sink.size) {
+      errno = ENOSPC;
+      fail_write(sink.name);
+    }
     std::copy(bytes.begin(), bytes.end(), room.begin() + static_cast<std::ptrdiff_t>(sink.size));
   }
   sink.size += bytes.size();
@@ -134,8 +161,10 @@ void close_output(Sink& sink) {
   sink.file = nullptr;
   bool closed = std::fclose(file) == 0;
   if (closed && std::rename(sink.part_name.data(), sink.name) == 0) return;
+  int error = errno;
   std::remove(sink.part_name.data());
-  if (!closed) fail("cannot write %s", sink.name);
+  errno = error;
+  if (!closed) fail_write(sink.name);
   fail_open(sink.name);
 }
 

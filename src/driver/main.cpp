@@ -1,9 +1,9 @@
-// flyseat-build: ports the game in the current folder and writes its tape and disk images.
-// It asks nothing; --help and --version answer without touching a file, and any other
-// argument is ignored.
+// flyseat-build [DIR]: ports the game in DIR (the current folder by default) and writes its tape
+// and disk images there. It asks nothing; --help and --version answer without touching a file.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "flyseat/driver.hpp"
@@ -12,12 +12,14 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: flyseat-build\n"
+    "Usage: flyseat-build [DIR]\n"
     "Ports the 8-bit game whose five inputs (loader.bin, list1.bin, list2.bin, patch.bin,\n"
-    "list3.txt) are in the current folder to the two-colour screen, and writes its tape images\n"
-    "(flyseat2.p6, flyseat3.p6), its raw disk image (flyseat.dsk) and its D88 image\n"
-    "(flyseat.d88) there. It takes no options: everything it knows about the game is compiled\n"
-    "in. Check the inputs first with 'flyseat-inspect check'. See 'man flyseat-build'.\n";
+    "list3.txt) are in DIR, the current folder by default, to the two-colour screen, and writes\n"
+    "its tape images (flyseat2.p6, flyseat3.p6), its raw disk image (flyseat.dsk) and its D88\n"
+    "image (flyseat.d88) there. It takes no options: everything it knows about the game is\n"
+    "compiled in. Check the inputs first with 'flyseat-inspect check'. See 'man flyseat-build'.\n";
+
+constexpr int kBuilt = 0, kFailed = 1, kWrongUsage = 2;
 
 bool asked(int argc, char** argv, std::string_view option) {
   for (int i = 1; i < argc; ++i) {
@@ -26,31 +28,64 @@ bool asked(int argc, char** argv, std::string_view option) {
   return false;
 }
 
-int build() {
-  flyseat::Folder here;
+// A command line that names more than a folder: one line on what is wrong, nothing built.
+int usage_error(const char* what, const char* argument) {
+  std::fprintf(stderr, "flyseat-build: %s '%s' (see 'flyseat-build --help')\n", what, argument);
+  return kWrongUsage;
+}
+
+int build(const char* folder) {
   try {
+    std::error_code error;
+    if (folder != nullptr) std::filesystem::current_path(folder, error);
+    if (error) {
+      errno = error.value();
+      flyseat::fail_open(folder);
+    }
+    flyseat::Folder here;
     return flyseat::run(here);
   } catch (const flyseat::Failure& failure) {
     std::printf("%s\n", failure.message());
-    return 1;
+    return kFailed;
   }
+}
+
+// The folder named on the command line, null for none; a usage error's status in `status`.
+const char* folder_argument(int argc, char** argv, int& status) {
+  const char* folder = nullptr;
+  bool options = true;  // "--" ends them, for a folder whose name begins with '-'
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (options && argument == "--") {
+      options = false;
+    } else if (options && argument.size() > 1 && argument[0] == '-') {
+      status = usage_error("unknown option", argv[i]);
+      return nullptr;
+    } else if (folder != nullptr) {
+      status = usage_error("unexpected argument", argv[i]);
+      return nullptr;
+    } else {
+      folder = argv[i];
+    }
+  }
+  return folder;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int status = 0;
-  if (asked(argc, argv, "--help")) {
+  int status = kBuilt;
+  if (asked(argc, argv, "--help") || asked(argc, argv, "-h")) {
     std::fputs(kUsage, stdout);
   } else if (asked(argc, argv, "--version")) {
     std::puts("flyseat-build " FLYSEAT_VERSION);
-  } else {
-    status = build();
+  } else if (const char* folder = folder_argument(argc, argv, status); status == kBuilt) {
+    status = build(folder);
   }
   // A run whose messages were lost on the way out has not told the user what it did.
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     std::fprintf(stderr, "flyseat-build: cannot write standard output: %s\n", std::strerror(errno));
-    return 1;
+    return kFailed;
   }
   return status;
 }

@@ -13,7 +13,7 @@ void load_loader(Folder& folder, LoaderBuffer& loader) {
   loader.fill(kLoaderFill);
   Source file;
   open_input(folder, file, kLoaderName);
-  read_bytes(file, loader);
+  read_bytes(file, std::span(loader).first(kMostRead[kLoader]));
   close_input(file);
 }
 
@@ -25,6 +25,7 @@ std::span<const Byte> region(const MemoryImage& memory, int start, std::int32_t 
 }  // namespace
 
 int run(Folder& folder) {
+  refuse_special_files(folder, kInputNames);
   auto work = std::make_unique<WorkArea>();  // zero-filled
 
   load_loader(folder, work->loader);

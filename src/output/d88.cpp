@@ -93,11 +93,14 @@ void write_d88_image(Folder& folder) {
   write_bytes(out, d88_header());
   std::array<Byte, kRawTrackSize> raw;
   std::array<Byte, kTrackSize> track;
+  std::size_t got = raw.size();  // once a read comes short, the raw disk image has ended
   for (int t = 0; t < kDiskTracks; ++t) {
-    encode_track(t, std::span(raw).first(read_bytes(disk, raw)), track);
+    got = got < raw.size() ? 0 : read_bytes(disk, raw);
+    encode_track(t, std::span(raw).first(got), track);
     write_bytes(out, track);
   }
-  if (read_bytes(disk, std::span(raw).first(kSectorSize)) == kSectorSize) fail("disk full");
+  if (got == raw.size() && read_bytes(disk, std::span(raw).first(kSectorSize)) == kSectorSize)
+    fail("disk full");
   close_input(disk);
   close_output(out);
   report_output(folder, kD88Name);

@@ -22,15 +22,14 @@ namespace {
 constexpr std::size_t kMostOfAKind = 5;  // warnings of one kind listed; the rest are counted
 constexpr int kRecordsALine = 15;        // in the line of how often each record fired
 
-// How much of each input a build reads; the patch file and the listing are read whole.
-constexpr std::array<int, kInputCount> kMostRead = {kLoaderSize, kList1Max, kList2Max, 0, 0};
-
 struct Checker {
   CheckReport report;
-  void add(Section section, Level level, std::string text) {
-    report.findings.push_back({section, level, std::move(text)});
+  void add(Section section, Level level, std::string text, int depth = 0) {
+    report.findings.push_back({section, level, std::move(text), depth});
   }
   void fact(Section s, std::string text) { add(s, Level::fact, std::move(text)); }
+  // A fact that belongs to the one before it.
+  void detail(Section s, std::string text) { add(s, Level::fact, std::move(text), 1); }
   void warning(Section s, std::string text) { add(s, Level::warning, std::move(text)); }
   void error(Section s, std::string text) { add(s, Level::error, std::move(text)); }
   // Warnings of one kind: the first few, then how many more.
@@ -49,37 +48,36 @@ struct Checker {
 
 void check_checksums(const FileRead& file, Checker& c) {
   if (file.checksums.crc32.empty() && file.checksums.sha1.empty()) return;
-  c.fact(kInputsSection, format("  CRC-32 %s, SHA-1 %s", file.checksums.crc32.c_str(),
-                                file.checksums.sha1.c_str()));
+  c.detail(kInputsSection, format("CRC-32 %s, SHA-1 %s", file.checksums.crc32.c_str(),
+                                  file.checksums.sha1.c_str()));
 }
 
-// The size of an input and how much of it a build reads, then its checksums, for a porter to
-// look up in a catalogue of known releases.
+// The size of an input and how much of it a build reads, then the checksums of the whole file,
+// for a porter to look up in a catalogue of known releases.
 void check_size(const FileRead& file, Input input, Checker& c) {
   const char* name = kInputNames[input];
-  std::size_t most = static_cast<std::size_t>(kMostRead[input]);
-  std::size_t size = file.bytes.size();
-  if (file.status == ReadStatus::cannot_open) {
-    c.error(kInputsSection, format("cannot open %s", name));
-    return;
-  }
-  if (file.status == ReadStatus::cannot_read) {
-    c.error(kInputsSection, format("cannot read %s", name));
-    return;
-  }
-  if (file.status == ReadStatus::too_large && most == 0) {
-    c.warning(kInputsSection, format("%s: more than %zu bytes, too large to check", name, size));
-    return;
-  }
-  if (file.status == ReadStatus::too_large) {
-    c.warning(kInputsSection,
-              format("%s: more than %zu bytes; the first %zu are read, the rest ignored", name,
-                     size, most));
-  } else if (most > 0 && size > most) {
-    c.warning(kInputsSection, format("%s: %zu bytes; the first %zu are read, %zu ignored", name,
-                                     size, most, size - most));
-  } else if (input != kListing) {  // the listing's line comes with its conversion
-    c.fact(kInputsSection, format("%s: %s, all read", name, count_of(size, "byte").c_str()));
+  auto most = static_cast<std::uint64_t>(kMostRead[input]);
+  switch (file.status) {
+    case ReadStatus::cannot_open:
+      return c.error(kInputsSection, format(kCannotOpen, name));
+    case ReadStatus::cannot_read:
+      return c.error(kInputsSection, format(kCannotRead, name));
+    case ReadStatus::not_a_file:
+      return c.error(kInputsSection, format("%s: %s", name, kNotAFile));
+    case ReadStatus::too_large:
+      c.warning(kInputsSection, format("%s: %llu bytes, too large to check", name,
+                                       static_cast<unsigned long long>(file.size)));
+      break;
+    case ReadStatus::read:
+      if (most != kWhole && file.size > most) {
+        c.warning(kInputsSection, format("%s: %llu bytes; the first %llu are read, %llu ignored",
+                                         name, static_cast<unsigned long long>(file.size),
+                                         static_cast<unsigned long long>(most),
+                                         static_cast<unsigned long long>(file.size - most)));
+      } else if (input != kListing) {  // the listing's line comes with its conversion
+        c.fact(kInputsSection,
+               format("%s: %s, all read", name, count_of(file.size, "byte").c_str()));
+      }
   }
   if (input != kListing) check_checksums(file, c);
 }
@@ -89,6 +87,36 @@ void check_size(const FileRead& file, Input input, Checker& c) {
 std::string record_name(std::size_t index, const PatchRecordSeen& record) {
   return format("record %zu at offset %lld", index + 1, static_cast<long long>(record.offset));
 }
+
+// Which outputs carry a patched byte: all of them from the list2 start on (the list2 region grows
+// to cover it) and in the list1 region; only the disk images in the rest of list1's blocks; none
+// anywhere else.
+enum class Carried { everywhere, on_disk_only, nowhere };
+Carried carried(int address, std::int32_t list1_length) {
+  if (address >= kList2Start) return Carried::everywhere;
+  if (address < kList1Start) return Carried::nowhere;
+  if (address < kList1Start + list1_length) return Carried::everywhere;
+  return address - kList1Start < block_count(list1_length) * kBlockSize ? Carried::on_disk_only
+                                                                        : Carried::nowhere;
+}
+
+// The bytes of one record that an output leaves out.
+struct LeftOut {
+  int count = 0;
+  int first = 0, last = 0;
+  void add(int address) {
+    if (count++ == 0) first = address;
+    last = address;
+  }
+  // "4 bytes (0x8000 to 0x8003)", "2 of its 4 bytes (...)", "3 bytes between 0x... and 0x..."
+  std::string text(int of) const {
+    std::string bytes = count == of ? count_of(static_cast<std::size_t>(count), "byte")
+                                    : format("%d of its %d bytes", count, of);
+    bool run = last - first + 1 == count;
+    return format(run ? "%s (0x%04X to 0x%04X)" : "%s between 0x%04X and 0x%04X", bytes.c_str(),
+                  first, last);
+  }
+};
 
 // Takes the records one by one as the build's own patch stage applies them: a patch file may
 // hold millions.
@@ -122,6 +150,7 @@ class PatchCheck {
                                    record_name(i, r).c_str(), count_of(overwritten, "byte").c_str(),
                                    earlier));
     }
+    check_carried(i, r);
   }
 
   void finish(const PatchSummary& patch) {
@@ -134,6 +163,10 @@ class PatchCheck {
     }
     c_.warnings(kPatchSection, overwrites_, "record overwrites earlier ones",
                 "records overwrite earlier ones");
+    c_.warnings(kPatchSection, uncarried_, "record stores bytes no output carries",
+                "records store bytes no output carries");
+    c_.warnings(kPatchSection, on_disk_only_, "record stores bytes only the disk images carry",
+                "records store bytes only the disk images carry");
     if (patch.stray_bytes > 0) {
       c_.warning(kPatchSection,
                  format("%s after the last record, at offset %lld: ignored",
@@ -157,6 +190,33 @@ class PatchCheck {
     return text;
   }
 
+  // A patched byte that no output carries is lost to the port; one that only the disk images
+  // carry is missing from the data tape.
+  void check_carried(std::size_t i, const PatchRecordSeen& r) {
+    std::int32_t list1 = memory_.dumps.list1;
+    LeftOut nowhere, tape;
+    for (int a = r.address; a < r.address + r.count; ++a) {
+      Carried where = carried(a, list1);
+      if (where == Carried::nowhere) nowhere.add(a);
+      if (where == Carried::on_disk_only) tape.add(a);
+    }
+    if (nowhere.count > 0) {
+      uncarried_.push_back(format(
+          "%s stores %s that no output carries: the outputs hold memory from 0x%04X to 0x%04X (the "
+          "list1 region and the rest of its disk blocks) and from 0x%04X on (the list2 region)",
+          record_name(i, r).c_str(), nowhere.text(r.count).c_str(), kList1Start,
+          kList1Start + block_count(list1) * kBlockSize - 1, kList2Start));
+    }
+    if (tape.count > 0) {
+      on_disk_only_.push_back(format(
+          "%s stores %s that only the disk images carry: the data tape holds %s",
+          record_name(i, r).c_str(), tape.text(r.count).c_str(),
+          list1 == 0
+              ? "no list1 region (list1.bin is empty)"
+              : format("the list1 region only up to 0x%04X", kList1Start + list1 - 1).c_str()));
+    }
+  }
+
   const LoadedMemory& memory_;
   Checker& c_;
   std::size_t count_at_;  // where the count of records goes, before the records
@@ -164,6 +224,8 @@ class PatchCheck {
   std::size_t records_ = 0;
   std::vector<std::size_t> writer_ = std::vector<std::size_t>(kMemorySize, 0);  // from 1
   std::vector<std::string> overwrites_;
+  std::vector<std::string> uncarried_;
+  std::vector<std::string> on_disk_only_;
 };
 
 // --- Memory image ---------------------------------------------------------------------------
@@ -272,18 +334,27 @@ ListingResult convert(std::span<const Byte> listing_bytes) {
   return result;
 }
 
+// Spaces, tabs and line ends alone: a line a text editor shows empty.
+bool is_blank(std::string_view text) {
+  return text.find_first_not_of(" \t\v\f\r\n") == text.npos;
+}
+
 // The target's BASIC keeps lines in ascending order of their stored numbers and looks them
 // up that way, so a line out of order or a number given twice is likely a different release.
 void check_numbers(const ListingResult& result, Checker& c) {
-  std::vector<std::string> unnumbered, out_of_range, out_of_order, repeated;
+  std::vector<std::string> blank, unnumbered, out_of_range, out_of_order, repeated;
   std::map<std::uint16_t, int> times;
   for (std::size_t i = 0; i < result.lines.size(); ++i) {
     const ListingLineSeen& line = result.lines[i];
     std::uint16_t stored = stored_line_number(line.number);
     std::string after =
         i == 0 ? std::string("at the start") : format("after line %d", result.lines[i - 1].number);
-    if (!line.numbered)
+    if (!line.numbered && is_blank(line.as_read)) {
+      blank.push_back("a blank line " + after + (i + 1 == result.lines.size() ? ", the last" : "") +
+                      ": stored as line 0 with no text");
+    } else if (!line.numbered) {
       unnumbered.push_back("a line without a number " + after + ": stored as line 0");
+    }
     if (line.number != stored) {
       out_of_range.push_back(
           format("line %d is stored as line %u (the low 16 bits)", line.number, stored));
@@ -295,6 +366,7 @@ void check_numbers(const ListingResult& result, Checker& c) {
     if (++times[stored] == 2)
       repeated.push_back(format("line %u is in the listing more than once", stored));
   }
+  c.warnings(kListingSection, blank, "blank line", "blank lines");
   c.warnings(kListingSection, unnumbered, "line without a number", "lines without a number");
   c.warnings(kListingSection, out_of_range, "number outside 0 to 65535",
              "numbers outside 0 to 65535");
@@ -325,6 +397,18 @@ std::string shortened(std::string_view text) {
   constexpr std::size_t kMostShown = 60;
   std::string shown = visible(std::span(reinterpret_cast<const Byte*>(text.data()), text.size()));
   return shown.size() <= kMostShown ? shown : shown.substr(0, kMostShown - 3) + "...";
+}
+
+// A listing saved with carriage returns alone at its line ends has, for a build, no line ends.
+void check_line_ends(std::span<const Byte> read, Checker& c) {
+  if (std::find(read.begin(), read.end(), kCarriageReturn) == read.end() ||
+      std::find(read.begin(), read.end(), kLineFeed) != read.end()) {
+    return;
+  }
+  c.warning(kListingSection,
+            format("%s has carriage returns but no line feeds: a build ends a line only at a "
+                   "line feed, so it reads the whole listing as one line, cut every %d bytes",
+                   kListingName, kMaxLineRead));
 }
 
 // Editors that save a listing as UTF-8 may put a byte-order mark before its first line.
@@ -396,9 +480,9 @@ void check_records(const ListingResult& result, Checker& c) {
                 table.size()));
   std::string times;
   for (std::size_t r = 0; r < table.size(); ++r) {
-    times += format("%s%zu:%d", times.empty() ? "  " : " ", r + 1, result.watch.fired[r]);
+    times += format("%s%zu:%d", times.empty() ? "" : " ", r + 1, result.watch.fired[r]);
     if ((r + 1) % kRecordsALine == 0 || r + 1 == table.size()) {
-      c.fact(kListingSection, times);
+      c.detail(kListingSection, times);
       times.clear();
     }
   }
@@ -428,7 +512,7 @@ void check_records(const ListingResult& result, Checker& c) {
 // Returns the program length, or -1 when a build would stop on the listing.
 std::int32_t check_listing(const FileRead& file, Checker& c) {
   ListingResult result = convert(file.bytes);
-  std::size_t size = file.bytes.size();
+  std::size_t size = file.size;
   if (result.refusal || result.bytes_read == size) {
     c.fact(kInputsSection,
            format("%s: %s, all read", kListingName, count_of(size, "byte").c_str()));
@@ -445,6 +529,11 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
          format("%s read: %s stored, %d dropped",
                 count_of(result.lines.size() + static_cast<std::size_t>(dropped), "line").c_str(),
                 count_of(result.lines.size(), "record").c_str(), dropped));
+  auto end_of_text = std::find(file.bytes.begin(), file.bytes.end(), kEndOfText);
+  check_line_ends(std::span<const Byte>(file.bytes)
+                      .first(  // as far as a build reads
+                          static_cast<std::size_t>(end_of_text - file.bytes.begin())),
+                  c);
   for (std::size_t i = 0; i < kDroppedLines.size(); ++i) {
     if (result.watch.dropped[i] == 0) {
       c.warning(kListingSection, format("no line %d to drop: a build leaves lines %d and %d out",
@@ -481,14 +570,9 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
 
 }  // namespace
 
-bool read_enough(const FileRead& file, Input input) {
-  return file.status == ReadStatus::read ||
-         (file.status == ReadStatus::too_large && kMostRead[input] > 0);
-}
-
 std::optional<Input> unread_memory_input(const GameInputs& inputs) {
   for (Input input : {kList1, kList2, kPatch}) {
-    if (!read_enough(inputs.files[input], input)) return input;
+    if (inputs.files[input].status != ReadStatus::read) return input;
   }
   return std::nullopt;
 }
@@ -501,10 +585,14 @@ int CheckReport::count(Level level) const {
 
 CheckReport check_inputs(const GameInputs& inputs) {
   Checker c;
+  for (const std::string& blocked : inputs.outputs_blocked)
+    c.error(kOutputsSection, blocked);
+  if (inputs.outputs_blocked.empty())
+    c.fact(kOutputsSection, "nothing stands in the way of the four outputs");
   for (std::size_t i = 0; i < kInputCount; ++i)
     check_size(inputs.files[i], Input(i), c);
   std::int32_t program_length = -1;
-  if (read_enough(inputs.files[kListing], kListing)) {
+  if (inputs.files[kListing].status == ReadStatus::read) {
     program_length = check_listing(inputs.files[kListing], c);
   }
   if (unread_memory_input(inputs)) return c.report;
@@ -536,7 +624,7 @@ std::vector<CheckLine> check_lines(const CheckReport& report) {
       std::string level = f.level == Level::fact
                               ? ""
                               : kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
-      lines.push_back({f.level, "  " + level + f.text});
+      lines.push_back({f.level, std::string(2 + 2 * f.depth, ' ') + level + f.text});
     }
   }
   int errors = report.count(Level::error), warnings = report.count(Level::warning);

@@ -1,28 +1,34 @@
 #include "checksums.hpp"
 
-#include <nettle/sha1.h>
-#include <zlib.h>
-
 #include <array>
 
+#include "crc32.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
 
-Checksums checksums_of(std::span<const Byte> bytes) {
-  Checksums sums;
-  // zlib takes the length as a 32-bit count; the inspector reads no file that large.
-  uLong crc = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size()));
-  sums.crc32 = format("%08lx", crc);
+ChecksumStream::ChecksumStream() {
+  sha1_init(&sha1_);
+}
 
-  sha1_ctx context;
-  sha1_init(&context);
-  sha1_update(&context, bytes.size(), bytes.data());
+void ChecksumStream::add(std::span<const Byte> bytes) {
+  crc_ = crc32(bytes, crc_);
+  sha1_update(&sha1_, bytes.size(), bytes.data());
+}
+
+Checksums ChecksumStream::sums() {
   std::array<std::uint8_t, SHA1_DIGEST_SIZE> digest;
-  sha1_digest(&context, digest.size(), digest.data());
+  sha1_digest(&sha1_, digest.size(), digest.data());
+  Checksums sums{crc32_text(crc_), ""};
   for (std::uint8_t b : digest)
     sums.sha1 += format("%02x", b);
   return sums;
+}
+
+Checksums checksums_of(std::span<const Byte> bytes) {
+  ChecksumStream stream;
+  stream.add(bytes);
+  return stream.sums();
 }
 
 }  // namespace flyseat::inspect

@@ -1,44 +1,105 @@
 #include "files.hpp"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "checksums.hpp"
+#include "text.hpp"
 
 namespace flyseat::inspect {
+namespace {
 
-FileRead read_file(const std::string& path, std::size_t limit) {
+// Reads the open file in pieces: its first `keep` bytes are kept, and all of it is counted and
+// checksummed, or with `whole` false, no more than `keep` + 1 bytes, which tell a file that is
+// too large from one that just fits.
+FileRead read_open(std::FILE* file, std::size_t keep, bool whole) {
   FileRead read;
+  ChecksumStream sums;
+  std::vector<Byte> piece(64 * 1024);
+  for (;;) {
+    std::size_t want = piece.size();
+    if (!whole) want = std::min<std::uint64_t>(want, keep + 1 - read.size);
+    std::size_t got = want == 0 ? 0 : std::fread(piece.data(), 1, want, file);
+    std::span<const Byte> bytes(piece.data(), got);
+    sums.add(bytes);
+    std::size_t kept = read.size < keep ? std::min<std::uint64_t>(got, keep - read.size) : 0;
+    read.bytes.insert(read.bytes.end(), bytes.begin(), bytes.begin() + static_cast<long>(kept));
+    read.size += got;
+    if (got < want || want == 0) break;
+  }
+  if (std::ferror(file) != 0) {
+    read.status = ReadStatus::cannot_read;
+    read.reason = std::strerror(errno);
+  } else if (!whole && read.size > keep) {
+    read.status = ReadStatus::too_large;
+  }
+  read.checksums = sums.sums();
+  return read;
+}
+
+FileRead read_path(const std::string& path, std::size_t keep, bool whole) {
   bool from_stdin = path == kStandardStream;
   std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
+    FileRead read;
     read.status = ReadStatus::cannot_open;
     read.reason = std::strerror(errno);
     return read;
   }
-  // One byte more than the limit tells a file that is too large from one that just fits.
-  read.bytes.resize(limit + 1);
-  std::size_t got = std::fread(read.bytes.data(), 1, read.bytes.size(), file);
-  int error = std::ferror(file) != 0 ? errno : 0;
+  FileRead read = read_open(file, keep, whole);
   if (!from_stdin) std::fclose(file);
-  read.bytes.resize(got);
-  if (error != 0) {
-    read.status = ReadStatus::cannot_read;
-    read.reason = std::strerror(error);
-  } else if (got > limit) {
-    read.status = ReadStatus::too_large;
-    read.bytes.resize(limit);
-  }
-  read.checksums = checksums_of(read.bytes);
   return read;
 }
 
-GameInputs read_inputs(const std::string& folder) {
+}  // namespace
+
+FileRead read_file(const std::string& path, std::size_t limit) {
+  return read_path(path, limit, false);
+}
+
+GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted) {
   GameInputs inputs;
-  for (std::size_t i = 0; i < kInputNames.size(); ++i)
-    inputs.files[i] = read_file(folder + "/" + kInputNames[i], check_limit(Input(i)));
+  for (Input input : wanted) {
+    std::string path = folder + "/" + kInputNames[input];
+    FileRead& read = inputs.files[input];
+    // A device, a pipe or a socket might never end or never answer: a build refuses it unread.
+    std::error_code missing;
+    auto status = std::filesystem::status(path, missing);
+    if (!missing && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+      read.status = ReadStatus::not_a_file;
+      continue;
+    }
+    read = read_path(path, check_limit(input), true);
+    if (kMostRead[input] == kWhole && read.size > kMaxCheckSize) {
+      read.status = ReadStatus::too_large;
+      read.bytes.clear();
+    }
+  }
   return inputs;
+}
+
+std::vector<std::string> outputs_blocked(const std::string& folder) {
+  std::vector<std::string> blocked;
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    blocked.push_back(format(kCannotOpen, kOutputNames[0]) +
+                      format(": the folder cannot be written (%s)", std::strerror(errno)));
+  }
+  // A file or a link of an output's name, or of its part file's, is replaced; a folder is not.
+  for (const char* name : kOutputNames) {
+    for (std::string file : {std::string(name), std::string(name) + ".part"}) {
+      std::error_code ignored;
+      if (std::filesystem::is_directory(
+              std::filesystem::symlink_status(folder + "/" + file, ignored)))
+        blocked.push_back(format(kCannotOpen, file.c_str()) +
+                          ": a folder of that name is in the way");
+    }
+  }
+  return blocked;
 }
 
 }  // namespace flyseat::inspect

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "inspect.hpp"
 
@@ -15,7 +17,14 @@ inline constexpr const char* kStandardStream = "-";
 // `limit` bytes is too large, and only its first `limit` bytes are kept.
 FileRead read_file(const std::string& path, std::size_t limit);
 
-// Reads the five inputs from `folder`; each read says whether it worked.
-GameInputs read_inputs(const std::string& folder);
+// Reads the inputs wanted from `folder` (the others stay unread) as far as a build reads them,
+// with each file's whole size and checksums; each read says whether it worked. An input that is
+// no regular file nor a folder is not opened.
+GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted = std::array{
+                                                      kLoader, kList1, kList2, kPatch, kListing});
+
+// What stands in the way of the four outputs in `folder`, each in the build's words: a folder
+// that cannot be written, or a folder with an output's name or its part file's.
+std::vector<std::string> outputs_blocked(const std::string& folder);
 
 }  // namespace flyseat::inspect

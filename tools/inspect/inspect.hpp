@@ -55,12 +55,13 @@ struct Checksums {
 
 // --- Reading files --------------------------------------------------------------------------
 
-enum class ReadStatus { read, cannot_open, cannot_read, too_large };
+enum class ReadStatus { read, cannot_open, cannot_read, not_a_file, too_large };
 struct FileRead {
   ReadStatus status = ReadStatus::read;
-  std::vector<Byte> bytes;  // at most the limit it was read with
+  std::vector<Byte> bytes;  // its first bytes: at most as many as it was read for
+  std::uint64_t size = 0;   // of the whole file, as far as it could be read
   std::string reason;       // why it could not be opened or read
-  Checksums checksums;      // of the bytes read
+  Checksums checksums;      // of the whole file
 };
 // "cannot open: REASON" and the like, for a file that could not be read whole; empty for a
 // file that was.
@@ -69,16 +70,13 @@ std::string read_problem(const FileRead& read, std::size_t limit);
 // A file larger than this is no image of a build and is not read further.
 inline constexpr std::size_t kMaxInspectSize = 1 << 20;
 // A build reads the patch file and the listing whole, whatever their size; `check` reads them
-// up to this, and says it does not check a larger one. Of the dumps and the loader a build
-// reads no more than 54,272 bytes, so kMaxInspectSize is plenty for them.
+// up to this, and says it does not check a larger one.
 inline constexpr std::size_t kMaxCheckSize = 16 << 20;
-// How much of an input the check reads.
+// How much of an input the check keeps: what a build reads of it, and of an input read whole
+// kMaxCheckSize. Its size and checksums are always those of the whole file.
 constexpr std::size_t check_limit(Input input) {
-  return input == kPatch || input == kListing ? kMaxCheckSize : kMaxInspectSize;
+  return kMostRead[input] == kWhole ? kMaxCheckSize : static_cast<std::size_t>(kMostRead[input]);
 }
-// Whether an input was read as far as a build reads it: whole, or of a larger dump or loader
-// the first kMaxInspectSize bytes, past all a build reads of it.
-bool read_enough(const FileRead& file, Input input);
 
 // --- What a file is -------------------------------------------------------------------------
 
@@ -179,13 +177,15 @@ std::vector<InfoLine> info_lines(const InfoReport& report);
 
 inline constexpr int kInputCount = kInputNames.size();
 
-// The five inputs, by Input, each as read.
+// The five inputs, by Input, each as read, and what stands in the way of the outputs in the
+// game's folder, each in the build's words ("cannot open flyseat3.p6: ...").
 struct GameInputs {
   std::array<FileRead, kInputCount> files;
+  std::vector<std::string> outputs_blocked;
 };
 
 // The first input the memory image is made of (list1, list2, the patch file) that was not read
-// far enough to make it.
+// as far as a build reads it.
 std::optional<Input> unread_memory_input(const GameInputs& inputs);
 
 // The memory image after the dumps and the patch file, as a build has it before converting.
@@ -209,13 +209,14 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatc
 // wants) or an error (a build would fail).
 enum class Level { fact, warning, error };
 inline constexpr std::array<const char*, 3> kLevelNames = {"fact", "warning", "error"};
-enum Section { kInputsSection, kPatchSection, kListingSection, kMemorySection };
-inline constexpr std::array<const char*, 4> kCheckSections = {"Inputs", "Patch file", "Listing",
-                                                              "Memory image"};
+enum Section { kInputsSection, kPatchSection, kListingSection, kMemorySection, kOutputsSection };
+inline constexpr std::array<const char*, 5> kCheckSections = {"Inputs", "Patch file", "Listing",
+                                                              "Memory image", "Outputs"};
 struct CheckFinding {
   Section section;
   Level level;
   std::string text;
+  int depth = 0;  // 1 for a detail of the finding before it, shown indented
 };
 struct CheckReport {
   std::vector<CheckFinding> findings;

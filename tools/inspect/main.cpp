@@ -115,7 +115,11 @@ int check_command(const Options& o) {
   std::string problem = folder_problem(o.folder);
   if (!problem.empty() && !o.json) return say_problems(o.folder, {problem});
   CheckReport report;
-  if (problem.empty()) report = check_inputs(read_inputs(o.folder));
+  if (problem.empty()) {
+    GameInputs inputs = read_inputs(o.folder);
+    inputs.outputs_blocked = outputs_blocked(o.folder);
+    report = check_inputs(inputs);
+  }
   if (o.json) {
     std::fputs(check_json(o.folder, report,
                           problem.empty() ? std::vector<std::string>{} : std::vector{problem})
@@ -132,7 +136,7 @@ int check_command(const Options& o) {
 int preview_command(const Options& o) {
   if (std::string problem = folder_problem(o.folder); !problem.empty())
     return say_problems(o.folder, {problem});
-  GameInputs inputs = read_inputs(o.folder);
+  GameInputs inputs = read_inputs(o.folder, std::array{kList1, kList2, kPatch});
   if (std::optional<Input> unread = unread_memory_input(inputs)) {
     say_problem(o.folder + "/" + kInputNames[*unread],
                 read_problem(inputs.files[*unread], check_limit(*unread)));

@@ -19,6 +19,8 @@ std::string read_problem(const FileRead& read, std::size_t limit) {
       return "cannot open: " + read.reason;
     case ReadStatus::cannot_read:
       return "cannot read: " + read.reason;
+    case ReadStatus::not_a_file:
+      return kNotAFile;
     case ReadStatus::too_large:
       return format("larger than %zu bytes, which no file of a build is", limit);
     case ReadStatus::read:

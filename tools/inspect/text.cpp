@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "crc32.hpp"
+
 namespace flyseat::inspect {
 
 std::string format(const char* format, ...) {
@@ -26,6 +28,10 @@ std::string span_of(const char* noun, std::int64_t first, std::int64_t last) {
   if (first == last) return format("%s %lld", noun, static_cast<long long>(first));
   return format("%ss %lld to %lld", noun, static_cast<long long>(first),
                 static_cast<long long>(last));
+}
+
+std::string crc32_text(std::uint32_t crc) {
+  return format("%08x", static_cast<unsigned>(crc));
 }
 
 void append_visible(std::string& text, Byte b) {
