@@ -12,19 +12,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace flyseat::inspect;
   std::span<const std::uint8_t> file(data, size);
   for (bool raw : {false, true}) {
-    Findings found;
-    Program program = find_program(file, raw, found);
-    check_round_trip(program, found);
-    if (found.sound() && file.empty()) std::abort();  // an empty file holds no program
+    Listing listing = find_program(file, raw);
+    check_round_trip(listing);
+    if (listing.sound() && file.empty()) std::abort();  // an empty file holds no program
   }
-  Findings found;
-  describe_image(file, {}, found);
-  if (found.sound() && found.report.empty()) std::abort();  // a sound file is described
+  Description described = describe_image(file);
+  // A sound file is described.
+  if (described.sound() && description_lines(described).empty()) std::abort();
   d88_difference(file, file);
 
   GameInputs inputs;
-  for (FileRead& input : inputs.files)
+  for (FileRead& input : inputs.files) {
     input.bytes.assign(file.begin(), file.end());
+    input.size = file.size();
+  }
   CheckReport report = check_inputs(inputs);
   if (check_text(report).find("verdict: ") == std::string::npos) std::abort();
   return 0;

@@ -109,20 +109,18 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
       "2020 'remark \x0B with print and \xFA\xFF\n"
       "2030 a$=\"\x0D\":b=1\n");
   for (const Bytes& file : {main_tape, sample(kRawDiskName), sample(kD88Name), records, odd}) {
-    Findings found;
-    Program program = find_program(file, file == records || file == odd, found);
-    check_round_trip(program, found);
-    EXPECT_EQ(joined(found.problems), "");
+    Listing listing = find_program(file, file == records || file == odd);
+    check_round_trip(listing);
+    EXPECT_EQ(joined(listing.problems), "");
+    const Program& program = listing.program;
     EXPECT_EQ(program.lines.size(), file == odd ? 4u : 120u);
     EXPECT_EQ(tokenized(listing_of(program)), file == odd ? odd : records);
   }
   for (const Bytes& damaged : {cut(main_tape, 3148), changed(main_tape, 3144, {1})}) {
-    Findings found;
-    EXPECT_FALSE(find_program(damaged, false, found).ended);
+    EXPECT_FALSE(find_program(damaged, false).program.ended);
   }
-  Findings found;
-  find_program(concat({main_tape, bytes({7, 8})}), false, found);
-  EXPECT_EQ(joined(found.problems), "2 bytes after the end marker at offset 3141\n");
+  EXPECT_EQ(joined(find_program(concat({main_tape, bytes({7, 8})}), false).problems),
+            "2 bytes after the end marker at offset 3141\n");
 }
 
 TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
@@ -138,10 +136,10 @@ TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    Findings found;
-    check_round_trip(Program{{{c.number, c.tokens}}, true, 0}, found);
-    EXPECT_EQ(joined(found.problems).substr(0, c.problem.size()), c.problem);
-    EXPECT_EQ(found.problems.size(), 1u) << c.problem;
+    Listing listing{Program{{{c.number, c.tokens}}, true, 0}, {}};
+    check_round_trip(listing);
+    EXPECT_EQ(joined(listing.problems).substr(0, c.problem.size()), c.problem);
+    EXPECT_EQ(listing.problems.size(), 1u) << c.problem;
   }
 }
 
@@ -237,16 +235,12 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    Findings found;
-    describe_image(c.file, {}, found);
-    EXPECT_EQ(joined(found.problems), c.problems) << &c - cases;
+    EXPECT_EQ(joined(describe_image(c.file).problems), c.problems) << &c - cases;
   }
 }
 
 TEST(DescribeImage, ATapeCutInsideItsHeaderStillHasAHeadline) {
-  Findings found;
-  describe_image(Bytes(12, 0xD3), {"0badcafe", ""}, found);
-  EXPECT_EQ(found.report,
+  EXPECT_EQ(joined(description_lines(describe_image(Bytes(12, 0xD3), {"0badcafe", ""}))),
             "tape image, 12 bytes: its leader and no whole tape name\n  CRC-32 0badcafe\n");
 }
 
@@ -255,10 +249,9 @@ TEST(DescribeImage, FindsEveryProblemAndAReportShowsTwelve) {
     Bytes d88 = sample(kD88Name);
     for (int s = 0; s < damaged; ++s)
       d88[sector_header(s) + 4] = 0;  // a sector count of 0
-    Findings found;
-    describe_image(d88, {}, found);
-    EXPECT_EQ(found.problems.size(), static_cast<std::size_t>(damaged));
-    std::vector<std::string> shown = shown_problems(found.problems);
+    std::vector<std::string> problems = describe_image(d88).problems;
+    EXPECT_EQ(problems.size(), static_cast<std::size_t>(damaged));
+    std::vector<std::string> shown = shown_problems(problems);
     EXPECT_EQ(shown.back(),
               damaged == 12 ? "sector 11: sector count is 0, expected 16" : "and 1 more problem");
     EXPECT_EQ(shown.size(), damaged == 12 ? 12u : 13u);
@@ -276,10 +269,14 @@ TEST(D88Difference, SaysWhereTheD88DoesNotHoldTheRawImage) {
   EXPECT_EQ(d88_difference(d88, Bytes(41 * 4096, 0)), "disk full");
 }
 
+// As catalogues list them: eight hex digits, leading zeros kept, of a file read in pieces.
 TEST(Checksums, AreThoseOfTheCatalogues) {
-  Checksums sums = checksums_of(test::text_bytes("123456789"));
-  EXPECT_EQ(sums.crc32, "cbf43926");
-  EXPECT_EQ(sums.sha1, "f7c3bc1d808e04732adf679965ccc34ca7ae3441");
+  ChecksumStream stream;
+  stream.add(test::text_bytes("a"));
+  stream.add(test::text_bytes("e"));
+  Checksums sums = stream.sums();
+  EXPECT_EQ(sums.crc32, "00e7ddce");
+  EXPECT_EQ(sums.sha1, "1eabdaf488b3a3682bbca94c5f468f065cdfaf13");
 }
 
 // --- The check of the inputs -----------------------------------------------------------------
@@ -505,8 +502,7 @@ TEST(Check, SaysAListingHasNoLineFeeds) {
 
 // A listing listed back from the program a build made (list --bytes) is no input for a build.
 TEST(Check, SaysAListingIsAlreadyConverted) {
-  Findings found;
-  Program program = find_program(sample(kMainTapeName), false, found);
+  Program program = find_program(sample(kMainTapeName), false).program;
   GameInputs inputs = sample_inputs();
   inputs.files[kListing].bytes = test::text_bytes(listing_of(program));
   std::string text = check_text(check_inputs(inputs));

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "flyseat/failure.hpp"
 #include "crc32.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/memory_build.hpp"
 #include "inspect.hpp"
 
@@ -28,10 +28,10 @@ val answer(Body body) {
   val out = val::object();
   try {
     body(out);
-    out.set("ok", true);
+    if (out["error"].isUndefined()) out.set("ok", true);
   } catch (const Failure& failure) {
     out.set("ok", false);
-    out.set("error", std::string(failure.message()));
+    out.set("error", problem_of(failure).said());
   } catch (const std::exception& error) {
     out.set("ok", false);
     out.set("error", std::string("internal error: ") + error.what());
@@ -87,14 +87,6 @@ GameInputs game_inputs(const val& files) {
   return inputs;
 }
 
-// A file's problems as the command line says them on standard error, less its own name.
-std::string problem_lines(const std::string& name, const std::vector<std::string>& problems) {
-  std::string lines;
-  for (const std::string& problem : shown_problems(problems))
-    lines += name + ": " + problem + "\n";
-  return lines;
-}
-
 val check(const val& files) {
   return answer([&](val& out) {
     std::string text;
@@ -140,15 +132,8 @@ val build(const val& files) {
 
 // `flyseat-inspect list NAME`: the lines, then the problems.
 val list(const std::string& name, const val& image) {
-  return answer([&](val& out) {
-    std::vector<Byte> bytes = bytes_of(image);
-    Findings found;
-    Program program = find_program(bytes, false, found);
-    std::string text;
-    for (const ProgramLine& line : program.lines)
-      text += listed_line(line, true);
-    out.set("text", text + problem_lines(name, found.problems));
-  });
+  return answer(
+      [&](val& out) { out.set("text", listing_text(name, find_program(bytes_of(image), false))); });
 }
 
 // `flyseat-inspect info NAME...` on the files [{name, bytes, sha1}], its report and
@@ -157,25 +142,22 @@ val info(const val& files) {
   return answer([&](val& out) {
     std::vector<NamedFile> named;
     for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
-      named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
-    std::string text;
-    for (const InfoLine& line : info_lines(describe_files(named)))
-      text += line.problem ? line.file + ": " + line.text + "\n" : line.text;
-    out.set("text", text);
+      named.push_back(
+          {files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
+    out.set("text", info_text(describe_files(named)));
   });
 }
 
 // `flyseat-inspect preview`: the picture itself, three bytes a pixel, for a canvas.
 val preview(const val& files) {
   return answer([&](val& out) {
-    GameInputs inputs = game_inputs(files);
-    if (std::optional<Input> unread = unread_memory_input(inputs)) {
-      fail_in(kInputNames[*unread], "%s",
-              read_problem(inputs.files[*unread], check_limit(*unread)).c_str());
+    std::variant<Picture, Problem> made = preview_of(game_inputs(files), "");
+    if (const Problem* problem = std::get_if<Problem>(&made)) {
+      out.set("ok", false);
+      out.set("error", problem->said());  // as the command line says it, less its folder
+      return;
     }
-    auto memory = std::make_unique<LoadedMemory>();
-    load_memory(inputs, *memory);  // a patch record that a build refuses throws its Failure
-    Picture picture = render_preview(*memory);
+    const Picture& picture = std::get<Picture>(made);
     out.set("width", picture.width);
     out.set("height", picture.height);
     out.set("rgb", uint8_array_of(picture.rgb));

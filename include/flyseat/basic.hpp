@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "flyseat/io.hpp"
+#include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
@@ -128,42 +129,6 @@ struct LineModes {
 std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out);
 
 // --- Program image --------------------------------------------------------------------------
-
-// A line record: the link field, the line number (both 16-bit little-endian), the token bytes
-// and a zero byte. A build never fills in the link field.
-inline constexpr std::uint16_t kUnlinked = 0xFFFF;
-inline constexpr int kLinkFieldSize = 2;
-inline constexpr int kRecordHeaderSize = kLinkFieldSize + 2;
-inline constexpr int kLineRecordOverhead = kRecordHeaderSize + 1;
-
-// A line number is stored as its low 16 bits.
-constexpr std::uint16_t stored_line_number(std::int32_t number) {
-  return static_cast<std::uint16_t>(number & 0xFFFF);
-}
-
-// Writes a line record (FF FF, the low 16 bits of the number, the tokens, 00) at offset
-// `length` and adds its size to `length`. False, writing nothing, when the record and the
-// end marker after it would not fit the program buffer.
-[[nodiscard]] bool append_line_record(ProgramBuffer& program, std::int32_t& length,
-                                      std::int32_t number, std::span<const Byte> tokens);
-
-// Writes the ten zero bytes of the end marker at offset `length`.
-void write_end_marker(ProgramBuffer& program, std::int32_t length);
-
-// What stands at an offset of a stored program, read back as a build writes it.
-struct LineRecordRead {
-  enum What {
-    record,      // a whole line record
-    end_marker,  // a zero link field, where the end marker begins
-    other_link,  // a link field that is neither a build's nor the end marker's
-    cut_short,   // the bytes end inside the link field, or before the record's zero byte
-  } what;
-  std::uint16_t link = 0;
-  std::uint16_t number = 0;
-  std::span<const Byte> tokens{};  // of a whole record
-  std::size_t next = 0;            // the offset after a whole record
-};
-LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at);
 
 // Whether a listing's lines are edited by the substitution table (as a build does) or only
 // tokenized, as a stored program listed again is.

@@ -1,5 +1,7 @@
-// The D88 floppy image of the target disk, described by one row of geometry from which every
-// offset in the file follows.
+// The D88 floppy image of the target disk: a header with a track offset table, then the tracks
+// in cylinder order, each sector a header of its own and its data. One row of geometry, one row
+// of field offsets for the header and one for a sector's header; every offset in the file
+// follows from them. Its encoder and its decoder.
 #pragma once
 
 #include <array>
@@ -11,90 +13,164 @@
 namespace flyseat {
 
 struct D88Geometry {
-  int cylinders;
-  int heads;             // sides written; the format has room for two per cylinder
-  int sectors;           // per track, numbered 1 up
-  int sector_size;       // bytes of data in a sector
-  int size_code;         // N: sector size = 128 << N
-  int header_size;       // disk header, including the track offset table
-  int table_entries;     // track offset table entries
-  int table_entry_size;  // a 32-bit offset
-  int table_offset;      // where the track offset table starts in the header
-  int disk_size_offset;  // where the header keeps the file size
-  int sector_header_size;
+  int cylinders;           // of one side: the disk is single-sided
+  int sectors;             // a track, numbered from 1
+  int sector_size;         // bytes of data in a sector
+  int size_code;           // N: sector_size is 128 << N
+  int header_size;         // the disk header, its track offset table included
+  int table_entries;       // in the track offset table, 32 bits each
+  int table_sides;         // entries a cylinder: one for each side the format has room for
+  int sector_header_size;  // before each sector's data
+};
+inline constexpr D88Geometry kD88 = {
+    .cylinders = 40,
+    .sectors = 16,
+    .sector_size = 256,
+    .size_code = 1,
+    .header_size = 688,
+    .table_entries = 164,
+    .table_sides = 2,
+    .sector_header_size = 16,
 };
 
-// Every sector past the end of the raw disk image holds this.
-inline constexpr Byte kD88Fill = 0xFF;
-
-inline constexpr D88Geometry kD88 = {40, 1, 16, 256, 1, 688, 164, 4, 0x20, 0x1C, 16};
-
-// Fields of the disk header before its size field, by offset.
+// The disk header's fields, by offset; the disk size and the table entries are 32-bit
+// little-endian.
 struct D88HeaderFields {
-  int name, name_size;  // zero-terminated disk name
+  int name, name_size;  // the disk name, zero-terminated
   int reserved, reserved_size;
   int write_protect;
   int media_type;
+  int disk_size;    // the file's size
+  int track_table;  // the track offset table, to the end of the header
 };
-inline constexpr D88HeaderFields kD88Header = {0x00, 17, 0x11, 9, 0x1A, 0x1B};
-static_assert(kD88Header.reserved + kD88Header.reserved_size == kD88Header.write_protect);
-static_assert(kD88Header.media_type + 1 == kD88.disk_size_offset);
+inline constexpr D88HeaderFields kD88Header = {
+    .name = 0x00,
+    .name_size = 17,
+    .reserved = 0x11,
+    .reserved_size = 9,
+    .write_protect = 0x1A,
+    .media_type = 0x1B,
+    .disk_size = 0x1C,
+    .track_table = 0x20,
+};
+static_assert(kD88Header.name + kD88Header.name_size == kD88Header.reserved &&
+              kD88Header.reserved + kD88Header.reserved_size == kD88Header.write_protect &&
+              kD88Header.media_type + 1 == kD88Header.disk_size &&
+              kD88Header.disk_size + 4 == kD88Header.track_table);
+static_assert(kD88Header.track_table + 4 * kD88.table_entries == kD88.header_size);
 
-// Fields of a sector header, by offset. Counts and sizes are 16-bit little-endian.
+// A sector header's fields, by offset; the sector count and the data size are 16-bit
+// little-endian.
 struct D88SectorFields {
-  int c, h, r, n;
-  int sector_count;
+  int c, h, r, n;    // cylinder, head, sector number, size code
+  int sector_count;  // of its track
   int density, deleted, status;
   int reserved, reserved_size;
   int data_size;
 };
-inline constexpr D88SectorFields kD88Sector = {0, 1, 2, 3, 4, 6, 7, 8, 9, 5, 14};
-static_assert(kD88Sector.reserved + kD88Sector.reserved_size == kD88Sector.data_size);
-static_assert(kD88Sector.data_size + 2 == kD88.sector_header_size);
+inline constexpr D88SectorFields kD88Sector = {
+    .c = 0,
+    .h = 1,
+    .r = 2,
+    .n = 3,
+    .sector_count = 4,
+    .density = 6,
+    .deleted = 7,
+    .status = 8,
+    .reserved = 9,
+    .reserved_size = 5,
+    .data_size = 14,
+};
+static_assert(kD88Sector.sector_count + 2 == kD88Sector.density &&
+              kD88Sector.reserved + kD88Sector.reserved_size == kD88Sector.data_size &&
+              kD88Sector.data_size + 2 == kD88.sector_header_size);
+static_assert(128 << kD88.size_code == kD88.sector_size);
 
 inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
 inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
-inline constexpr int kDiskTracks = kD88.cylinders * kD88.heads;                       // 40
-inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
+inline constexpr int kDiskTracks = kD88.cylinders;
 inline constexpr int kDiskSectors = kDiskTracks * kD88.sectors;  // 640
-
-static_assert(kD88.table_offset + kD88.table_entry_size * kD88.table_entries == kD88.header_size);
-static_assert(128 << kD88.size_code == kD88.sector_size);
+inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
 static_assert(kD88Size == 174768);
 
-// File offset of the track of cylinder c on head h.
-constexpr int track_offset(int c, int h) {
-  return kD88.header_size + (c * kD88.heads + h) * kTrackSize;
+// Every sector past the end of the raw disk image holds this.
+inline constexpr Byte kD88Fill = 0xFF;
+
+// File offset of cylinder c's track.
+constexpr int track_offset(int c) {
+  return kD88.header_size + c * kTrackSize;
 }
 // File offset of sector record s, counting from 0 in disk order.
 constexpr int sector_record_offset(int s) {
   return kD88.header_size + s * kSectorRecordSize;
 }
-// The track offset table has two entries per cylinder, one for each side.
-constexpr int track_table_entry(int c, int h) {
-  return 2 * c + h;
-}
-// File offset of a track offset table entry.
-constexpr int track_table_offset(int entry) {
-  return kD88.table_offset + entry * kD88.table_entry_size;
+// File offset of the track offset table's entry for cylinder c on side 0.
+constexpr int track_table_offset(int c) {
+  return kD88Header.track_table + 4 * kD88.table_sides * c;
 }
 
 // A sector's place on the disk, as its header names it; the first sector of the disk by
-// default.
+// default. The head is always 0.
 struct SectorAddress {
   int c = 0;
   int h = 0;
   int r = 1;
   int n = kD88.size_code;
 };
+// Sector s, counting from 0 in disk order: R runs from 1 to 16, then the next cylinder begins.
+SectorAddress sector_address(int s);
 
-void advance_sector(SectorAddress& at);
+// --- The encoder ----------------------------------------------------------------------------
 
+using D88HeaderBytes = std::array<Byte, kD88.header_size>;
 using D88Image = std::array<Byte, kD88Size>;
 
+// The disk header, the same for every image: an empty name, no write protection, media type 0,
+// the file's size and the track offset table.
+D88HeaderBytes encode_d88_header();
+
 // Lays out the D88 image of a raw disk image: the header, then the raw image's whole sectors in
-// disk order, then 0xFF in every sector after them. A last piece shorter than a sector is not
-// copied; more whole sectors than the disk holds stop the run with "disk full".
+// disk order, then the 0xFF fill in every sector after them. A last piece shorter than a sector
+// is not copied; more whole sectors than the disk holds stop the run with "disk full".
 void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88);
+// The sector records of track `t`: the whole sectors of `raw`, the raw disk image from the
+// track's first sector on, then the fill.
+void encode_d88_track(int t, std::span<const Byte> raw, std::span<Byte, kTrackSize> records);
+
+// --- The decoder ----------------------------------------------------------------------------
+
+struct D88Header {
+  std::span<const Byte> name;  // up to its first zero byte
+  std::span<const Byte> reserved;
+  Byte write_protect = 0;
+  Byte media_type = 0;
+  std::uint32_t disk_size = 0;
+  std::array<std::uint32_t, kD88.table_entries> track_table{};
+};
+// `header` holds at least kD88.header_size bytes.
+D88Header decode_d88_header(std::span<const Byte> header);
+
+struct D88SectorHeader {
+  int c, h, r, n;
+  int sector_count;
+  int density, deleted, status;
+  std::span<const Byte> reserved;
+  int data_size;
+};
+// What a build writes in sector s's header.
+D88SectorHeader built_sector_header(int s);
+// `header` holds at least kD88.sector_header_size bytes.
+D88SectorHeader decode_sector_header(std::span<const Byte> header);
+
+// What a file holds as a D88 image of the disk.
+struct D88Read {
+  std::span<const Byte> file;
+  bool header_whole = false;
+  D88Header header;                            // of a whole header
+  int whole_sectors = 0;                       // sector records the file holds whole, in disk order
+  D88SectorHeader sector_header(int s) const;  // of a whole sector record
+  std::span<const Byte> sector_data(int s) const;
+};
+D88Read decode_d88_image(std::span<const Byte> file);
 
 }  // namespace flyseat

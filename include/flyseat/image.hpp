@@ -8,6 +8,7 @@
 #include <span>
 
 #include "flyseat/io.hpp"
+#include "flyseat/patch.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {

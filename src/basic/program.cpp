@@ -11,13 +11,13 @@ namespace flyseat {
 bool append_line_record(ProgramBuffer& program, std::int32_t& length, std::int32_t number,
                         std::span<const Byte> tokens) {
   std::size_t start = static_cast<std::size_t>(length);
-  std::size_t size = kLineRecordOverhead + tokens.size();
+  std::size_t size = kLineRecord.overhead + tokens.size();
   if (start + size + kEndMarkerSize > program.size()) return false;
 
   std::span<Byte> record = std::span(program).subspan(start, size);
-  write_u16(record, 0, kUnlinked);
-  write_u16(record, kLinkFieldSize, stored_line_number(number));
-  std::copy(tokens.begin(), tokens.end(), record.begin() + kRecordHeaderSize);
+  write_u16(record, kLineRecord.link, kUnlinked);
+  write_u16(record, kLineRecord.number, stored_line_number(number));
+  std::copy(tokens.begin(), tokens.end(), record.begin() + kLineRecord.header_size);
   record.back() = 0;
   length += static_cast<std::int32_t>(size);
   return true;
@@ -29,19 +29,55 @@ void write_end_marker(ProgramBuffer& program, std::int32_t length) {
 
 LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at) {
   using enum LineRecordRead::What;
-  if (program.size() - at < kLinkFieldSize) return {.what = cut_short};
-  std::uint16_t link = read_u16(program, at);
+  if (program.size() - at < kLineRecord.number) return {.what = cut_short};
+  std::uint16_t link = read_u16(program, at + kLineRecord.link);
   if (link == 0) return {.what = end_marker};
   if (link != kUnlinked) return {.what = other_link, .link = link};
-  std::span<const Byte> rest = program.subspan(std::min(program.size(), at + kRecordHeaderSize));
+  std::span<const Byte> rest =
+      program.subspan(std::min(program.size(), at + kLineRecord.header_size));
   auto zero = std::find(rest.begin(), rest.end(), Byte{0});
   if (zero == rest.end()) return {.what = cut_short, .link = link};
   auto tokens = static_cast<std::size_t>(zero - rest.begin());
   return {.what = record,
           .link = link,
-          .number = read_u16(program, at + kLinkFieldSize),
+          .number = read_u16(program, at + kLineRecord.number),
           .tokens = rest.first(tokens),
-          .next = at + kRecordHeaderSize + tokens + 1};
+          .next = at + kLineRecord.header_size + tokens + 1};
+}
+
+ProgramRead read_program(std::span<const Byte> bytes, std::size_t start,
+                         const std::function<void(const LineRecordRead&)>& each) {
+  ProgramRead program{.at = start};
+  for (;;) {
+    LineRecordRead read = read_line_record(bytes, program.at);
+    switch (read.what) {
+      case LineRecordRead::record:
+        ++program.lines;
+        if (each) each(read);
+        program.at = read.next;
+        continue;
+      case LineRecordRead::end_marker: {
+        std::span<const Byte> marker = bytes.subspan(program.at);
+        if (marker.size() < kEndMarkerSize) {
+          program.stop = ProgramRead::end_marker_cut;
+          return program;
+        }
+        auto nonzero = std::find_if(marker.begin(), marker.begin() + kEndMarkerSize,
+                                    [](Byte b) { return b != 0; });
+        program.damaged = static_cast<std::size_t>(nonzero - marker.begin());
+        program.stop =
+            program.damaged < kEndMarkerSize ? ProgramRead::end_marker_damaged : ProgramRead::ended;
+        return program;
+      }
+      case LineRecordRead::other_link:
+        program.stop = ProgramRead::other_link;
+        program.link = read.link;
+        return program;
+      case LineRecordRead::cut_short:
+        program.stop = read.link == 0 ? ProgramRead::no_end_marker : ProgramRead::record_cut;
+        return program;
+    }
+  }
 }
 
 std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch,

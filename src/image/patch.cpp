@@ -4,33 +4,26 @@
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
-#include "flyseat/little_endian.hpp"
+#include "flyseat/patch.hpp"
 
 namespace flyseat {
 namespace {
 
-constexpr int kRecordHeaderSize = 4;  // count and address, 16 bits each
-constexpr Byte kMissingData = 0xFF;   // a record cut short by the end of the file
-
-struct RecordHeader {
-  int count;
-  int address;
-  int bytes_read;  // of the four; fewer than four when the file ends inside the header
+struct RecordRead {
+  PatchRecordHeader header{};
+  int bytes_read = 0;  // of its header; fewer than a whole header when the file ends inside it
 };
 
-RecordHeader read_header(Source& patch) {
-  RecordHeader header{};
-  std::array<Byte, kRecordHeaderSize> fields;
-  while (header.bytes_read < kRecordHeaderSize) {
+RecordRead read_header(Source& patch) {
+  RecordRead read;
+  PatchRecordHeaderBytes fields;
+  while (read.bytes_read < kPatchRecord.header_size) {
     int byte = read_byte(patch);
-    if (byte < 0) break;
-    fields[static_cast<std::size_t>(header.bytes_read++)] = static_cast<Byte>(byte);
+    if (byte < 0) return read;
+    fields[static_cast<std::size_t>(read.bytes_read++)] = static_cast<Byte>(byte);
   }
-  if (header.bytes_read == kRecordHeaderSize) {
-    header.count = read_u16(fields, 0);
-    header.address = read_u16(fields, 2);
-  }
-  return header;
+  read.header = decode_patch_record_header(fields);
+  return read;
 }
 
 }  // namespace
@@ -39,14 +32,15 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
                          const PatchWatcher& watch) {
   PatchSummary summary;
   for (;;) {
-    RecordHeader header = read_header(patch);
+    RecordRead read = read_header(patch);
     // A file that ends inside a count or an address field ends the patching; nothing of
     // that record is stored.
-    if (header.bytes_read < kRecordHeaderSize) {
-      summary.stray_bytes = header.bytes_read;
+    if (read.bytes_read < kPatchRecord.header_size) {
+      summary.stray_bytes = read.bytes_read;
       return summary;
     }
-    if (header.address + header.count > kMemorySize) {
+    const PatchRecordHeader& header = read.header;
+    if (!header.fits_memory()) {
       fail_in(patch.name, "record at offset %lld runs past the end of memory",
               static_cast<long long>(summary.end));
     }
@@ -62,7 +56,7 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
       }
     }
     if (watch) watch({summary.end, header.count, header.address, missing, list2_length});
-    summary.end += kRecordHeaderSize + header.count;
+    summary.end += kPatchRecord.header_size + header.count;
   }
 }
 

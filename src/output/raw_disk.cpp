@@ -1,3 +1,5 @@
+#include "flyseat/raw_disk.hpp"
+
 #include "flyseat/d88.hpp"
 #include "flyseat/output.hpp"
 
@@ -18,24 +20,65 @@ std::span<const Byte> buffer_of(const WorkArea& work, DiskBuffer buffer) {
   return work.program;
 }
 
-// The blocks of a stretch: the stretch and whatever follows it in its buffer. A last block
-// that reaches past the end of the buffer is completed with zero bytes; nothing is read
-// outside the buffer.
-void write_blocks(Sink& disk, std::span<const Byte> buffer, const DiskStretch& stretch) {
-  std::size_t fill = stretch.past_buffer();
-  std::size_t inside = static_cast<std::size_t>(stretch.blocks) * kBlockSize - fill;
-  write_bytes(disk, buffer.subspan(static_cast<std::size_t>(stretch.start), inside));
-  write_fill(disk, 0x00, fill);
+// The program of a build from block `b` on: its records and end marker in exactly the blocks
+// the block rule gives them, to the end of the image.
+bool program_fills_from(std::span<const Byte> image, int blocks, int b, ProgramRead& program) {
+  std::size_t start = static_cast<std::size_t>(b) * kBlockSize;
+  program = read_program(image, start);
+  if (program.stop != ProgramRead::ended) return false;
+  auto length = static_cast<std::int32_t>(program.at + kEndMarkerSize - start);
+  return block_count(length) == blocks - b;
 }
 
 }  // namespace
 
-void write_raw_disk_image(Folder& folder, const WorkArea& work) {
+std::array<RawDiskPiece, 4> encode_raw_disk_image(const WorkArea& work) {
   RawDiskLayout layout = raw_disk_layout(work.list1_length, work.list2_length, work.program_length);
+  std::array<RawDiskPiece, 4> pieces;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const DiskStretch& stretch = layout.stretches[i];
+    std::size_t zeros = stretch.past_buffer();
+    std::size_t inside = static_cast<std::size_t>(stretch.blocks) * kBlockSize - zeros;
+    pieces[i] = {
+        buffer_of(work, stretch.buffer).subspan(static_cast<std::size_t>(stretch.start), inside),
+        zeros};
+  }
+  return pieces;
+}
+
+RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
+  RawDiskRead disk;
+  disk.blocks = static_cast<int>(image.size() / kBlockSize);
+  std::span<const Byte> loader = image.first(std::min<std::size_t>(image.size(), kLoaderSize));
+  auto last_loaded =
+      std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kLoaderFill; });
+  disk.loader_bytes = static_cast<std::size_t>(loader.rend() - last_loaded);
+  disk.after_program = image.size();
+  if (disk.blocks < kSmallestRawDisk.blocks || disk.blocks > kLargestRawDisk.blocks) return disk;
+  // The program takes at least one block after the loader, list1 and list2, and at most the
+  // blocks of a full program buffer.
+  int first = std::max(kSmallestRawDisk.stretches[kProgramStretch].first_block,
+                       disk.blocks - kLargestRawDisk.stretches[kProgramStretch].blocks);
+  for (int b = first; b < disk.blocks; ++b) {
+    ProgramRead program;
+    if (!program_fills_from(image, disk.blocks, b, program)) continue;
+    disk.program_block = b;
+    disk.program = program;
+    auto end = image.begin() + static_cast<std::ptrdiff_t>(program.at + kEndMarkerSize);
+    disk.after_program = static_cast<std::size_t>(
+        std::find_if(end, image.end(), [](Byte b) { return b != 0; }) - image.begin());
+    break;
+  }
+  return disk;
+}
+
+void write_raw_disk_image(Folder& folder, const WorkArea& work) {
   Sink disk;
   create_output(folder, disk, kRawDiskName);
-  for (const DiskStretch& stretch : layout.stretches)
-    write_blocks(disk, buffer_of(work, stretch.buffer), stretch);
+  for (const RawDiskPiece& piece : encode_raw_disk_image(work)) {
+    write_bytes(disk, piece.bytes);
+    write_fill(disk, 0x00, piece.zeros);
+  }
   close_output(disk);
   report_output(folder, kRawDiskName);
 }

@@ -328,7 +328,7 @@ ListingResult convert(std::span<const Byte> listing_bytes) {
   try {
     result.program_length = convert_listing(listing, *work, &result.watch);
   } catch (const Failure& failure) {
-    result.refusal = failure.message();
+    result.refusal = problem_of(failure).said();
   }
   result.bytes_read = listing.pos;
   return result;
@@ -570,13 +570,6 @@ std::int32_t check_listing(const FileRead& file, Checker& c) {
 
 }  // namespace
 
-std::optional<Input> unread_memory_input(const GameInputs& inputs) {
-  for (Input input : {kList1, kList2, kPatch}) {
-    if (inputs.files[input].status != ReadStatus::read) return input;
-  }
-  return std::nullopt;
-}
-
 int CheckReport::count(Level level) const {
   return static_cast<int>(
       std::count_if(findings.begin(), findings.end(),
@@ -602,7 +595,7 @@ CheckReport check_inputs(const GameInputs& inputs) {
   try {
     load_memory(inputs, *memory, [&patch](const PatchRecordSeen& r) { patch.seen(r); });
   } catch (const Failure& failure) {
-    refusal = failure.message();
+    refusal = problem_of(failure).said();
   }
   patch.finish(memory->patch);
   if (refusal) {

@@ -25,10 +25,4 @@ Checksums ChecksumStream::sums() {
   return sums;
 }
 
-Checksums checksums_of(std::span<const Byte> bytes) {
-  ChecksumStream stream;
-  stream.add(bytes);
-  return stream.sums();
-}
-
 }  // namespace flyseat::inspect

@@ -22,6 +22,4 @@ class ChecksumStream {
   sha1_ctx sha1_;
 };
 
-Checksums checksums_of(std::span<const Byte> bytes);
-
 }  // namespace flyseat::inspect

@@ -1,4 +1,6 @@
-// The memory image a build makes of its inputs before it converts anything.
+// The memory image a build makes of its inputs before it converts anything, and its preview.
+#include <memory>
+
 #include "inspect.hpp"
 
 namespace flyseat::inspect {
@@ -31,6 +33,27 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatc
         mark(record.address, record.count);
         if (watch) watch(record);
       });
+}
+
+std::optional<Input> unread_memory_input(const GameInputs& inputs) {
+  for (Input input : {kList1, kList2, kPatch}) {
+    if (inputs.files[input].status != ReadStatus::read) return input;
+  }
+  return std::nullopt;
+}
+
+std::variant<Picture, Problem> preview_of(const GameInputs& inputs, const std::string& folder) {
+  if (std::optional<Input> unread = unread_memory_input(inputs)) {
+    std::string name = folder.empty() ? kInputNames[*unread] : folder + "/" + kInputNames[*unread];
+    return *read_problem(name, inputs.files[*unread], check_limit(*unread));
+  }
+  auto memory = std::make_unique<LoadedMemory>();
+  try {
+    load_memory(inputs, *memory);
+  } catch (const Failure& failure) {  // a patch record that a build refuses
+    return problem_of(failure, folder);
+  }
+  return render_preview(*memory);
 }
 
 }  // namespace flyseat::inspect

@@ -1,7 +1,7 @@
 // flyseat-inspect: looks at what a build made, and at what a build will read. Every check works
 // on bytes held in memory and says what it found, so that the command line, the browser page,
 // the tests and the fuzzer all run the same code. Nothing here reads or writes a file or needs
-// a library beyond the standard one; the command line adds files, checksums, JSON and PNG.
+// a library beyond the standard one; the command line adds files, SHA-1, JSON and PNG.
 #pragma once
 
 #include <array>
@@ -14,46 +14,42 @@
 #include <variant>
 #include <vector>
 
+#include "flyseat/d88.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
+#include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat::inspect {
 
-// A fact for scripts: a key and a number, a text or a truth value.
-using FactValue = std::variant<std::int64_t, std::string, bool>;
-struct Fact {
-  std::string key;
-  FactValue value;
-};
+// --- Problems -------------------------------------------------------------------------------
 
-// What a look at one file found: the report for standard output, the same facts for scripts,
-// and every problem, each a line without the file name. A file is sound when it has no
-// problems. Only a text report caps how many problems it shows (kMostProblems).
-struct Findings {
-  std::string report;
-  std::vector<Fact> facts;
-  std::vector<std::string> problems;
-  bool sound() const { return problems.empty(); }
-  void fact(std::string key, FactValue value) {
-    facts.push_back({std::move(key), std::move(value)});
-  }
-  void problem(std::string text) { problems.push_back(std::move(text)); }
+// What is wrong, and with which file. The command line says it on standard error as
+// "flyseat-inspect: FILE: TEXT", the page as "FILE: TEXT".
+struct Problem {
+  std::string file;
+  std::string text;
+  std::string said() const { return file.empty() ? text : file + ": " + text; }
 };
+// The problem of a stage that a build would stop with: the input it names, in `folder` when
+// given, and the rest of its message.
+Problem problem_of(const Failure& failure, const std::string& folder = "");
 
 inline constexpr std::size_t kMostProblems = 12;  // shown for one file; the rest are counted
 // The problems of one file as a text report shows them: at most kMostProblems, then how many
 // more there are.
 std::vector<std::string> shown_problems(const std::vector<std::string>& problems);
 
-// The checksums that preservation catalogues list, as lower-case hex: computed by whoever
-// reads the file (the command line with its libraries, the browser page with its own).
+// --- Reading files --------------------------------------------------------------------------
+
+// The checksums that preservation catalogues list, as lower-case hex: CRC-32 by the inspector's
+// own table, SHA-1 by whoever reads the file (the command line with nettle, the page with the
+// browser's).
 struct Checksums {
   std::string crc32;
   std::string sha1;
 };
-
-// --- Reading files --------------------------------------------------------------------------
 
 enum class ReadStatus { read, cannot_open, cannot_read, not_a_file, too_large };
 struct FileRead {
@@ -63,9 +59,9 @@ struct FileRead {
   std::string reason;       // why it could not be opened or read
   Checksums checksums;      // of the whole file
 };
-// "cannot open: REASON" and the like, for a file that could not be read whole; empty for a
-// file that was.
-std::string read_problem(const FileRead& read, std::size_t limit);
+// "cannot open: REASON" and the like, for a file that could not be read whole.
+std::optional<Problem> read_problem(const std::string& name, const FileRead& read,
+                                    std::size_t limit);
 
 // A file larger than this is no image of a build and is not read further.
 inline constexpr std::size_t kMaxInspectSize = 1 << 20;
@@ -77,22 +73,6 @@ inline constexpr std::size_t kMaxCheckSize = 16 << 20;
 constexpr std::size_t check_limit(Input input) {
   return kMostRead[input] == kWhole ? kMaxCheckSize : static_cast<std::size_t>(kMostRead[input]);
 }
-
-// --- What a file is -------------------------------------------------------------------------
-
-// A file that cannot be read is `unreadable`; recognise() gives every other kind.
-enum class ImageKind {
-  empty,
-  data_tape,
-  main_tape,
-  foreign_tape,
-  d88,
-  raw_disk,
-  unknown,
-  unreadable
-};
-ImageKind recognise(std::span<const Byte> file);
-const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
 
 // --- The stored BASIC program ---------------------------------------------------------------
 
@@ -110,7 +90,10 @@ struct Program {
 // Walks the line records from `start` up to the end marker. A record that runs past the end,
 // a link field other than a build's, or a missing or damaged end marker is a problem; the
 // lines before it are in the program.
-Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& found);
+Program walk_program(std::span<const Byte> bytes, std::size_t start,
+                     std::vector<std::string>& problems);
+// Why a program read back has no whole end marker, with the place and the value.
+std::string program_problem(std::span<const Byte> bytes, const ProgramRead& read);
 
 // A stored line as the target lists it: tokens outside strings, DATA items and remarks
 // expanded to their keywords, every other byte as stored. With `escaped`, a byte that is not
@@ -120,20 +103,81 @@ std::string listed_text(std::span<const Byte> tokens, bool escaped);
 // A line as `list` prints it: the number, a space, the listed text, a line feed.
 std::string listed_line(const ProgramLine& line, bool escaped);
 
-// The program that a file carries: a main tape image, a raw disk image or a D88 image, found as
-// `info` finds it, or with `raw` a file of line records alone. Problems say why there is none,
-// or where it is damaged.
-Program find_program(std::span<const Byte> file, bool raw, Findings& found);
+// The program a file carries, as `list` finds it: in a main tape image, a raw disk image or a
+// D88 image, described as `info` describes it, or with `raw` in a file of line records alone.
+// The problems say why there is none, or where it is damaged.
+struct Listing {
+  Program program;
+  std::vector<std::string> problems;
+  bool sound() const { return problems.empty(); }
+};
+Listing find_program(std::span<const Byte> file, bool raw);
 
 // Adds a problem for each line whose listing, written with every byte as it is and tokenized
 // again, would not give back the stored line.
-void check_round_trip(const Program& program, Findings& found);
+void check_round_trip(Listing& listing);
+
+// What `list NAME` shows on the page: the lines, escaped, then each problem as "NAME: TEXT".
+std::string listing_text(const std::string& name, const Listing& listing);
 
 // --- The images -----------------------------------------------------------------------------
 
-// `info`: recognises a tape image, a raw disk image or a D88 image by its content, checks it,
-// and reports what it holds, ending with the checksums given.
-void describe_image(std::span<const Byte> file, const Checksums& checksums, Findings& found);
+// A file that cannot be read is `unreadable`; describe_image gives every other kind.
+enum class ImageKind {
+  empty,
+  data_tape,
+  main_tape,
+  foreign_tape,
+  d88,
+  raw_disk,
+  unknown,
+  unreadable
+};
+const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
+
+struct ProgramFacts {
+  std::size_t lines;
+  std::size_t end_marker;  // its offset
+};
+struct TapeFacts {
+  bool whole_header;
+  std::string name;  // every byte visible
+  std::size_t payload;
+  std::optional<ProgramFacts> program;  // of a main tape image whose program ends whole
+};
+struct RawDiskFacts {
+  int blocks;
+  std::size_t loader_bytes;
+  int program_block;  // 0: no program where a build puts it
+  ProgramFacts program;
+};
+struct D88Facts {
+  std::optional<D88Header> header;  // when the file holds the whole header
+  bool table_as_built = false;      // every entry of the track offset table as a build writes it
+  std::optional<int> sectors_with_data;  // when the file holds every sector
+  std::optional<RawDiskFacts> held;      // the raw disk image in its sectors, when whole tracks
+};
+
+// What `info` says of one file: its kind, what the kind tells, its checksums and its problems.
+// One value, rendered as text (description_lines) and as JSON by the command line.
+struct Description {
+  ImageKind kind = ImageKind::unreadable;
+  std::optional<std::uint64_t> size;  // of a file that could be read
+  std::variant<std::monostate, TapeFacts, RawDiskFacts, D88Facts> facts;
+  Checksums checksums;
+  std::vector<std::string> problems;
+  // Where the program lies, for `list`: the offset of its first record in the file, or in
+  // `held`, the raw disk image gathered from a D88 image's sectors.
+  std::optional<std::size_t> program_at;
+  std::vector<Byte> held;
+  bool sound() const { return problems.empty(); }
+};
+// Recognises a tape image by its leader, a D88 image by its header, a raw disk image by its
+// whole blocks, checks it against what a build writes and says what it holds.
+Description describe_image(std::span<const Byte> file, const Checksums& checksums = {});
+// The report's lines, without line feeds: a headline, then what the kind tells, indented, then
+// the checksums.
+std::vector<std::string> description_lines(const Description& description);
 
 // Whether a D88 image holds a raw disk image sector for sector, and nothing else, as a build
 // writes it; empty when it does, else the first difference.
@@ -145,19 +189,17 @@ struct NamedFile {
   std::string name;  // as the reports show it
   FileRead read;
 };
-struct FileFindings {
+struct FileDescription {
   std::string file;
-  Findings found;
+  Description description;
 };
 struct HeldImage {
   std::string d88;
   std::string raw_disk;
-  std::string difference;       // empty when it holds it sector for sector
-  std::string holds() const;    // the line that says it does
-  std::string problem() const;  // the D88 image's problem when it does not
+  std::string difference;  // empty when it holds it sector for sector
 };
 struct InfoReport {
-  std::vector<FileFindings> files;
+  std::vector<FileDescription> files;
   std::vector<HeldImage> held;
   bool sound() const;
 };
@@ -165,13 +207,14 @@ InfoReport describe_files(const std::vector<NamedFile>& files);
 
 // What `info` says, in the order a terminal shows it: each file's report, then its problems (as
 // many as a text report shows), then whether each D88 image holds each raw disk image. A
-// report's text is whole lines; a problem is one line without its file and line feed.
+// report line is text for standard output; a problem is one for standard error.
 struct InfoLine {
-  bool problem;
-  std::string file;
-  std::string text;
+  std::optional<Problem> problem;
+  std::string text;  // a report line, without its line feed
 };
 std::vector<InfoLine> info_lines(const InfoReport& report);
+// The same as the page shows it: every line, a problem as "FILE: TEXT".
+std::string info_text(const InfoReport& report);
 
 // --- The inputs of a build ------------------------------------------------------------------
 
@@ -226,7 +269,7 @@ struct CheckReport {
 // before building; writes nothing.
 CheckReport check_inputs(const GameInputs& inputs);
 // The report's lines, each with its finding's level (a fact for the titles and the verdict):
-// the four sections, then the verdict line.
+// the sections, then the verdict line.
 struct CheckLine {
   Level level;
   std::string text;  // without its line feed
@@ -261,5 +304,9 @@ std::string band_title(const LoadedMemory& memory, int range);
 // black and white, each range labelled with its addresses (and as unloaded when no dump or
 // patch record set any of its bytes), under a legend of the grey levels.
 Picture render_preview(const LoadedMemory& before);
+
+// The picture the preview makes of the dumps and the patch file in `inputs`, or the problem
+// that keeps it from being made: an input not read, or a patch record a build refuses.
+std::variant<Picture, Problem> preview_of(const GameInputs& inputs, const std::string& folder);
 
 }  // namespace flyseat::inspect

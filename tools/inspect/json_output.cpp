@@ -1,26 +1,55 @@
 #include "json_output.hpp"
 
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 namespace flyseat::inspect {
 namespace {
 
 using nlohmann::json;
 
-// Lines of a report, without their line feeds.
-json lines_of(const std::string& text) {
-  json lines = json::array();
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
+void add_program(const ProgramFacts& program, json& entry) {
+  entry["program_lines"] = program.lines;
+  entry["end_marker"] = program.end_marker;
 }
 
-json facts_of(const Findings& found) {
-  json facts = json::object();
-  for (const Fact& fact : found.facts)
-    std::visit([&](const auto& value) { facts[fact.key] = value; }, fact.value);
-  return facts;
+void add_facts(const TapeFacts& tape, json& entry) {
+  if (!tape.whole_header) return;
+  entry["tape_name"] = tape.name;
+  entry["payload"] = tape.payload;
+  if (tape.program) add_program(*tape.program, entry);
+}
+
+void add_facts(const RawDiskFacts& disk, json& entry) {
+  entry["blocks"] = disk.blocks;
+  entry["loader_bytes"] = disk.loader_bytes;
+  if (disk.program_block == 0) return;
+  entry["program_block"] = disk.program_block;
+  add_program(disk.program, entry);
+}
+
+void add_facts(const D88Facts& d88, json& entry) {
+  if (d88.sectors_with_data) entry["sectors_with_data"] = *d88.sectors_with_data;
+  if (d88.held) add_facts(*d88.held, entry);
+}
+
+json description_json(const FileDescription& f) {
+  const Description& d = f.description;
+  json entry = {{"file", f.file},
+                {"kind", kind_name(d.kind)},
+                {"problems", d.problems},
+                {"sound", d.sound()}};
+  if (d.size) entry["size"] = *d.size;
+  std::visit(
+      [&entry](const auto& facts) {
+        if constexpr (!std::is_same_v<std::decay_t<decltype(facts)>, std::monostate>)
+          add_facts(facts, entry);
+      },
+      d.facts);
+  if (!d.checksums.crc32.empty()) entry["crc32"] = d.checksums.crc32;
+  if (!d.checksums.sha1.empty()) entry["sha1"] = d.checksums.sha1;
+  entry["report"] = description_lines(d);
+  return entry;
 }
 
 // File names and stored texts need not be UTF-8; they are not refused for it.
@@ -30,26 +59,20 @@ std::string dump(const json& document) {
 
 }  // namespace
 
-std::string list_json(const std::string& file, const Program& program, const Findings& found) {
+std::string list_json(const std::string& file, const Listing& listing) {
   json lines = json::array();
-  for (const ProgramLine& line : program.lines)
+  for (const ProgramLine& line : listing.program.lines)
     lines.push_back({{"number", line.number}, {"text", listed_text(line.tokens, true)}});
   json document = {
-      {"file", file}, {"lines", lines}, {"problems", found.problems}, {"sound", found.sound()}};
-  if (program.ended) document["end_marker"] = program.end_marker;
+      {"file", file}, {"lines", lines}, {"problems", listing.problems}, {"sound", listing.sound()}};
+  if (listing.program.ended) document["end_marker"] = listing.program.end_marker;
   return dump(document);
 }
 
 std::string info_json(const InfoReport& report) {
   json entries = json::array();
-  for (const FileFindings& f : report.files) {
-    json entry = facts_of(f.found);
-    entry["file"] = f.file;
-    entry["report"] = lines_of(f.found.report);
-    entry["problems"] = f.found.problems;
-    entry["sound"] = f.found.sound();
-    entries.push_back(entry);
-  }
+  for (const FileDescription& f : report.files)
+    entries.push_back(description_json(f));
   json pairs = json::array();
   for (const HeldImage& h : report.held) {
     json pair = {{"d88", h.d88}, {"raw_disk", h.raw_disk}, {"holds", h.difference.empty()}};

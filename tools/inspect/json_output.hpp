@@ -8,7 +8,7 @@
 
 namespace flyseat::inspect {
 
-std::string list_json(const std::string& file, const Program& program, const Findings& found);
+std::string list_json(const std::string& file, const Listing& listing);
 std::string info_json(const InfoReport& report);
 // The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
 // not there, say).

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "files.hpp"
-#include "flyseat/failure.hpp"
 #include "inspect.hpp"
 #include "json_output.hpp"
 #include "png_file.hpp"
@@ -34,53 +33,51 @@ struct Options {
   std::string output;
 };
 
-// The name a problem is reported under.
+// The name a file is reported under.
 std::string shown(const std::string& path) {
   return path == kStandardStream ? "standard input" : path;
 }
 
 // Every problem, whatever found it, is one line on standard error naming its file.
-void say_problem(const std::string& file, const std::string& problem) {
-  std::fprintf(stderr, "%s: %s: %s\n", kTool, shown(file).c_str(), problem.c_str());
+void say(const Problem& problem) {
+  std::fprintf(stderr, "%s: %s\n", kTool, problem.said().c_str());
 }
 
 // The problems of one file, as many as a text report shows; the status they give.
 int say_problems(const std::string& file, const std::vector<std::string>& problems) {
   for (const std::string& problem : shown_problems(problems))
-    say_problem(file, problem);
+    say({shown(file), problem});
   return problems.empty() ? kSound : kFailed;
 }
 
-// A wrong command line: what is wrong, and where to look.
-int usage_error(const std::string& what, const std::string& command = "") {
-  std::string help = command.empty() ? "--help" : command + " --help";
-  std::fprintf(stderr, "%s: %s\nTry '%s %s'.\n", kTool, what.c_str(), kTool, help.c_str());
-  return kUsage;
-}
-
-// Reads a whole file; a file that cannot be read is a problem of the file like any other.
-FileRead read_whole(const std::string& path, Findings& found) {
-  FileRead read = read_file(path, kMaxInspectSize);
-  if (read.status != ReadStatus::read) found.problem(read_problem(read, kMaxInspectSize));
-  return read;
+// What is wrong with a folder argument; nothing for a folder.
+std::optional<Problem> folder_problem(const std::string& folder) {
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return std::nullopt;
+  return Problem{folder, std::filesystem::exists(folder, error)
+                             ? "not a folder"
+                             : "cannot open: No such file or directory"};
 }
 
 int list_command(const Options& o) {
-  Findings found;
-  FileRead read = read_whole(o.file, found);
-  Program program;
-  if (found.sound()) program = find_program(read.bytes, o.raw, found);
-  if (o.bytes) check_round_trip(program, found);
-  if (o.json) {
-    std::fputs(list_json(shown(o.file), program, found).c_str(), stdout);
-    return found.sound() ? kSound : kFailed;
+  Listing listing;
+  FileRead read = read_file(o.file, kMaxInspectSize);
+  if (std::optional<Problem> problem = read_problem(shown(o.file), read, kMaxInspectSize)) {
+    listing.problems.push_back(problem->text);
+  } else {
+    listing = find_program(read.bytes, o.raw);
   }
-  for (const ProgramLine& line : program.lines) {
+  if (o.bytes) check_round_trip(listing);
+  if (o.json) {
+    std::fputs(list_json(shown(o.file), listing).c_str(), stdout);
+    return listing.sound() ? kSound : kFailed;
+  }
+  for (const ProgramLine& line : listing.program.lines) {
     std::string text = listed_line(line, !o.bytes);
     std::fwrite(text.data(), 1, text.size(), stdout);
   }
   std::fflush(stdout);  // the lines before the damage come before its problem
-  return say_problems(o.file, found.problems);
+  return say_problems(o.file, listing.problems);
 }
 
 int info_command(const Options& o) {
@@ -90,73 +87,48 @@ int info_command(const Options& o) {
   InfoReport report = describe_files(files);
   if (o.json) {
     std::fputs(info_json(report).c_str(), stdout);
-  } else {
-    for (const InfoLine& line : info_lines(report)) {
-      if (line.problem) {
-        std::fflush(stdout);  // a file's problems after its report
-        say_problem(line.file, line.text);
-      } else {
-        std::fputs(line.text.c_str(), stdout);
-      }
+    return report.sound() ? kSound : kFailed;
+  }
+  for (const InfoLine& line : info_lines(report)) {
+    if (line.problem) {
+      std::fflush(stdout);  // a file's problems after its report
+      say(*line.problem);
+    } else {
+      std::puts(line.text.c_str());
     }
   }
   return report.sound() ? kSound : kFailed;
 }
 
-// What is wrong with a folder argument; nothing for a folder.
-std::string folder_problem(const std::string& folder) {
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return {};
-  return std::filesystem::exists(folder, error) ? "not a folder"
-                                                : "cannot open: No such file or directory";
-}
-
 int check_command(const Options& o) {
-  std::string problem = folder_problem(o.folder);
-  if (!problem.empty() && !o.json) return say_problems(o.folder, {problem});
+  std::optional<Problem> problem = folder_problem(o.folder);
+  if (problem && !o.json) return say(*problem), kFailed;
   CheckReport report;
-  if (problem.empty()) {
+  if (!problem) {
     GameInputs inputs = read_inputs(o.folder);
     inputs.outputs_blocked = outputs_blocked(o.folder);
     report = check_inputs(inputs);
   }
   if (o.json) {
-    std::fputs(check_json(o.folder, report,
-                          problem.empty() ? std::vector<std::string>{} : std::vector{problem})
-                   .c_str(),
-               stdout);
+    std::vector<std::string> problems;
+    if (problem) problems.push_back(problem->text);
+    std::fputs(check_json(o.folder, report, problems).c_str(), stdout);
   } else {
     std::fputs(check_text(report).c_str(), stdout);
   }
-  bool clean =
-      problem.empty() && report.count(Level::error) == 0 && report.count(Level::warning) == 0;
+  bool clean = !problem && report.count(Level::error) == 0 && report.count(Level::warning) == 0;
   return clean ? kSound : kFailed;
 }
 
 int preview_command(const Options& o) {
-  if (std::string problem = folder_problem(o.folder); !problem.empty())
-    return say_problems(o.folder, {problem});
-  GameInputs inputs = read_inputs(o.folder, std::array{kList1, kList2, kPatch});
-  if (std::optional<Input> unread = unread_memory_input(inputs)) {
-    say_problem(o.folder + "/" + kInputNames[*unread],
-                read_problem(inputs.files[*unread], check_limit(*unread)));
-    return kFailed;
-  }
-  auto memory = std::make_unique<LoadedMemory>();
-  try {
-    load_memory(inputs, *memory);
-  } catch (const Failure& failure) {  // a patch record that a build refuses
-    if (failure.file == nullptr) {
-      say_problem(o.folder, failure.message());
-    } else {
-      say_problem(o.folder + "/" + failure.file, failure.detail());
-    }
-    return kFailed;
-  }
-  Picture picture = render_preview(*memory);
-  if (std::string problem = write_png(picture, o.output); !problem.empty()) {
+  if (std::optional<Problem> problem = folder_problem(o.folder)) return say(*problem), kFailed;
+  std::variant<Picture, Problem> made =
+      preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
+  if (const Problem* problem = std::get_if<Problem>(&made)) return say(*problem), kFailed;
+  const Picture& picture = std::get<Picture>(made);
+  if (std::optional<Problem> problem = write_png(picture, o.output)) {
     // Standard output that cannot be written is said once, at the end of every command.
-    if (o.output != kStandardStream) say_problem(o.output, problem);
+    if (o.output != kStandardStream) say(*problem);
     return kFailed;
   }
   if (o.output != kStandardStream) {
@@ -166,104 +138,134 @@ int preview_command(const Options& o) {
   return kSound;
 }
 
-// A command line that CLI11 refused, said in the words of this tool: what is wrong, and in
-// which command.
-std::string usage_problem(const CLI::ParseError& error, const std::string& command) {
-  std::string in = command.empty() ? "" : command + ": ";
-  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
-    // "The following argument(s) was/were not expected: C B", the last given first.
-    std::string what = error.what();
-    std::string first = what.substr(what.rfind(' ') + 1);
-    return in + (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
-           "'";
-  }
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && command == "preview") {
-    return "preview: -o needs a FILE (- for standard output)";
-  }
-  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
-    if (command.empty()) return "a command is needed: check, list, info or preview";
-    if (command == "preview") return "preview: -o FILE is needed (- for standard output)";
-    return in + (command == "info" ? "one FILE or more is needed" : "a FILE is needed");
-  }
-  return in + error.what();
+// The four commands: what each takes, what it says when something it needs is missing, and
+// what its exit status means.
+struct Command {
+  const char* name;
+  const char* help;
+  const char* missing;   // when a required argument or option is not given
+  const char* no_value;  // when an option is given without its value
+  const char* status;    // the footer of its help: exit status 0 and 1
+  void (*options)(CLI::App& command, Options& o);
+  int (*run)(const Options& o);
+};
+
+void json_flag(CLI::App& command, Options& o) {
+  command.add_flag("--json", o.json, "One JSON document on standard output");
 }
 
-constexpr const char* kUsageStatus = " 2 when the command line is wrong.";
+void folder_argument(CLI::App& command, Options& o) {
+  command.add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
+}
+
+const Command kCommands[] = {
+    {"list",
+     "Print the BASIC program of a main tape image, a raw disk image or a D88 image as a listing",
+     "a FILE is needed", "",
+     "0 when the program is listed whole and sound; 1 when the file cannot be read, holds no "
+     "program or a damaged one;",
+     [](CLI::App& c, Options& o) {
+       c.add_flag("--raw", o.raw, "The file holds only the line records and the end marker");
+       c.add_flag("--bytes", o.bytes,
+                  "Write every stored byte as it is, for a listing to tokenize again");
+       json_flag(c, o);
+       c.add_option("FILE", o.file, "The image, or - for standard input")->required();
+     },
+     list_command},
+    {"info",
+     "Recognise each file as a tape, raw disk or D88 image of a build, check it and say what it "
+     "holds",
+     "one FILE or more is needed", "",
+     "0 when every file is a sound image of a build and each D88 image holds each raw disk image "
+     "given with it; 1 when a file cannot be read, is damaged or is not an image of a build;",
+     [](CLI::App& c, Options& o) {
+       json_flag(c, o);
+       c.add_option("FILE", o.files, "The images; - for standard input")->required();
+     },
+     info_command},
+    {"check", "Before a build: whether the five inputs in DIR are the game the build was made for",
+     "", "",
+     "0 when the check finds no error and no warning; 1 when it finds one, or DIR is not a "
+     "folder;",
+     [](CLI::App& c, Options& o) {
+       json_flag(c, o);
+       folder_argument(c, o);
+     },
+     check_command},
+    {"preview",
+     "Write a PNG of the bitmap rows of the inputs in DIR before and after the depth reduction",
+     "-o FILE is needed (- for standard output)", "-o needs a FILE (- for standard output)",
+     "0 when the picture is written; 1 when an input cannot be read, a patch record runs past "
+     "the end of memory, or the picture cannot be written;",
+     [](CLI::App& c, Options& o) {
+       folder_argument(c, o);
+       c.add_option("-o,--output", o.output, "The PNG file to write; - for standard output")
+           ->required();
+     },
+     preview_command},
+};
+
+// A wrong command line: what is wrong, and where to look.
+int usage_error(const std::string& what, const Command* command = nullptr) {
+  std::string in = command == nullptr ? "" : std::string(command->name) + ": ";
+  std::string help = command == nullptr ? "--help" : std::string(command->name) + " --help";
+  std::fprintf(stderr, "%s: %s%s\nTry '%s %s'.\n", kTool, in.c_str(), what.c_str(), kTool,
+               help.c_str());
+  return kUsage;
+}
+
+// An argument that no command or option takes.
+std::string unexpected(const std::string& argument) {
+  return (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") + argument +
+         "'";
+}
 
 int run(int argc, char** argv) {
   Options o;
   CLI::App app{"Looks at what flyseat-build made, and at what it will read.", kTool};
   app.set_version_flag("--version", std::string(kTool) + " " + FLYSEAT_VERSION);
   app.require_subcommand(1);
-
-  CLI::App* list = app.add_subcommand("list",
-                                      "Print the BASIC program of a main tape image, a "
-                                      "raw disk image or a D88 image as a listing");
-  list->add_flag("--raw", o.raw, "The file holds only the line records and the end marker");
-  list->add_flag("--bytes", o.bytes,
-                 "Write every stored byte as it is, for a listing to tokenize again");
-  list->add_flag("--json", o.json, "One JSON document on standard output");
-  list->add_option("FILE", o.file, "The image, or - for standard input")->required();
-  list->footer(std::string("Exit status: 0 when the program is listed whole and sound; 1 when "
-                           "the file cannot be read, holds no program or a damaged one;") +
-               kUsageStatus);
-
-  CLI::App* info = app.add_subcommand(
-      "info",
-      "Recognise each file as a tape, raw disk or D88 image of a build, check it and say "
-      "what it holds");
-  info->add_flag("--json", o.json, "One JSON document on standard output");
-  info->add_option("FILE", o.files, "The images; - for standard input")->required();
-  info->footer(std::string("Exit status: 0 when every file is a sound image of a build and each "
-                           "D88 image holds each raw disk image given with it; 1 when a file "
-                           "cannot be read, is damaged or is not an image of a build;") +
-               kUsageStatus);
-
-  CLI::App* check = app.add_subcommand(
-      "check",
-      "Before a build: whether the five inputs in DIR are the game the build was made "
-      "for");
-  check->add_flag("--json", o.json, "One JSON document on standard output");
-  check->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
-  check->footer(std::string("Exit status: 0 when the check finds no error and no warning; 1 when "
-                            "it finds one, or DIR is not a folder;") +
-                kUsageStatus);
-
-  CLI::App* preview = app.add_subcommand(
-      "preview",
-      "Write a PNG of the bitmap rows of the inputs in DIR before and after the depth "
-      "reduction");
-  preview->add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
-  preview->add_option("-o,--output", o.output, "The PNG file to write; - for standard output")
-      ->required();
-  preview->footer(std::string("Exit status: 0 when the picture is written; 1 when an input "
-                              "cannot be read, a patch record runs past the end of memory, or "
-                              "the picture cannot be written;") +
-                  kUsageStatus);
+  std::vector<CLI::App*> apps;
+  for (const Command& command : kCommands) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help);
+    command.options(*sub, o);
+    sub->allow_extras();  // told apart after parsing, by this tool's words
+    sub->footer(std::string("Exit status: ") + command.status +
+                " 2 when the command line is wrong.");
+    apps.push_back(sub);
+  }
   // Set last, so that no command takes it over from the tool.
   app.footer("Run 'flyseat-inspect COMMAND --help' for what a command takes and its exit status.");
 
-  std::string command = argc > 1 ? argv[1] : "";
-  bool known = !app.get_subcommands([&](CLI::App* c) { return c->get_name() == command; }).empty();
+  std::string first = argc > 1 ? argv[1] : "";
+  const Command* command = nullptr;
+  for (const Command& c : kCommands) {
+    if (first == c.name) command = &c;
+  }
   // CLI11 would take an unknown command for a stray argument, and an unknown option for a
   // missing command.
-  if (!known && !command.empty() && command != "-h" && command != "--help" &&
-      command != "--version") {
-    return usage_error((command.starts_with("-") ? "unknown option '" : "unknown command '") +
-                       command + "'");
+  if (command == nullptr && !first.empty() && first != "-h" && first != "--help" &&
+      first != "--version") {
+    return usage_error(first.starts_with("-") ? unexpected(first)
+                                              : "unknown command '" + first + "'");
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-    return usage_error(usage_problem(error, known ? command : ""), known ? command : "");
+    if (command == nullptr) return usage_error("a command is needed: check, list, info or preview");
+    if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr)
+      return usage_error(command->missing, command);
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && *command->no_value)
+      return usage_error(command->no_value, command);
+    return usage_error(error.what(), command);
   }
-  if (*info && std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
-    return usage_error("info: standard input (-) can be read once only", "info");
-  if (*list) return list_command(o);
-  if (*info) return info_command(o);
-  if (*check) return check_command(o);
-  return preview_command(o);
+  CLI::App* chosen = apps[static_cast<std::size_t>(command - kCommands)];
+  if (std::vector<std::string> extra = chosen->remaining(); !extra.empty())
+    return usage_error(unexpected(extra.front()), command);
+  if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
+    return usage_error("standard input (-) can be read once only", command);
+  return command->run(o);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Writing the preview picture as a PNG file (with libpng).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "inspect.hpp"
@@ -8,7 +9,7 @@
 namespace flyseat::inspect {
 
 // Writes the picture to `path`, or to standard output for "-"; the problem ("cannot write:
-// REASON") when it cannot, else nothing.
-std::string write_png(const Picture& picture, const std::string& path);
+// REASON") when it cannot.
+std::optional<Problem> write_png(const Picture& picture, const std::string& path);
 
 }  // namespace flyseat::inspect

@@ -1,9 +1,14 @@
-// How the inspector words a file that cannot be read, and how many problems a text report
-// shows.
+// How the inspector words a problem: of a file that cannot be read, of a stage a build would
+// stop, and how many of one file's problems a text report shows.
 #include "inspect.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
+
+Problem problem_of(const Failure& failure, const std::string& folder) {
+  if (failure.file == nullptr) return {folder, failure.message()};
+  return {folder.empty() ? failure.file : folder + "/" + failure.file, failure.detail()};
+}
 
 std::vector<std::string> shown_problems(const std::vector<std::string>& problems) {
   if (problems.size() <= kMostProblems) return problems;
@@ -13,20 +18,21 @@ std::vector<std::string> shown_problems(const std::vector<std::string>& problems
   return shown;
 }
 
-std::string read_problem(const FileRead& read, std::size_t limit) {
+std::optional<Problem> read_problem(const std::string& name, const FileRead& read,
+                                    std::size_t limit) {
   switch (read.status) {
     case ReadStatus::cannot_open:
-      return "cannot open: " + read.reason;
+      return Problem{name, "cannot open: " + read.reason};
     case ReadStatus::cannot_read:
-      return "cannot read: " + read.reason;
+      return Problem{name, "cannot read: " + read.reason};
     case ReadStatus::not_a_file:
-      return kNotAFile;
+      return Problem{name, kNotAFile};
     case ReadStatus::too_large:
-      return format("larger than %zu bytes, which no file of a build is", limit);
+      return Problem{name, format("larger than %zu bytes, which no file of a build is", limit)};
     case ReadStatus::read:
-      return {};
+      break;
   }
-  return {};
+  return std::nullopt;
 }
 
 }  // namespace flyseat::inspect

@@ -11,23 +11,6 @@
 namespace flyseat::inspect {
 namespace {
 
-bool check_end_marker(std::span<const Byte> bytes, std::size_t at, Findings& found) {
-  std::size_t left = bytes.size() - at;
-  if (left < kEndMarkerSize) {
-    found.problem(
-        format("end marker at offset %zu is cut short: %zu of %d bytes", at, left, kEndMarkerSize));
-    return false;
-  }
-  for (std::size_t i = 0; i < kEndMarkerSize; ++i) {
-    if (bytes[at + i] != 0) {
-      found.problem(format("end marker at offset %zu: byte %zu is 0x%02X, expected 0x00", at, i,
-                           bytes[at + i]));
-      return false;
-    }
-  }
-  return true;
-}
-
 // What keeps a listed line from coming back the same, when the reason is one that no listing
 // can avoid; empty otherwise.
 std::string inherent_loss(const ProgramLine& line) {
@@ -70,34 +53,39 @@ bool comes_back(const ProgramLine& line, WorkArea& work) {
 
 }  // namespace
 
-Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& found) {
-  Program program;
-  for (std::size_t at = start;;) {
-    LineRecordRead read = read_line_record(bytes, at);
-    switch (read.what) {
-      case LineRecordRead::record:
-        program.lines.push_back(
-            {read.number, std::vector<Byte>(read.tokens.begin(), read.tokens.end())});
-        at = read.next;
-        continue;
-      case LineRecordRead::end_marker:
-        program.end_marker = at;
-        program.ended = check_end_marker(bytes, at, found);
-        return program;
-      case LineRecordRead::other_link:
-        found.problem(format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", at,
-                             read.link, kUnlinked));
-        return program;
-      case LineRecordRead::cut_short:
-        found.problem(read.link == 0 ? format("the program ends at offset %zu without its end "
-                                              "marker",
-                                              bytes.size())
-                                     : format("line record at offset %zu runs past the end of "
-                                              "the file",
-                                              at));
-        return program;
-    }
+// Where a program read back stops short of a whole end marker, with the place and the value.
+std::string program_problem(std::span<const Byte> bytes, const ProgramRead& read) {
+  switch (read.stop) {
+    case ProgramRead::end_marker_cut:
+      return format("end marker at offset %zu is cut short: %zu of %d bytes", read.at,
+                    bytes.size() - read.at, kEndMarkerSize);
+    case ProgramRead::end_marker_damaged:
+      return format("end marker at offset %zu: byte %zu is 0x%02X, expected 0x00", read.at,
+                    read.damaged, bytes[read.at + read.damaged]);
+    case ProgramRead::other_link:
+      return format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", read.at,
+                    read.link, kUnlinked);
+    case ProgramRead::no_end_marker:
+      return format("the program ends at offset %zu without its end marker", bytes.size());
+    case ProgramRead::record_cut:
+      return format("line record at offset %zu runs past the end of the file", read.at);
+    case ProgramRead::ended:
+      break;
   }
+  return {};
+}
+
+Program walk_program(std::span<const Byte> bytes, std::size_t start,
+                     std::vector<std::string>& problems) {
+  Program program;
+  ProgramRead read = read_program(bytes, start, [&program](const LineRecordRead& record) {
+    program.lines.push_back(
+        {record.number, std::vector<Byte>(record.tokens.begin(), record.tokens.end())});
+  });
+  program.ended = read.stop == ProgramRead::ended;
+  if (program.ended) program.end_marker = read.at;
+  if (!program.ended) problems.push_back(program_problem(bytes, read));
+  return program;
 }
 
 std::string listed_line(const ProgramLine& line, bool escaped) {
@@ -124,16 +112,26 @@ std::string listed_text(std::span<const Byte> tokens, bool escaped) {
   return text;
 }
 
-void check_round_trip(const Program& program, Findings& found) {
+void check_round_trip(Listing& listing) {
   auto work = std::make_unique<WorkArea>();
-  for (const ProgramLine& line : program.lines) {
+  for (const ProgramLine& line : listing.program.lines) {
     if (comes_back(line, *work)) continue;
     std::string why = inherent_loss(line);
-    found.problem(format("line %u %s", line.number,
-                         why.empty() ? "does not come back the same when its listing is "
-                                       "tokenized again"
-                                     : why.c_str()));
+    listing.problems.push_back(format("line %u %s", line.number,
+                                      why.empty()
+                                          ? "does not come back the same when its listing is "
+                                            "tokenized again"
+                                          : why.c_str()));
   }
+}
+
+std::string listing_text(const std::string& name, const Listing& listing) {
+  std::string text;
+  for (const ProgramLine& line : listing.program.lines)
+    text += listed_line(line, true);
+  for (const std::string& problem : shown_problems(listing.problems))
+    text += Problem{name, problem}.said() + "\n";
+  return text;
 }
 
 }  // namespace flyseat::inspect

@@ -1,0 +1,50 @@
+// The tape image: a leader, the tape name, then the payload, with no length field, no checksum
+// and nothing after the payload. Its geometry, its encoder and its decoder.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string_view>
+
+#include "flyseat/work_area.hpp"
+
+namespace flyseat {
+
+struct TapeGeometry {
+  int leader_size;  // bytes of the leader, each leader_byte
+  Byte leader_byte;
+  int name_size;    // the tape name: characters filled with spaces, no terminating zero
+  int header_size;  // the leader and the name; the payload follows
+};
+inline constexpr TapeGeometry kTape = {
+    .leader_size = 10, .leader_byte = 0xD3, .name_size = 6, .header_size = 16};
+static_assert(kTape.leader_size + kTape.name_size == kTape.header_size);
+
+// The two tapes of a build: the list1 and list2 regions, and the program.
+inline constexpr std::string_view kDataTapeTitle = "DATA  ";
+inline constexpr std::string_view kMainTapeTitle = "MAIN  ";
+static_assert(kDataTapeTitle.size() == kTape.name_size && kMainTapeTitle.size() == kTape.name_size);
+// The largest tape images a build writes.
+inline constexpr int kMaxDataTapeSize = kTape.header_size + kList1Max + kList2Max;
+inline constexpr int kMaxMainTapeSize = kTape.header_size + kProgramSize;
+
+using TapeHeader = std::array<Byte, kTape.header_size>;
+
+// The header of a tape image; `name` has kTape.name_size characters.
+TapeHeader encode_tape_header(std::string_view name);
+
+// What a file holds as a tape image.
+struct TapeRead {
+  enum Kind {
+    not_a_tape,  // it does not begin with the leader
+    cut_short,   // the leader, but not the whole tape name
+    data_tape,   // named kDataTapeTitle
+    main_tape,   // named kMainTapeTitle
+    other_tape,  // named otherwise
+  } kind = not_a_tape;
+  std::span<const Byte> name;     // of a whole header
+  std::span<const Byte> payload;  // after a whole header
+};
+TapeRead decode_tape_image(std::span<const Byte> file);
+
+}  // namespace flyseat
