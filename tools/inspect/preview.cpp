@@ -153,6 +153,50 @@ int draw_legend(Picture& picture, bool draw) {
   return x - kLegendGap - kMargin;
 }
 
+// The picture, wide enough for the legend, each band and its title, filled with the background.
+Picture blank_picture(const LoadedMemory& memory) {
+  Picture picture;
+  picture.width = kMargin + draw_legend(picture, false) + kMargin;
+  for (int r = 0; r < kRowRangeCount; ++r) {
+    Band band = band_of(r);
+    int group_right = band.after_left + band.group_width;
+    int title_right = kMargin + text_width(band_title(memory, r));
+    picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
+    picture.height = band.top + band.height + kMargin;  // the bands go down the picture
+  }
+  picture.rgb.resize(static_cast<std::size_t>(picture.width) *
+                     static_cast<std::size_t>(picture.height) * 3);
+  std::generate(picture.rgb.begin(), picture.rgb.end(),
+                [i = std::size_t{0}]() mutable { return kBackground[i++ % kBackground.size()]; });
+  return picture;
+}
+
+// Range r's title and headings, then each of its pixels before and after the reduction.
+void draw_band(Picture& picture, const LoadedMemory& memory, const MemoryImage& after, int r) {
+  const RowRange& rows = bitmap_row_ranges()[static_cast<std::size_t>(r)];
+  Band band = band_of(r);
+  draw_text(picture, kMargin, band.top, band_title(memory, r));
+  int heading_top = band.top + kTextHeight + kTitleGap;
+  draw_text(picture, band.before_left, heading_top, kBeforeHeading);
+  draw_text(picture, band.after_left, heading_top, kAfterHeading);
+  int pixels = rows.width * kPixelsPerSourceByte;
+  for (int row = 0; row < rows.rows(); ++row) {
+    int start = rows.first + row * rows.width;
+    for (int x = 0; x < pixels; ++x) {
+      // A packed pixel comes from the same source byte as the pixel before it.
+      bool loaded = memory.loaded.test(static_cast<std::size_t>(start + x / kPixelsPerSourceByte));
+      Place was = preview_place(r, false, row, x);
+      fill(picture, was.x, was.y, kPreviewScale,
+           loaded ? kGreys[grey_at(memory.image, start, x)] : kUnloaded);
+      Place is = preview_place(r, true, row, x);
+      fill(picture, is.x, is.y, kPreviewScale,
+           !loaded                    ? kUnloaded
+           : flag_at(after, start, x) ? kWhite
+                                      : kBlack);
+    }
+  }
+}
+
 }  // namespace
 
 std::string band_title(const LoadedMemory& memory, int range) {
@@ -183,50 +227,12 @@ Place preview_place(int range, bool after, int row, int x) {
 }
 
 Picture render_preview(const LoadedMemory& memory) {
-  const MemoryImage& before = memory.image;
-  auto after = std::make_unique<MemoryImage>(before);
+  auto after = std::make_unique<MemoryImage>(memory.image);
   convert_memory_image(*after);
-  auto ranges = bitmap_row_ranges();
-  Picture picture;
-  picture.width = kMargin + draw_legend(picture, false) + kMargin;
-  for (int r = 0; r < kRowRangeCount; ++r) {
-    Band band = band_of(r);
-    int group_right = band.after_left + band.group_width;
-    int title_right = kMargin + text_width(band_title(memory, r));
-    picture.width = std::max({picture.width, group_right + kMargin, title_right + kMargin});
-    picture.height = band.top + band.height + kMargin;  // the bands go down the picture
-  }
-  picture.rgb.resize(static_cast<std::size_t>(picture.width) *
-                     static_cast<std::size_t>(picture.height) * 3);
-  std::generate(picture.rgb.begin(), picture.rgb.end(),
-                [i = std::size_t{0}]() mutable { return kBackground[i++ % kBackground.size()]; });
-
+  Picture picture = blank_picture(memory);
   draw_legend(picture, true);
-  for (int r = 0; r < kRowRangeCount; ++r) {
-    const RowRange& rows = ranges[static_cast<std::size_t>(r)];
-    Band band = band_of(r);
-    draw_text(picture, kMargin, band.top, band_title(memory, r));
-    int heading_top = band.top + kTextHeight + kTitleGap;
-    draw_text(picture, band.before_left, heading_top, kBeforeHeading);
-    draw_text(picture, band.after_left, heading_top, kAfterHeading);
-    int pixels = rows.width * kPixelsPerSourceByte;
-    for (int row = 0; row < rows.rows(); ++row) {
-      int start = rows.first + row * rows.width;
-      for (int x = 0; x < pixels; ++x) {
-        // A packed pixel comes from the same source byte as the pixel before it.
-        bool loaded =
-            memory.loaded.test(static_cast<std::size_t>(start + x / kPixelsPerSourceByte));
-        Place was = preview_place(r, false, row, x);
-        fill(picture, was.x, was.y, kPreviewScale,
-             loaded ? kGreys[grey_at(before, start, x)] : kUnloaded);
-        Place is = preview_place(r, true, row, x);
-        fill(picture, is.x, is.y, kPreviewScale,
-             !loaded                     ? kUnloaded
-             : flag_at(*after, start, x) ? kWhite
-                                         : kBlack);
-      }
-    }
-  }
+  for (int r = 0; r < kRowRangeCount; ++r)
+    draw_band(picture, memory, *after, r);
   return picture;
 }
 
