@@ -31,9 +31,8 @@ TEST(LoadDumps, List2IsReadLastAndWinsWhereTheDumpsOverlap) {
             std::string(1, 1).append(100, 2).append(1, 1));
 }
 
-// A patch record: count, address, then the data bytes given (which may be fewer).
 std::string record(int count, int address, const std::string& data) {
-  return std::string{char(count), char(count >> 8), char(address), char(address >> 8)} + data;
+  return text_of(patch_record(count, address, text_bytes(data)));
 }
 
 TEST(ApplyPatch, StoresRecordsAndRaisesTheList2Length) {

@@ -18,7 +18,7 @@
 namespace flyseat::inspect {
 namespace {
 
-using test::Bytes, test::bytes, test::concat;
+using test::Bytes, test::bytes, test::concat, test::patch_record;
 
 Bytes tape(const std::string& name, const Bytes& payload) {
   return concat({Bytes(10, 0xD3), test::text_bytes(name), payload});
@@ -169,73 +169,93 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
   const std::string not_image = "not an image of a build: no tape leader, no D88 header, and ";
   const std::string blocks = " is not a whole number of 4096-byte blocks\n";
   struct Case {
+    const char* what;
     Bytes file;
     std::string problems;
   };
   // clang-format off
   const Case cases[] = {
-      {Bytes{}, "empty file\n"},
-      {cut(d88, 100000), "the file is 100000 bytes, expected 174768\nthe file ends inside sector "
+      {"an empty file", Bytes{}, "empty file\n"},
+      {"a D88 image cut inside a sector",
+       cut(d88, 100000), "the file is 100000 bytes, expected 174768\nthe file ends inside sector "
                          "365 (cylinder 22, R 14), whose record starts at offset 99968\n"},
-      {cut(d88, 600), "the file ends inside the 688-byte header, at 600 bytes\n"},
-      {cut(d88, 688), "the file is 688 bytes, expected 174768\nthe file ends inside sector 0 "
+      {"a D88 image cut inside its header",
+       cut(d88, 600), "the file ends inside the 688-byte header, at 600 bytes\n"},
+      {"a D88 image of its header alone",
+       cut(d88, 688), "the file is 688 bytes, expected 174768\nthe file ends inside sector 0 "
                       "(cylinder 0, R 1), whose record starts at offset 688\n"},
-      {changed(Bytes(36, 0), 0x1C, {36}),
+      {"a D88 header too short for its size field", changed(Bytes(36, 0), 0x1C, {36}),
        "the file ends inside the 688-byte header, at 36 bytes\n"},
-      {changed(d88, 0x11, {1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0x20, 0xB1}),
+      {"D88 header fields", changed(d88, 0x11, {1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0x20, 0xB1}),
        "header: reserved byte 0x11 is 0x01, expected 0x00\nheader: reserved byte 0x19 is 0x02, "
        "expected 0x00\nheader: media type is 0x20, expected 0x00\nheader: disk size is 174769, "
        "expected 174768\n"},
-      {changed(changed(d88, 0x20, {0xB1}), 0x15C, {1}),
+      {"D88 track table entries", changed(changed(d88, 0x20, {0xB1}), 0x15C, {1}),
        "track table entry 0 is 0x2B1, expected 0x2B0\ntrack table entry 79 is 0x1, expected 0x0\n"},
-      {changed(d88, sector_header(37), {2, 1, 7, 2, 0x10, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0xFF, 0}),
+      {"every field of a sector header",
+       changed(d88, sector_header(37), {2, 1, 7, 2, 0x10, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0xFF, 0}),
        "sector 37: H is 1, expected 0\nsector 37: R is 7, expected 6\nsector 37: N is 2, expected "
        "1\nsector 37: sector count is 272, expected 16\nsector 37: density is 1, expected 0\n"
        "sector 37: deleted mark is 1, expected 0\nsector 37: status is 1, expected 0\nsector 37: "
        "data size is 255, expected 256\nsector 37: reserved bytes are not zero\n"},
-      {changed(d88, 0x1A, {0x10}), ""},  // write-protected
-      {changed(d88, sector_header(16), {2}), "sector 16: C is 2, expected 1\n"},
+      {"write-protected", changed(d88, 0x1A, {0x10}), ""},  // write-protected
+      {"a sector's cylinder",
+       changed(d88, sector_header(16), {2}), "sector 16: C is 2, expected 1\n"},
       // A changed byte of the 0xFF fill, at the start of it and further on.
-      {changed(d88, sector_header(112) + 16, {0}),
+      {"the first byte of the fill", changed(d88, sector_header(112) + 16, {0}),
        "sector 112 (cylinder 7, R 1): byte 0 of the 0xFF fill is 0x00\n"},
-      {changed(d88, sector_header(300) + 16 + 255, {0x12}),
+      {"a later byte of the fill", changed(d88, sector_header(300) + 16 + 255, {0x12}),
        "sector 300 (cylinder 18, R 13): byte 255 of the 0xFF fill is 0x12\n"},
-      {changed(d88, sector_header(96) + 16, {0xFE}), no_program},
-      {changed(changed(d88, sector_header(96) + 16, {0xFE}), sector_header(113) + 16, {0}),
+      {"a program block changed", changed(d88, sector_header(96) + 16, {0xFE}), no_program},
+      {"data ending inside a track",
+       changed(changed(d88, sector_header(96) + 16, {0xFE}), sector_header(113) + 16, {0}),
        "the sectors with data end inside track 7; a build copies whole tracks\n"},
-      {cut(dsk, 28000), not_image + "28000 bytes" + blocks},
-      {Bytes(35, 0), not_image + "35 bytes" + blocks},
-      {cut(dsk, 3 * 4096), "3 blocks: a build writes 4 to 29\n"},
-      {concat({Bytes(4096, 0xFF), Bytes(3 * 4096, 0)}), ""},  // the smallest: empty inputs
-      {concat({dsk, Bytes(23 * 4096, 0)}), "30 blocks: a build writes 4 to 29\n"},
-      {concat({dsk, Bytes(4096, 0)}), ""},  // no rule tells it from an image with no program
-      {cut(dsk, 6 * 4096), no_program},
-      {with_block(dsk, 6, Bytes(dsk.begin() + 5 * 4096, dsk.begin() + 6 * 4096)), no_program},
-      {changed(dsk, 28000, {7}), "byte at offset 28000 after the end marker is 0x07; a build "
+      {"a raw disk image of no whole blocks", cut(dsk, 28000), not_image + "28000 bytes" + blocks},
+      {"35 zero bytes", Bytes(35, 0), not_image + "35 bytes" + blocks},
+      {"3 blocks", cut(dsk, 3 * 4096), "3 blocks: a build writes 4 to 29\n"},
+      {"the smallest raw disk image",
+       concat({Bytes(4096, 0xFF), Bytes(3 * 4096, 0)}), ""},  // the smallest: empty inputs
+      {"30 blocks", concat({dsk, Bytes(23 * 4096, 0)}), "30 blocks: a build writes 4 to 29\n"},
+      {"a block of zeros appended",
+       concat({dsk, Bytes(4096, 0)}), ""},  // no rule tells it from an image with no program
+      {"the program block cut off", cut(dsk, 6 * 4096), no_program},
+      {"the program block replaced",
+       with_block(dsk, 6, Bytes(dsk.begin() + 5 * 4096, dsk.begin() + 6 * 4096)), no_program},
+      {"a byte after the end marker",
+       changed(dsk, 28000, {7}), "byte at offset 28000 after the end marker is 0x07; a build "
                                  "leaves zero bytes there to the end of the image\n"},
-      {concat({Bytes(20 * 4096, 0x55), bytes({0xFF, 0xFF, 10, 0}), Bytes(32745, 'A'),
+      {"the largest raw disk image",
+       concat({Bytes(20 * 4096, 0x55), bytes({0xFF, 0xFF, 10, 0}), Bytes(32745, 'A'),
                Bytes(4115, 0)}), ""},  // 29 blocks
-      {concat({Bytes(21 * 4096, 0x55), record, Bytes(10, 0), Bytes(4080, 0)}),
+      {"20 data blocks", concat({Bytes(21 * 4096, 0x55), record, Bytes(10, 0), Bytes(4080, 0)}),
        "20 blocks of list1 and list2 data: a build writes at most 19\n"},
-      {cut(tp, 3000), "line record at offset 2983 runs past the end of the file\n"},
-      {changed(tp, 16, {1}), "line record at offset 16: link field is 0xFF01, expected 0xFFFF\n"},
-      {changed(cut(tp, 3151), 3144, {1}),
+      {"a tape cut inside a record",
+       cut(tp, 3000), "line record at offset 2983 runs past the end of the file\n"},
+      {"a link field",
+       changed(tp, 16, {1}), "line record at offset 16: link field is 0xFF01, expected 0xFFFF\n"},
+      {"an end marker byte", changed(cut(tp, 3151), 3144, {1}),
        "end marker at offset 3141: byte 3 is 0x01, expected 0x00\n"},
-      {cut(tp, 3148), "end marker at offset 3141 is cut short: 7 of 10 bytes\n"},
-      {tape("MAIN  ", record), "the program ends at offset 22 without its end marker\n"},
-      {tape("MAIN  ", concat({record, bytes({0, 0})})),
+      {"an end marker cut short",
+       cut(tp, 3148), "end marker at offset 3141 is cut short: 7 of 10 bytes\n"},
+      {"no end marker",
+       tape("MAIN  ", record), "the program ends at offset 22 without its end marker\n"},
+      {"two bytes of end marker", tape("MAIN  ", concat({record, bytes({0, 0})})),
        "end marker at offset 22 is cut short: 2 of 10 bytes\n"},
-      {concat({tp, bytes({7, 8})}), "2 bytes after the end marker at offset 3141\n"},
-      {changed(sample(kDataTapeName), 10, {'X', '\\'}),
+      {"bytes after the end marker",
+       concat({tp, bytes({7, 8})}), "2 bytes after the end marker at offset 3141\n"},
+      {"another tape name", changed(sample(kDataTapeName), 10, {'X', '\\'}),
        "tape name \"X\\x5CTA  \" is neither \"DATA  \" nor \"MAIN  \"\n"},
-      {Bytes(10, 0xD3), "tape image cut short inside its header: 10 of 16 bytes\n"},
-      {tape("DATA  ", Bytes(kList1Max + kList2Max, 0)), ""}, {tape("DATA  ", {}), ""},
-      {tape("DATA  ", Bytes(kList1Max + kList2Max + 1, 0)),
+      {"a tape leader alone",
+       Bytes(10, 0xD3), "tape image cut short inside its header: 10 of 16 bytes\n"},
+      {"the largest data tape",
+       tape("DATA  ", Bytes(kList1Max + kList2Max, 0)), ""},
+      {"an empty data tape", tape("DATA  ", {}), ""},
+      {"a data tape too large", tape("DATA  ", Bytes(kList1Max + kList2Max + 1, 0)),
        "payload of 72241 bytes is more than the list1 and list2 regions hold (72240)\n"},
   };
   // clang-format on
   for (const Case& c : cases) {
-    EXPECT_EQ(joined(describe_image(c.file).problems), c.problems) << &c - cases;
+    EXPECT_EQ(joined(describe_image(c.file).problems), c.problems) << c.what;
   }
 }
 
@@ -329,13 +349,17 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: record 16 (line 90, finds \"33,12\") fired nowhere: the listing has no line 90\n"
        "warning: record 17 (line 90, finds \"COLOR5\") fired nowhere: the listing has no line "
        "90\n"},
-      {"a line missing", listing_line("720 ", ""), "warning: record 34 (line 720, finds \"RUNWAY-HEADINGGLIDE-SLOPE"
+      {"a line missing",
+       listing_line("720 ", ""), "warning: record 34 (line 720, finds \"RUNWAY-HEADINGGLIDE-SLOPE"
        "OUTER-MARKERMIDDLE-MARKERDECISION-HIGHT\") fired nowhere: the listing has no line 720\n"},
-      {"a line changed where a record finds", listing_line("730 ", "730 PRINT TAB(32);\"------\"\n"), "warning: record 35 (line 730, "
+      {"a line changed where a record finds",
+       listing_line("730 ", "730 PRINT TAB(32);\"------\"\n"), "warning: record 35 (line 730, "
        "finds \"TAB(33);\") fired nowhere: line 730 holds nothing it finds\n"},
-      {"lines out of order and twice", listing_line("20 ", "5 A=1\n10 B=2\n20 SCREEN 2:CLS\n"), "warning: line 5 follows line "
+      {"lines out of order and twice",
+       listing_line("20 ", "5 A=1\n10 B=2\n20 SCREEN 2:CLS\n"), "warning: line 5 follows line "
        "10, out of ascending order\nwarning: line 10 is in the listing more than once\n"},
-      {"lines without numbers, one out of range", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
+      {"lines without numbers, one out of range",
+       [](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
          "PRINT\n"), b, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")}); },
        "warning: a line without a number at the start: stored as line 0\n"
        "warning: a line without a number after line 70000: stored as line 0\n"
@@ -346,34 +370,46 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 70000 is stored as line 4464 (the low 16 bits)\n"
        "warning: line 0 follows line 4464, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
-      {"a dropped line missing", [](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
+      {"a dropped line missing",
+       [](GameInputs& in) { listing_line("119 ", "")(in); listing_line("345 ", "")(in);
                             appended(kListing, test::text_bytes("345 END\n"))(in); },  // last
        "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"},
-      {"the program nearly full", appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
+      {"the program nearly full",
+       appended(kListing, test::text_bytes(rems)), "warning: program: 32009 of 32758 bytes, 749 to "
        "spare, less than a listing line may need\n"},
-      {"the program too large", appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
+      {"the program too large",
+       appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
        "error: list3.txt: program too large at line 2029\n"},
-      {"an end-of-text byte", appended(kListing, bytes({0x1A, 'X', 'Y'})), "warning: list3.txt: 3802 bytes; the first "
+      {"an end-of-text byte",
+       appended(kListing, bytes({0x1A, 'X', 'Y'})), "warning: list3.txt: 3802 bytes; the first "
        "3800 are read, to the byte 0x1A, 2 ignored\n"},
-      {"a patch record cut short", [](GameInputs& in) { in.files[kPatch].bytes.pop_back(); }, "warning: record 4 at offset 32 "
+      {"a patch record cut short",
+       [](GameInputs& in) { in.files[kPatch].bytes.pop_back(); }, "warning: record 4 at offset 32 "
        "is cut short: 1 data byte missing, stored as 0xFF\n"},
-      {"a stray patch byte", appended(kPatch, bytes({7})), "warning: 1 stray byte after the last record, at offset 38: "
+      {"a stray patch byte",
+       appended(kPatch, bytes({7})), "warning: 1 stray byte after the last record, at offset 38: "
        "ignored\n"},
-      {"a patch record overwriting", appended(kPatch, bytes({1, 0, 0x03, 0x2C, 1})), "warning: record 5 at offset 38 overwrites "
+      {"a patch record overwriting",
+       appended(kPatch, patch_record(1, 0x2C03, {1})), "warning: record 5 at offset 38 overwrites "
        "1 byte that record 2 wrote\n"},
-      {"a patch record past memory", [](GameInputs& in) {  // a build stops there: nothing of the memory image is checked
-         appended(kPatch, bytes({2, 0, 0xFF, 0xFF, 1, 2}))(in);
+      {"a patch record past memory",
+       [](GameInputs& in) {  // a build stops there: nothing of the memory image is checked
+         appended(kPatch, patch_record(2, 0xFFFF, {1, 2}))(in);
          in.files[kList2].bytes.resize(0x100); },
        "error: patch.bin: record at offset 38 runs past the end of memory\n"},
-      {"list1 blocks past memory", appended(kList1, Bytes(kList1Max - 9216, 0)), "warning: the list1 blocks end 3072 bytes "
+      {"list1 blocks past memory",
+       appended(kList1, Bytes(kList1Max - 9216, 0)), "warning: the list1 blocks end 3072 bytes "
        "past their buffer, filled with zero bytes\n"},
-      {"list1 longer than a build reads", appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
+      {"list1 longer than a build reads",
+       appended(kList1, Bytes(60000 - 9216, 0)), "warning: list1.bin: 60000 bytes; the first 54272 "
        "are read, 5728 ignored\nwarning: the list1 blocks end 3072 bytes past their buffer, filled "
        "with zero bytes\n"},
-      {"list1 short of the bitmap rows", [](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
+      {"list1 short of the bitmap rows",
+       [](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); }, "warning: bitmap rows 0x48C0 "
        "to 0x4BFF: 1 of 832 bytes converted from unset bytes\nwarning: entry table entry: 50 of "
        "50" + unset + "4D30)\n"},
-      {"list2 short of the fixed places", list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
+      {"list2 short of the fixed places",
+       list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
        "warning: raised word: 13 of 14" + unset + "BD53)\nwarning: halved address: 185 of 192" +
        unset + "BC7A)\nwarning: split address byte: 2 of 2" + unset + "C1C5)\nwarning: rounded "
        "word: 1 of 1" + unset + "C1D7)\nwarning: high-nibble pattern byte: 14 of 14" + unset +
@@ -392,10 +428,12 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
       {"places loaded in part", [](GameInputs& in) {
          in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
          in.files[kList2].bytes.resize(0x100);
-         appended(kPatch, bytes({2, 0, 0x30, 0x4D, 0x11, 0, 1, 0, 0x41, 0xBC, 0, 2, 0, 0x74, 0xBC,
-                                 0x50, 0x12, 1, 0, 0xC5, 0xC1, 0x12, 1, 0, 0xD7, 0xC1, 6, 1, 0,
-                                 0x9D, 0xBC, 0xE4, 1, 0, 0x72, 0xBC, 0xE4, 1, 0, 0x94, 0xBC, 0xC0,
-                                 2, 0, 0x6B, 0xC7, 0, 0, 2, 0, 0xA8, 0xC8, 0, 0}))(in); },
+         appended(kPatch, concat({patch_record(2, 0x4D30, {0x11, 0}), patch_record(1, 0xBC41, {0}),
+                                  patch_record(2, 0xBC74, {0x50, 0x12}),
+                                  patch_record(1, 0xC1C5, {0x12}), patch_record(1, 0xC1D7, {6}),
+                                  patch_record(1, 0xBC9D, {0xE4}), patch_record(1, 0xBC72, {0xE4}),
+                                  patch_record(1, 0xBC94, {0xC0}), patch_record(2, 0xC76B, {0, 0}),
+                                  patch_record(2, 0xC8A8, {0, 0})}))(in); },
        "warning: record 5 at offset 38 stores 2 bytes (0x4D30 to 0x4D31) that only the disk "
        "images carry: the data tape holds the list1 region only up to 0x4D2F\n"
        "warning: entry table entry: 50 of 50" + unset + "4D30)\nwarning: raised word: 13 of 14" +
@@ -404,7 +442,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: high-nibble pattern byte: 13 of 14" + unset + "C428)\nwarning: low-nibble "
        "pattern byte: 13 of 14" + unset + "BC8C)\nwarning: pattern pair: 48 of 49" + unset +
        "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a video address\n"},
-      {"inputs unreadable", [](GameInputs& in) { in.files[kLoader] = {};  // nothing read, as from a failed open
+      {"inputs unreadable",
+       [](GameInputs& in) { in.files[kLoader] = {};  // nothing read, as from a failed open
                             in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
                             in.files[kPatch].status = ReadStatus::too_large;
@@ -417,7 +456,8 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "part of the first line\nwarning: a line without a number at the start: stored as line 0\n"
        "warning: record 8 (line 10, finds \"CLEAR,\") fired nowhere: the listing has no line 10\n"},
       // Lines of 1,200 and 2,500 bytes: the rest of each is read as lines of their own.
-      {"lines cut", appended(kListing, test::text_bytes("2010 " + std::string(2494, '9') + "\r\n2000 REM" +
+      {"lines cut",
+       appended(kListing, test::text_bytes("2010 " + std::string(2494, '9') + "\r\n2000 REM" +
                                            std::string(1192, '*'))),
        "warning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and stores the rest "
        "as 2 lines, the first numbered 2147483647\nwarning: line 2000 is 1200 bytes long: a build "
@@ -426,24 +466,26 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "low 16 bits)\nwarning: line 2147483647 is stored as line 65535 (the low 16 bits)\n"
        "warning: line 2000 follows line 65535, out of ascending order\nwarning: line 0 follows "
        "line 2000, out of ascending order\nwarning: line 65535 is in the listing more than once\n"},
-      {"six overwrites", appended(kPatch, concat({bytes({1, 0, 0, 0x2C, 1}), bytes({1, 0, 0, 0x2C, 2}),
-                                bytes({1, 0, 0, 0x2C, 3}), bytes({1, 0, 0, 0x2C, 4}),
-                                bytes({1, 0, 0, 0x2C, 5}), bytes({1, 0, 0, 0x2C, 6})})),
+      {"six overwrites",
+       appended(kPatch, concat({patch_record(1, 0x2C00, {1}), patch_record(1, 0x2C00, {2}),
+                                patch_record(1, 0x2C00, {3}), patch_record(1, 0x2C00, {4}),
+                                patch_record(1, 0x2C00, {5}), patch_record(1, 0x2C00, {6})})),
        "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\nwarning: record 6 at "
        "offset 43 overwrites 1 byte that record 5 wrote\nwarning: record 7 at offset 48 "
        "overwrites 1 byte that record 6 wrote\nwarning: record 8 at offset 53 overwrites 1 byte "
        "that record 7 wrote\nwarning: record 9 at offset 58 overwrites 1 byte that record 8 "
        "wrote\nwarning: and 1 more record overwrites earlier ones\n"},
-      {"blank lines", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
-                                           b = concat({test::text_bytes("  \r\n"), b, bytes({'\n'})}); },
+      {"blank lines", [](GameInputs& in) {
+         Bytes& b = in.files[kListing].bytes;
+         b = concat({test::text_bytes("  \r\n"), b, bytes({'\n'})}); },
        "warning: a blank line at the start: stored as line 0 with no text\n"
        "warning: a blank line after line 1930, the last: stored as line 0 with no text\n"
        "warning: line 0 follows line 1930, out of ascending order\n"
        "warning: line 0 is in the listing more than once\n"},
-      {"patch records that no output carries", appended(kPatch, bytes({
-         3, 0, 0xFE, 0x2B, 1, 2, 3,       // one byte below list1
-         4, 0, 0xFE, 0x4F, 1, 2, 3, 4,    // past list1 (to 0x4FFF), in its last block
-         1, 0, 0x00, 0x5C, 1})),          // past list1's blocks (to 0x5BFF)
+      {"patch records that no output carries",
+       appended(kPatch, concat({patch_record(3, 0x2BFE, {1, 2, 3}),  // 2 bytes below list1
+                                patch_record(4, 0x4FFE, {1, 2, 3, 4}),  // past list1, to 0x4FFF
+                                patch_record(1, 0x5C00, {1})})),  // past its blocks, to 0x5BFF
        "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\n"
        "warning: record 5 at offset 38 stores 2 of its 3 bytes (0x2BFE to 0x2BFF) that no output "
        "carries: the outputs hold memory from 0x2C00 to 0x5BFF (the list1 region and the rest of "
@@ -453,8 +495,9 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "blocks) and from 0xB9D0 on (the list2 region)\n"
        "warning: record 6 at offset 45 stores 2 of its 4 bytes (0x5000 to 0x5001) that only the "
        "disk images carry: the data tape holds the list1 region only up to 0x4FFF\n"},
-      {"a device for an input", [](GameInputs& in) { in.files[kPatch] = {};
-                                                    in.files[kPatch].status = ReadStatus::not_a_file; },
+      {"a device for an input", [](GameInputs& in) {
+         in.files[kPatch] = {};
+         in.files[kPatch].status = ReadStatus::not_a_file; },
        "error: patch.bin: not a regular file\n"},
   };
   // clang-format on

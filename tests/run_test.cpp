@@ -68,7 +68,8 @@ const Case kRuns[] = {
     {.what = "two folders", .setup = kBlank, .args = ". .",
      .err = "flyseat-build: unexpected argument '.'" + kTryHelp, .status = 2},
     // A link in the part file's place is removed, never written through.
-    {.what = "a link for a part file", .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
+    {.what = "a link for a part file",
+     .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
      .out = done(4), .sizes = kBlankSizes},
     {.what = "a stale part file", .setup = kBlank + "; echo old >flyseat.d88.part", .out = done(4),
      .sizes = kBlankSizes},

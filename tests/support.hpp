@@ -14,6 +14,7 @@
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/memory_build.hpp"
+#include "flyseat/patch.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat::test {
@@ -33,6 +34,13 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
   for (const Bytes& p : parts)
     out.insert(out.end(), p.begin(), p.end());
   return out;
+}
+
+// A patch record: its header as the build encodes it, then the data bytes given, which may be
+// fewer than its count.
+inline Bytes patch_record(int count, int address, const Bytes& data = {}) {
+  PatchRecordHeaderBytes header = encode_patch_record_header({count, address});
+  return concat({Bytes(header.begin(), header.end()), data});
 }
 
 inline Bytes read_file(const std::filesystem::path& path) {

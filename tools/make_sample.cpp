@@ -11,7 +11,7 @@
 
 #include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
-#include "flyseat/little_endian.hpp"
+#include "flyseat/patch.hpp"
 
 namespace {
 
@@ -127,12 +127,11 @@ Bytes make_loader() {
   return loader;
 }
 
-// A patch record: its count and address, then its data.
+// A patch record: its header, then its data.
 void record(Bytes& patch, int address, const Bytes& data) {
-  std::size_t at = patch.size();
-  patch.resize(at + 4);
-  write_u16(patch, at, static_cast<std::uint32_t>(data.size()));
-  write_u16(patch, at + 2, static_cast<std::uint32_t>(address));
+  PatchRecordHeaderBytes header =
+      encode_patch_record_header({static_cast<int>(data.size()), address});
+  patch.insert(patch.end(), header.begin(), header.end());
   patch.insert(patch.end(), data.begin(), data.end());
 }
 
