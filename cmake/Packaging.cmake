@@ -17,6 +17,8 @@ if(TARGET flyseat-inspect)
   install(FILES completion/flyseat-inspect
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
+install(FILES completion/flyseat-build
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(TARGETS ${flyseat_commands} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cpack, or cmake --install --strip) also drops the compiler's notes, as
 # Debian's own packages do.
@@ -29,9 +31,12 @@ foreach(command IN LISTS flyseat_commands)
 endforeach()
 install(FILES README.md DESTINATION ${FLYSEAT_DOC_DIR})
 install(FILES packaging/copyright DESTINATION ${FLYSEAT_DOC_DIR})
-# What the README's links point at, beside it.
+# What the README's links point at, beside it: the sample, the pictures and the documents of
+# docs/, and the licence, which is the package's copyright file under the name the README uses.
 install(DIRECTORY examples/sample DESTINATION ${FLYSEAT_DOC_DIR}/examples)
-install(FILES docs/preview.png DESTINATION ${FLYSEAT_DOC_DIR}/docs)
+install(DIRECTORY docs/ DESTINATION ${FLYSEAT_DOC_DIR}/docs)
+install(CODE "file(CREATE_LINK copyright
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FLYSEAT_DOC_DIR}/LICENSE\" SYMBOLIC)")
 
 # Manual pages and the changelog are installed compressed as Debian has them (gzip -9n: no name
 # and no time stamp inside, so the same sources make the same package).
@@ -87,6 +92,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION otherosfs)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The completion scripts are read by bash-completion.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
