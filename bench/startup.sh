@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Times flyseat-build as a whole process, each comparison side by side in one hyperfine run:
-#   (a) the build of the sample against the floor (bench/floor.c) in the same folder;
+#   (a) the build of the sample against the floor (bench/floor.c) in the same folder, the floor
+#       writing each output beside its name and renaming it, as the build does;
 #   (b) the build of a full-size input set against zmakebas tokenizing the same listing into
-#       one tape file.
+#       one tape file;
+# and prints the build's peak resident set size on each.
 # Usage: bench/startup.sh [BUILD-FOLDER] (default: build); RUNS=N sets the runs of each command
-# (default 1000). Needs hyperfine and zmakebas, and the floor built (with the benchmark, when
-# libbenchmark-dev is there).
+# (default 1000). Needs hyperfine, zmakebas and GNU time (Debian: time), and the floor built
+# (with the benchmark, when libbenchmark-dev is there).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -17,6 +19,11 @@ for program in "$tool" "$floor"; do
 done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+
+# The peak resident set size of a run of the build in the current folder, in KiB (GNU time).
+peak_rss() {
+  /usr/bin/time -f %M "$tool" 2>&1 >/dev/null
+}
 
 # The median of the first command over that of the second, from hyperfine's CSV export
 # (command,mean,stddev,median,...; times in seconds).
@@ -43,14 +50,15 @@ make_listing() {
   }'
 }
 
-echo "== (a) the sample: flyseat-build against the floor"
+echo "== (a) the sample: flyseat-build against the floor that renames its outputs into place"
 cp "$root"/examples/sample/* "$scratch"/
 cd "$scratch"
 "$tool" >/dev/null
 sizes=$(stat -c %s flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 | paste -sd ' ')
 hyperfine -N --warmup 50 --runs "$runs" --export-csv "$scratch/a.csv" \
-  "$tool" "$floor $sizes"
+  "$tool" "$floor --rename $sizes"
 ratio "$scratch/a.csv"
+echo "peak RSS: $(peak_rss) KiB"
 
 echo "== (b) a full-size input set: flyseat-build against zmakebas on the same listing"
 rm -f "$scratch"/*
@@ -64,3 +72,4 @@ echo "listing: $(stat -c %s list3.txt) bytes; main tape image: $(stat -c %s flys
 hyperfine -N --warmup 50 --runs "$runs" --export-csv "$scratch/b.csv" \
   "$tool" "zmakebas -o peer.tap list3.txt"
 ratio "$scratch/b.csv"
+echo "peak RSS: $(peak_rss) KiB"

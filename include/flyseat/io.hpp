@@ -11,11 +11,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <span>
 
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
+
+// A file is read and written through a buffer this large: any input a build reads, the largest
+// dump included, comes in one read, and an output goes out in a few writes.
+inline constexpr std::size_t kFileBuffer = 1 << 16;
 
 // One file of an in-memory folder. An input holds its bytes; an output has room to be
 // written into, and holds the written bytes once it has been created.
@@ -37,7 +42,8 @@ struct Source {
   const char* name = nullptr;
   std::span<const Byte> held;  // in memory: the whole input; from a file: the chunk read
   std::size_t pos = 0;         // next byte of held
-  std::array<Byte, 4096> chunk;
+  std::unique_ptr<Byte[]> chunk;  // of a file, kFileBuffer bytes
+  bool ended = false;             // a file's last chunk has been read
 
   Source() = default;
   Source(const Source&) = delete;
@@ -52,6 +58,7 @@ struct Sink {
   const char* name = nullptr;
   std::array<char, 4096> part_name{};  // where a file is written until it is whole
   std::size_t size = 0;                // bytes written so far
+  std::unique_ptr<char[]> buffer;      // of a file, kFileBuffer bytes
 
   Sink() = default;
   Sink(const Sink&) = delete;

@@ -17,10 +17,14 @@ MemoryFile* find_file(Folder& folder, const char* name) {
   return nullptr;
 }
 
+// A chunk that comes short is the file's last: no read is wasted on finding its end again.
 bool refill(Source& source) {
-  std::size_t got = std::fread(source.chunk.data(), 1, source.chunk.size(), source.file);
-  if (got == 0 && std::ferror(source.file)) fail_read(source.name);
-  source.held = std::span<const Byte>(source.chunk.data(), got);
+  if (source.ended) return false;
+  if (!source.chunk) source.chunk = std::make_unique<Byte[]>(kFileBuffer);
+  std::size_t got = std::fread(source.chunk.get(), 1, kFileBuffer, source.file);
+  if (got < kFileBuffer && std::ferror(source.file)) fail_read(source.name);
+  source.ended = got < kFileBuffer;
+  source.held = std::span<const Byte>(source.chunk.get(), got);
   source.pos = 0;
   return got > 0;
 }
@@ -52,6 +56,7 @@ bool try_open_input(Folder& folder, Source& source, const char* name) {
     source.name = name;
     source.held = {};
     source.pos = 0;
+    source.ended = false;
     return source.file != nullptr;
   }
   MemoryFile* file = find_file(folder, name);
@@ -116,6 +121,8 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
       sink.file = std::fopen(part, "wbx");
     }
     if (sink.file == nullptr) fail_open(errno == EEXIST ? part : name);
+    sink.buffer = std::make_unique<char[]>(kFileBuffer);
+    std::setvbuf(sink.file, sink.buffer.get(), _IOFBF, kFileBuffer);
     return;
   }
   sink.memory = find_file(folder, name);
