@@ -35,6 +35,7 @@ install(FILES packaging/copyright DESTINATION ${FLYSEAT_DOC_DIR})
 # docs/, and the licence, which is the package's copyright file under the name the README uses.
 install(DIRECTORY examples/sample DESTINATION ${FLYSEAT_DOC_DIR}/examples)
 install(DIRECTORY docs/ DESTINATION ${FLYSEAT_DOC_DIR}/docs)
+install(FILES bench/README.md DESTINATION ${FLYSEAT_DOC_DIR}/bench)
 install(CODE "file(CREATE_LINK copyright
   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FLYSEAT_DOC_DIR}/LICENSE\" SYMBOLIC)")
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for the given number of seconds
-# (default 60), starting from its committed seed corpus. Fails on any crash, leak, hang or
-# sanitizer report. Usage: fuzz/run.sh [SECONDS]
+# Builds the libFuzzer targets in the sanitizer build (the preset `sanitize`: clang with
+# AddressSanitizer and UndefinedBehaviorSanitizer, beside the tests) and runs each for the given
+# number of seconds (default 60), starting from its committed seed corpus. Fails on any crash,
+# leak, hang or sanitizer report. Usage: fuzz/run.sh [SECONDS]
 set -euo pipefail
 seconds=${1:-60}
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=$top/build-fuzz
-cmake -S "$top" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DFLYSEAT_FUZZ=ON \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 >/dev/null
+build=$top/build-sanitize
+(cd "$top" && cmake --preset sanitize >/dev/null &&
+  cmake --build --preset sanitize --target flyseat-fuzz-build flyseat-fuzz-images >/dev/null)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for fuzzer in "$build"/fuzz/flyseat-fuzz-*; do

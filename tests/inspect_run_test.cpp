@@ -132,9 +132,9 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   EXPECT_EQ(list_help.find("check"), std::string::npos);
 }
 
-// The README's examples of flyseat-inspect, run in a folder holding the sample game, what a
-// build made of it, and examples/sample: each must print what the README shows ("..." stands
-// for any lines).
+// The examples of flyseat-inspect in the README and in docs/, run in a folder holding the sample
+// game, what a build made of it, and examples/sample: each must print what the page shows
+// ("..." stands for any lines).
 bool matches(std::istringstream& expected, std::istringstream& actual) {
   std::string want, got;
   while (std::getline(expected, want)) {
@@ -149,25 +149,27 @@ bool matches(std::istringstream& expected, std::istringstream& actual) {
   return !std::getline(actual, got);
 }
 
-TEST(InspectRun, TheReadmeExamplesAreItsRealOutput) {
+TEST(InspectRun, TheExamplesOfTheDocumentsAreItsRealOutput) {
   const BuiltSample& sample = built_sample();
   std::filesystem::create_directories(sample.dir / "examples");
   std::filesystem::copy(
       FLYSEAT_SAMPLE_DIR, sample.dir / "examples/sample",
       std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
-  std::string readme = test::text_of(test::read_file(FLYSEAT_DOCS_DIR "/../README.md"));
   std::string path = std::filesystem::path(FLYSEAT_INSPECT_PATH).parent_path().string();
   int run = 0;
-  for (std::size_t at = 0; (at = readme.find("```\n$ ", at)) != std::string::npos; ++at) {
-    std::size_t end = readme.find("\n```", at);
-    std::string example = readme.substr(at + 6, end + 1 - (at + 6));
-    std::string command = example.substr(0, example.find('\n'));
-    if (command.find("flyseat-inspect") == std::string::npos) continue;
-    test::RunResult result =
-        test::run_program("sh", sample.dir, "-c 'PATH=" + path + ":$PATH; " + command + "' 2>&1");
-    std::istringstream expected(example.substr(command.size() + 1)), actual(result.out);
-    EXPECT_TRUE(matches(expected, actual)) << command << "\n" << result.out;
-    ++run;
+  for (const char* document : {"/../README.md", "/checks.md", "/json.md"}) {
+    std::string text = test::text_of(test::read_file(std::string(FLYSEAT_DOCS_DIR) + document));
+    for (std::size_t at = 0; (at = text.find("```\n$ ", at)) != std::string::npos; ++at) {
+      std::size_t end = text.find("\n```", at);
+      std::string example = text.substr(at + 6, end + 1 - (at + 6));
+      std::string command = example.substr(0, example.find('\n'));
+      if (command.find("flyseat-inspect") == std::string::npos) continue;
+      test::RunResult result =
+          test::run_program("sh", sample.dir, "-c 'PATH=" + path + ":$PATH; " + command + "' 2>&1");
+      std::istringstream expected(example.substr(command.size() + 1)), actual(result.out);
+      EXPECT_TRUE(matches(expected, actual)) << document << ": " << command << "\n" << result.out;
+      ++run;
+    }
   }
   EXPECT_GE(run, 5);
 }
