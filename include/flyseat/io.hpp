@@ -40,8 +40,8 @@ struct Folder {
 struct Source {
   std::FILE* file = nullptr;  // null for an in-memory input
   const char* name = nullptr;
-  std::span<const Byte> held;  // in memory: the whole input; from a file: the chunk read
-  std::size_t pos = 0;         // next byte of held
+  std::span<const Byte> held;     // in memory: the whole input; from a file: the chunk read
+  std::size_t pos = 0;            // next byte of held
   std::unique_ptr<Byte[]> chunk;  // of a file, kFileBuffer bytes
   bool ended = false;             // a file's last chunk has been read
 
