@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "flyseat/failure.hpp"
 #include "crc32.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/memory_build.hpp"
 #include "inspect.hpp"
 
@@ -157,7 +157,8 @@ val info(const val& files) {
   return answer([&](val& out) {
     std::vector<NamedFile> named;
     for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
-      named.push_back({files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
+      named.push_back(
+          {files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
     std::string text;
     for (const InfoLine& line : info_lines(describe_files(named)))
       text += line.problem ? line.file + ": " + line.text + "\n" : line.text;
