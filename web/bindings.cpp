@@ -125,6 +125,7 @@ val build(const val& files) {
     MemoryBuild& made = build_area();
     build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
     out.set("messages", made.messages());
+    out.set("failed", made.status != 0);
     val outputs = val::array();
     for (const char* name : kOutputNames) {
       std::span<const Byte> bytes = made.output(name);

@@ -12,10 +12,28 @@
   let listing = null; // the listing as given, before any edit
   let editTimer = 0;
   let urls = []; // of the downloads offered
+  let verdict = null; // the check's last line, and its level: "error", "warning" or ""
+  let built = null; // the last build's outcome, until the inputs change: {failed, line}
 
-  function setStatus(state, text) {
-    $("status").dataset.state = state;
+  function setStatus(state, text, level = "") {
+    Object.assign($("status").dataset, { state, level });
     $("status").textContent = text;
+  }
+
+  // Where things stand: waiting for inputs, checked, built or failed.
+  function showStatus() {
+    if (!flyseat) return; // loading: load() says so
+    const missing = names.inputs.filter((name) => !inputs.has(name));
+    if (built && built.failed) setStatus("failed", `The build failed: ${built.line}`, "error");
+    else if (built) setStatus("built", "Built: the four images are ready to download below.");
+    else if (inputs.size === 0) setStatus("ready", "Ready: pick or drop the game's files.");
+    else if (missing.length > 0) {
+      setStatus("missing", `${inputs.size} of ${names.inputs.length} inputs given; missing: `
+        + `${missing.join(", ")}.`, "error");
+    } else {
+      setStatus("checked", `All ${inputs.size} inputs given; the check's ${verdict.text}`
+        + (verdict.level === "error" ? ": a build would fail." : "."), verdict.level);
+    }
   }
 
   function load() {
@@ -28,10 +46,10 @@
         download: names.listing, textContent: `Download the edited ${names.listing}`,
       });
       $("status").dataset.readyMs = performance.now().toFixed(1);
-      setStatus("ready", "Ready: pick or drop the game's files.");
       showFiles();
+      showStatus();
     }, (e) => {
-      setStatus("failed", `The page cannot run here: ${e}`);
+      setStatus("broken", `The page cannot run here: ${e}`, "error");
       throw e;
     });
   }
@@ -118,6 +136,7 @@
   function clearBuild() {
     for (const url of urls) URL.revokeObjectURL(url);
     urls = [];
+    built = null;
     for (const id of ["messages", "outputs", "listing"]) $(id).replaceChildren();
   }
 
@@ -125,8 +144,15 @@
   function inputsChanged() {
     $("error").textContent = "";
     clearBuild();
-    answered(call((m) => m.check(gameFiles())), (a) => showReport($("check"), a.text, a.marks));
+    answered(call((m) => m.check(gameFiles())), (a) => {
+      showReport($("check"), a.text, a.marks);
+      // The verdict, the report's last line, above it, marked as its worst line is.
+      const level = ["error", "warning"].find((mark) => a.marks.includes(mark)) ?? "";
+      verdict = { text: a.text.trimEnd().split("\n").pop(), level };
+      Object.assign($("verdict"), { textContent: verdict.text, className: level || "ok" });
+    });
     showPreview();
+    showStatus();
   }
 
   // The report as it is, a line a span, with the class the module gives it, if any.
@@ -208,12 +234,15 @@
     $("messages").dataset.ms = (performance.now() - start).toFixed(2);
     clearBuild();
     answered(made, (a) => {
-      $("messages").textContent = a.messages;
+      built = { failed: a.failed, line: a.messages.trimEnd().split("\n").pop() };
+      const lines = a.messages.split(/(?<=\n)/).length;
+      showReport($("messages"), a.messages, a.failed ? { [lines - 1]: "error" } : []);
       $("outputs").replaceChildren(...a.outputs.map(offer));
       const main = a.outputs.find((output) => output.name === names.mainTape);
       if (!main) return;
       answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
     });
+    showStatus();
   }
 
   // A download link for an output, with its size and, once computed, its SHA-256.
