@@ -7,7 +7,7 @@
 
   let flyseat = null; // the module, null while it loads
   let names = null; // the file names and the largest listing shown for editing, from the module
-  const inputs = new Map(); // input name -> {name, bytes, sha1}
+  const inputs = new Map(); // input name -> {name, bytes, sha1, from: what it was taken from}
   let images = []; // the other files given, for info
   let listing = null; // the listing as given, before any edit
   let editTimer = 0;
@@ -83,8 +83,8 @@
     Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
 
   // A file as the module takes it, with the SHA-1 of all its bytes (the module adds the CRC-32).
-  async function withChecksums(name, bytes) {
-    return { name, bytes, sha1: hex(await crypto.subtle.digest("SHA-1", bytes)) };
+  async function withChecksums(name, bytes, from = name) {
+    return { name, bytes, from, sha1: hex(await crypto.subtle.digest("SHA-1", bytes)) };
   }
 
   // The listing's text, one character a byte, so that every byte comes back as it was.
@@ -98,15 +98,27 @@
   const bytesOfText = (text) =>
     Uint8Array.from(text, (c) => (c.charCodeAt(0) < 0x100 ? c.charCodeAt(0) : 0x3f));
 
+  // The input a file is taken for, by its name, whatever its letter case and the " (1)" that a
+  // browser adds to a name already in its downloads folder; undefined for any other file.
+  function inputFor(fileName) {
+    const plain = fileName.toLowerCase().replace(/ ?\(\d+\)(?=\.[^.]*$|$)/, "");
+    return names.inputs.find((name) => name.toLowerCase() === plain);
+  }
+
   async function addFiles(files) {
     await ready;
     const others = [];
-    for (const file of files) {
-      const given = await withChecksums(file.name, new Uint8Array(await file.arrayBuffer()));
-      if (!names.inputs.includes(file.name)) others.push(given);
-      else inputs.set(file.name, given);
-      if (file.name === names.listing) showListing(given);
+    const taken = new Map(); // of these files, the last for each input, unless it only
+    for (const file of files) { // resembles the input's name and an earlier one bears it
+      const input = inputFor(file.name);
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      if (!input) others.push(await withChecksums(file.name, bytes));
+      else if (file.name === input || taken.get(input)?.from !== input) {
+        taken.set(input, await withChecksums(input, bytes, file.name));
+      }
     }
+    for (const [input, given] of taken) inputs.set(input, given);
+    if (taken.has(names.listing)) showListing(taken.get(names.listing));
     if (others.length > 0) {
       images = others;
       showInfo();
@@ -119,9 +131,8 @@
     const rows = names.inputs.map((name) => {
       const given = inputs.get(name);
       const row = document.createElement("tr");
-      row.append(document.createElement("td"), document.createElement("td"));
-      row.cells[0].textContent = name;
-      row.cells[1].textContent = given ? `${given.bytes.length} bytes` : "missing";
+      row.append(...[name, given ? `${given.bytes.length} bytes` : "missing", given?.from ?? ""]
+        .map((text) => Object.assign(document.createElement("td"), { textContent: text })));
       row.cells[1].className = given ? "" : "missing";
       return row;
     });
@@ -208,7 +219,7 @@
     const text = $("list3").value;
     $("list3-note").textContent = /[^\0-\xff]/.test(text)
       ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
-    const edited = await withChecksums(names.listing, bytesOfText(text));
+    const edited = await withChecksums(names.listing, bytesOfText(text), "the edits here");
     inputs.set(names.listing, edited);
     const link = $("list3-download");
     URL.revokeObjectURL(link.href);
