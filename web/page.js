@@ -180,7 +180,10 @@
     const canvas = $("preview");
     const answer = call((m) => m.preview(gameFiles()));
     canvas.hidden = !answer || !answer.ok;
+    $("preview-tools").hidden = canvas.hidden;
     $("preview-note").textContent = answer && !answer.ok ? `No preview: ${answer.error}` : "";
+    URL.revokeObjectURL($("preview-png").href);
+    $("preview-png").removeAttribute("href");
     if (canvas.hidden) return;
     canvas.width = answer.width;
     canvas.height = answer.height;
@@ -193,6 +196,9 @@
       rgba[to + 3] = 255;
     }
     canvas.getContext("2d").putImageData(picture, 0, 0);
+    canvas.toBlob((png) => {
+      if (png && !canvas.hidden) $("preview-png").href = URL.createObjectURL(png);
+    }, "image/png");
   }
 
   function showInfo() {
@@ -304,6 +310,9 @@
   });
   $("list3-undo").addEventListener("click", undoEdits);
   $("build").addEventListener("click", () => said(build()));
+  $("preview-full").addEventListener("change", (e) => {
+    $("preview-box").classList.toggle("full", e.target.checked);
+  });
   document.addEventListener("dragover", (e) => {
     e.preventDefault();
     document.body.classList.add("dropping");
