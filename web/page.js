@@ -206,6 +206,8 @@
   }
 
   function showListing(given) {
+    clearTimeout(editTimer); // an edit of the text before it is of no use now
+    editTimer = 0;
     listing = given;
     const area = $("list3");
     const editable = given.bytes.length <= names.largest;
@@ -222,10 +224,11 @@
   async function takeEdits() {
     clearTimeout(editTimer);
     editTimer = 0;
-    const text = $("list3").value;
+    const [text, from] = [$("list3").value, listing];
     $("list3-note").textContent = /[^\0-\xff]/.test(text)
       ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
     const edited = await withChecksums(names.listing, bytesOfText(text), "the edits here");
+    if (listing !== from) return; // a listing given meanwhile replaces the text edited
     inputs.set(names.listing, edited);
     const link = $("list3-download");
     URL.revokeObjectURL(link.href);
