@@ -5,7 +5,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${PAGE}" "${DIST}"
                 RESULT_VARIABLE differ)
 if(differ)
   message(FATAL_ERROR "dist/flyseat.html is not the page that these sources make. Refresh it "
-          "with\n  emcmake cmake -S . -B build-web && "
+          "with\n  npm ci --prefix web && emcmake cmake -S . -B build-web && "
           "cmake --build build-web --target dist\nand commit it.")
 endif()
 message(STATUS "dist/flyseat.html is the page that these sources make")

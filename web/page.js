@@ -148,6 +148,7 @@
     for (const url of urls) URL.revokeObjectURL(url);
     urls = [];
     built = null;
+    $("zip").hidden = true;
     for (const id of ["messages", "outputs", "listing"]) $(id).replaceChildren();
   }
 
@@ -258,6 +259,7 @@
       const lines = a.messages.split(/(?<=\n)/).length;
       showReport($("messages"), a.messages, a.failed ? { [lines - 1]: "error" } : []);
       $("outputs").replaceChildren(...a.outputs.map(offer));
+      if (!a.failed) offerZip(a.outputs);
       const main = a.outputs.find((output) => output.name === names.mainTape);
       if (!main) return;
       answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
@@ -279,6 +281,15 @@
       sum.textContent = hex(digest);
     });
     return item;
+  }
+
+  // The four outputs in one zip file, by fflate (inlined above the module).
+  function offerZip(outputs) {
+    const zip = fflate.zipSync(Object.fromEntries(outputs.map((o) => [o.name, o.bytes])));
+    const link = $("zip");
+    link.href = URL.createObjectURL(new Blob([zip], { type: "application/zip" }));
+    urls.push(link.href);
+    link.hidden = false;
   }
 
   // A dropped folder is walked whole; the files are told apart by their names.
