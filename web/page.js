@@ -14,6 +14,7 @@
   let urls = []; // of the downloads offered
   let verdict = null; // the check's last line, and its level: "error", "warning" or ""
   let built = null; // the last build's outcome, until the inputs change: {failed, line}
+  let received = new Uint8Array(0); // the last build's outputs, out of the module's memory
 
   function setStatus(state, text, level = "") {
     Object.assign($("status").dataset, { state, level });
@@ -252,6 +253,7 @@
     const given = gameFiles();
     const start = performance.now();
     const made = call((m) => m.build(given));
+    if (made?.ok) handOver(made.outputs);
     $("messages").dataset.ms = (performance.now() - start).toFixed(2);
     clearBuild();
     answered(made, (a) => {
@@ -265,6 +267,19 @@
       answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
     });
     showStatus();
+  }
+
+  // The outputs are views of the module's memory, good until its next call: they are copied at
+  // once into one buffer kept from build to build, where they are good until the next build
+  // (every use of them copies them at once). A new buffer each time took as long as the build.
+  function handOver(outputs) {
+    const size = outputs.reduce((sum, output) => sum + output.bytes.length, 0);
+    if (received.length < size) received = new Uint8Array(size);
+    let at = 0;
+    for (const output of outputs) {
+      received.set(output.bytes, at);
+      output.bytes = received.subarray(at, (at += output.bytes.length));
+    }
   }
 
   // A download link for an output, with its size and, once computed, its SHA-256.
