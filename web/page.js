@@ -332,7 +332,10 @@
     return promise.catch((e) => { $("error").textContent = String(e); });
   }
 
-  $("inputs").addEventListener("change", (e) => said(addFiles([...e.target.files])));
+  $("inputs").addEventListener("change", (e) => {
+    said(addFiles([...e.target.files]));
+    e.target.value = ""; // the same file can be picked again, after a change on disk
+  });
   $("list3").addEventListener("input", () => {
     clearTimeout(editTimer);
     editTimer = setTimeout(() => said(takeEdits()), 300);
