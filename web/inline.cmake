@@ -2,7 +2,8 @@ cmake_minimum_required(VERSION 3.25)  # script mode: no ${} or @@ expansion insi
 # Makes the one-file page: each /*INLINE:NAME*/ marker of the template replaced by a file as it
 # is, or by a value. string(REPLACE) leaves the JavaScript untouched, where configure_file would
 # expand it. Nothing of the build folder, the machine or the time goes in.
-#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DZIP= -DZIP_LICENCE= -DVERSION= -DOUT= -P inline.cmake
+#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DZIP= -DZIP_LICENCE= -DVERSION= -DOUT=
+#         -P inline.cmake
 set(parts STYLE GLUE MODULE ZIP ZIP_LICENCE)
 set(values VERSION)
 foreach(name TEMPLATE OUT ${parts} ${values})
@@ -27,12 +28,16 @@ foreach(name ${values})
 endforeach()
 foreach(name ${parts})
   file(READ "${${name}}" text)
-  # Either would end the element it is inlined into, and the rest would show as text; the
+  # Either would end the element the text goes into, and the rest would show as text; the
   # licence goes into a comment, which --> would end.
+  set(ends "</script" "</style")
+  if(name STREQUAL "ZIP_LICENCE")
+    set(ends "-->")
+  endif()
   string(TOLOWER "${text}" lower)
-  foreach(end "</script" "</style" "-->")
+  foreach(end ${ends})
     string(FIND "${lower}" "${end}" at)
-    if(NOT at EQUAL -1 AND (name STREQUAL "ZIP_LICENCE" OR NOT end STREQUAL "-->"))
+    if(NOT at EQUAL -1)
       message(FATAL_ERROR "inline.cmake: ${${name}} holds ${end}, which would end it early")
     endif()
   endforeach()
