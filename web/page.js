@@ -31,6 +31,8 @@
     else if (missing.length > 0) {
       setStatus("missing", `${inputs.size} of ${names.inputs.length} inputs given; missing: `
         + `${missing.join(", ")}.`, "error");
+    } else if (!verdict) {
+      setStatus("checked", `All ${inputs.size} inputs given; the check could not run.`, "error");
     } else {
       setStatus("checked", `All ${inputs.size} inputs given; the check's ${verdict.text}`
         + (verdict.level === "error" ? ": a build would fail." : "."), verdict.level);
@@ -157,6 +159,8 @@
   function inputsChanged() {
     $("error").textContent = "";
     clearBuild();
+    verdict = null;
+    $("verdict").textContent = "";
     answered(call((m) => m.check(gameFiles())), (a) => {
       showReport($("check"), a.text, a.marks);
       // The verdict, the report's last line, above it, marked as its worst line is.
