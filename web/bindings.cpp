@@ -54,6 +54,11 @@ val uint8_array_of(std::span<const Byte> bytes) {
   return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
 }
 
+// No copy: a view of the module's memory, good until the next call, which may grow it.
+val view_of(std::span<const Byte> bytes) {
+  return val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+}
+
 // A file of the page ({bytes, sha1}, or null when not given) read as the command line reads
 // one: its first `limit` bytes kept, too large past that when `whole` is false. Its size and
 // checksums are the whole file's: the page computes the SHA-1, the module the CRC-32.
@@ -108,7 +113,9 @@ MemoryBuild& build_area() {
   return *area;
 }
 
-// The build takes every input whole, as flyseat-build reads it; the page gives all five.
+// The build takes every input whole, as flyseat-build reads it; the page gives all five. The
+// outputs are handed over as views, which the page copies once, at once: nothing is allocated
+// in the module's memory once they are made, so none of them can die before.
 val build(const val& files) {
   return answer([&](val& out) {
     std::array<std::vector<Byte>, kInputCount> in;
@@ -117,13 +124,14 @@ val build(const val& files) {
     MemoryBuild& made = build_area();
     build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
     out.set("messages", made.messages());
+    out.set("failed", made.status != 0);
     val outputs = val::array();
     for (const char* name : kOutputNames) {
       std::span<const Byte> bytes = made.output(name);
       if (bytes.empty()) continue;  // not made: the build stopped before it
       val output = val::object();
-      output.set("name", std::string(name));
-      output.set("bytes", uint8_array_of(bytes));
+      output.set("name", val(name));
+      output.set("bytes", view_of(bytes));
       outputs.call<void>("push", output);
     }
     out.set("outputs", outputs);

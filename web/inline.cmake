@@ -1,32 +1,49 @@
 cmake_minimum_required(VERSION 3.25)  # script mode: no ${} or @@ expansion inside the strings
 # Makes the one-file page: each /*INLINE:NAME*/ marker of the template replaced by a file as it
-# is. string(REPLACE) leaves the JavaScript untouched, where configure_file would expand it.
-#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DOUT= -P inline.cmake
-set(parts STYLE GLUE MODULE)
-foreach(name TEMPLATE OUT ${parts})
+# is, or by a value. string(REPLACE) leaves the JavaScript untouched, where configure_file would
+# expand it. Nothing of the build folder, the machine or the time goes in.
+#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DZIP= -DZIP_LICENCE= -DVERSION= -DOUT=
+#         -P inline.cmake
+set(parts STYLE GLUE MODULE ZIP ZIP_LICENCE)
+set(values VERSION)
+foreach(name TEMPLATE OUT ${parts} ${values})
   if(NOT DEFINED ${name})
     message(FATAL_ERROR "inline.cmake: -D${name}= is missing")
   endif()
 endforeach()
 
 file(READ "${TEMPLATE}" page)
-foreach(name ${parts})
-  file(READ "${${name}}" text)
-  # Either would end the element it is inlined into, and the rest would show as text.
-  string(TOLOWER "${text}" lower)
-  foreach(end "</script" "</style")
-    string(FIND "${lower}" "${end}" at)
-    if(NOT at EQUAL -1)
-      message(FATAL_ERROR "inline.cmake: ${${name}} holds ${end}, which would end it early")
-    endif()
-  endforeach()
+function(inline name text)
   string(FIND "${page}" "/*INLINE:${name}*/" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "inline.cmake: ${TEMPLATE} has no marker /*INLINE:${name}*/")
   endif()
   string(REPLACE "/*INLINE:${name}*/" "${text}" page "${page}")
+  set(page "${page}" PARENT_SCOPE)
+endfunction()
+
+# The values first: a file inlined after them keeps any marker it holds as it is.
+foreach(name ${values})
+  inline(${name} "${${name}}")
+endforeach()
+foreach(name ${parts})
+  file(READ "${${name}}" text)
+  # Either would end the element the text goes into, and the rest would show as text; the
+  # licence goes into a comment, which --> would end.
+  set(ends "</script" "</style")
+  if(name STREQUAL "ZIP_LICENCE")
+    set(ends "-->")
+  endif()
+  string(TOLOWER "${text}" lower)
+  foreach(end ${ends})
+    string(FIND "${lower}" "${end}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "inline.cmake: ${${name}} holds ${end}, which would end it early")
+    endif()
+  endforeach()
+  inline(${name} "${text}")
 endforeach()
 
-# Written whole, then renamed: a failed run never leaves a page cut short.
-file(WRITE "${OUT}.tmp" "${page}")
-file(RENAME "${OUT}.tmp" "${OUT}")
+# A run that fails half-way leaves no page that the build takes for made: make removes the output
+# of a command that failed, and ninja runs such a command again.
+file(WRITE "${OUT}" "${page}")
