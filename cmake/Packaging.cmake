@@ -36,6 +36,7 @@ install(FILES packaging/copyright DESTINATION ${FLYSEAT_DOC_DIR})
 install(DIRECTORY examples/sample DESTINATION ${FLYSEAT_DOC_DIR}/examples)
 install(DIRECTORY docs/ DESTINATION ${FLYSEAT_DOC_DIR}/docs)
 install(FILES bench/README.md DESTINATION ${FLYSEAT_DOC_DIR}/bench)
+install(FILES dist/flyseat.html DESTINATION ${FLYSEAT_DOC_DIR}/dist)
 install(CODE "file(CREATE_LINK copyright
   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FLYSEAT_DOC_DIR}/LICENSE\" SYMBOLIC)")
 
