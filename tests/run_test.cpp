@@ -63,9 +63,9 @@ const Case kRuns[] = {
     {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
     {.what = "the version: no file read or written", .setup = kBlank, .args = "--version",
      .out = "flyseat-build 1.0.0\n"},
-    {.what = "an unknown option: nothing read or written", .setup = kBlank, .args = "--helpful",
-     .err = "flyseat-build: unknown option '--helpful'" + kTryHelp, .status = 2},
-    {.what = "two folders", .setup = kBlank, .args = ". .",
+    {.what = "unknown options: one line, nothing written", .setup = kBlank, .args = "-x --helpful",
+     .err = "flyseat-build: unknown option '-x'" + kTryHelp, .status = 2},
+    {.what = "three folders: one line", .setup = kBlank, .args = ". . x",
      .err = "flyseat-build: unexpected argument '.'" + kTryHelp, .status = 2},
     // A link in the part file's place is removed, never written through.
     {.what = "a link for a part file",
