@@ -169,11 +169,13 @@ INSTANTIATE_TEST_SUITE_P(Runs, WholeRun, testing::ValuesIn(kRuns));
 
 // A run of the built command in a folder writes what a build in memory makes of the same inputs
 // (whose bytes the unit tests pin): the sample, and dumps longer than a build reads, whose rest
-// must not reach the next input read.
+// must not reach the next input read, with a patch file whose last byte is read alone in a chunk
+// of its own.
 TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
   Inputs sample = sample_game(), long_dumps = sample;
   long_dumps[kList1] = Bytes(60000, 1);
   long_dumps[kList2] = Bytes(20000, 2);
+  long_dumps[kPatch] = concat({Bytes(kFileBuffer - 4, 0), patch_record(1, 0xE000, {7})});
   for (const Inputs& inputs : {sample, long_dumps}) {
     TempDir dir;
     write_inputs(dir, inputs);
