@@ -459,13 +459,13 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
        "part of the first line\nwarning: a line without a number at the start: stored as line 0\n"
        "warning: record 8 (line 10, finds \"CLEAR,\") fired nowhere: the listing has no line 10\n"},
-      // Lines of 1,200 and 2,500 bytes: the rest of each is read as lines of their own, those of
-      // line 2010 numbered 2147483647 and 5. A last line of 999 bytes is whole.
-      {"lines cut",
-       appended(kListing, test::text_bytes("2010 " + std::string(1993, '9') + "5" +
-                                           std::string(500, ' ') + "\r\n2000 REM" +
-                                           std::string(1192, '*') + "\n2020 " +
-                                           std::string(994, 'X'))),
+      // Lines of 1,200 and 2,500 bytes before the listing: the rest of each is read as lines of
+      // their own, those of line 2010 numbered 2147483647 and 5. A last line of 999 bytes is whole.
+      {"lines cut", [](GameInputs& in) {
+         Bytes& b = in.files[kListing].bytes;
+         b = concat({test::text_bytes("2010 " + std::string(1993, '9') + "5" + std::string(500, ' ') +
+                                      "\r\n2000 REM" + std::string(1192, '*') + "\n"),
+                     b, test::text_bytes("2020 " + std::string(994, 'X'))}); },
        "warning: line 2010 is 2499 bytes long: a build cuts it after 999 bytes and stores the rest "
        "as 2 lines, the first numbered 2147483647\nwarning: line 2000 is 1200 bytes long: a build "
        "cuts it after 999 bytes and stores the rest as line 0\nwarning: a line without a number "
@@ -490,16 +490,16 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "warning: line 0 is in the listing more than once\n"},
       {"patch records that no output carries",
        appended(kPatch, concat({patch_record(3, 0x2BFE, {1, 2, 3}),  // 2 bytes below list1
-                                patch_record(4, 0x4FFE, {1, 2, 3, 4}),  // past list1, to 0x4FFF
+                                patch_record(3, 0x4FFE, {1, 2, 3}),  // one past list1, to 0x4FFF
                                 patch_record(1, 0x5C00, {1})})),  // past its blocks, to 0x5BFF
        "warning: record 5 at offset 38 overwrites 1 byte that record 2 wrote\n"
        "warning: record 5 at offset 38 stores 2 of its 3 bytes (0x2BFE to 0x2BFF) that no output "
        "carries: the outputs hold memory from 0x2C00 to 0x5BFF (the list1 region and the rest of "
        "its disk blocks) and from 0xB9D0 on (the list2 region)\n"
-       "warning: record 7 at offset 53 stores 1 byte (0x5C00 to 0x5C00) that no output carries: "
+       "warning: record 7 at offset 52 stores 1 byte (0x5C00 to 0x5C00) that no output carries: "
        "the outputs hold memory from 0x2C00 to 0x5BFF (the list1 region and the rest of its disk "
        "blocks) and from 0xB9D0 on (the list2 region)\n"
-       "warning: record 6 at offset 45 stores 2 of its 4 bytes (0x5000 to 0x5001) that only the "
+       "warning: record 6 at offset 45 stores 1 of its 3 bytes (0x5000 to 0x5000) that only the "
        "disk images carry: the data tape holds the list1 region only up to 0x4FFF\n"},
   };
   // clang-format on
