@@ -87,7 +87,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"preview -o", 2, "preview: -o needs a FILE (- for standard output)" + usage("preview ")},
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
-      {"list empty", 1, "empty: empty file\n"},
+      {"list empty", 1, "empty: empty file\n"}, {"list --raw empty", 1, "empty: empty file\n"},
       {"list - <empty", 1, "standard input: empty file\n"},
       {"info - <empty", 1, "standard input: empty file\n"},
       {"list flyseat2.p6", 1, "flyseat2.p6: a data tape image holds no program\n"},
@@ -193,25 +193,29 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_EQ(clean.status, 0);
   EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
+  // A listing as large as the check reads whole, ended early by bytes 0x1A, and a patch file
+  // larger: read and counted, then checked or not.
   std::string listing = test::text_of(dir.read("list3.txt"));
-  dir.write("list3.txt", test::text_bytes(listing.replace(listing.find("\n90 "), 4, "\n95 ")));
+  listing.replace(listing.find("\n90 "), 4, "\n95 ").resize(kMaxCheckSize, '\x1A');
+  dir.write("list3.txt", test::text_bytes(listing));
   test::RunResult warned = inspect(dir, "check .");
   EXPECT_EQ(warned.status, 1);
   for (const char* line :
        {"  warning: list1.bin: 1048577 bytes; the first 54272 are read, 994305 ignored\n"
         "    CRC-32 c6a48b28, SHA-1 a84d35eda74338bd79a432f77d73f8ab5eb91902\n",
         "  substitution records: 56 of 58 fired; times each fired, by record:\n",
-        "verdict: 0 errors, 4 warnings\n"}) {
+        "verdict: 0 errors, 5 warnings\n"}) {
     EXPECT_NE(warned.out.find(line), std::string::npos) << line;
   }
   std::filesystem::remove(dir / "list3.txt");
   ASSERT_EQ(std::system(("mkfifo '" + (dir / "list3.txt").string() + "'").c_str()), 0);
   std::filesystem::create_directory(dir / "flyseat3.p6");
+  dir.write("patch.bin", test::Bytes(kMaxCheckSize + 1, 0));
   test::RunResult failed = inspect(dir, "check");
   EXPECT_EQ(failed.status, 1);
   for (const char* line : {"  error: list3.txt: not a regular file\n",
                            "Outputs\n  error: cannot open flyseat3.p6: a folder of that name is in "
-                           "the way\nverdict: 2 errors, 1 warning\n"}) {
+                           "the way\nverdict: 2 errors, 2 warnings\n"}) {
     EXPECT_NE(failed.out.find(line), std::string::npos) << line << failed.out;
   }
 }
@@ -227,10 +231,6 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
                                   "flyseat.d88 nonexist")
                               .out);
-  EXPECT_EQ(info["files"][0]["file"], "flyseat3.p6");
-  EXPECT_EQ(info["files"][0]["kind"], "main-tape");
-  EXPECT_EQ(info["files"][1]["kind"], "raw-disk");
-  EXPECT_EQ(info["files"][1]["sound"], true);
   EXPECT_EQ(info["files"][4]["sectors_with_data"], 112);
   EXPECT_EQ(info["files"][2]["kind"], "empty");
   EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
@@ -276,10 +276,11 @@ TEST(InspectRun, ThePreviewIsThePictureInTheDocs) {
   test::Bytes made = pixels_of(out.read("preview.png"), width, height);
   test::Bytes docs =
       pixels_of(test::read_file(FLYSEAT_DOCS_DIR "/preview.png"), docs_width, docs_height);
-  EXPECT_EQ(std::pair(width, height), std::pair(docs_width, docs_height));
   EXPECT_TRUE(!made.empty() && made == docs) << "docs/preview.png is out of date";
   EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
             test::text_of(out.read("preview.png")));
+  // A device is written as it stands.
+  EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o /dev/null").status, 0);
   // A list1.bin larger than the inspector reads is as good as its first 54,272 bytes, which
   // are all a build reads of it.
   test::TempDir big;

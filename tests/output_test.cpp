@@ -11,7 +11,7 @@
 namespace flyseat::test {
 namespace {
 
-TEST(MemoryFolder, AnOutputNeedsRoomAndIsAFileOnlyOnceWhole) {
+TEST(MemoryFolder, AnOutputIsAFileOnlyOnceWholeAndAnInputGivesWhatItHolds) {
   std::array<Byte, 300> room;
   MemoryFile files[] = {{"out", {}, room, false}, {"no room", {}, {}, false}};
   Folder folder{files, nullptr};
@@ -28,6 +28,10 @@ TEST(MemoryFolder, AnOutputNeedsRoomAndIsAFileOnlyOnceWhole) {
   EXPECT_FALSE(files[0].exists);
   Sink other;
   EXPECT_EQ(failure_of([&] { create_output(folder, other, "no room"); }), "cannot open no room");
+  Source input;  // read in pieces, an input gives what it holds and no more
+  open_bytes(input, "in", std::span(room).first(300));
+  std::array<Byte, 200> piece;
+  EXPECT_EQ(read_bytes(input, piece) + read_bytes(input, piece), 300u);
 }
 
 TEST(MemoryBuild, SaysWhatARunInAFolderPrints) {

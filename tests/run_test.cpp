@@ -63,9 +63,9 @@ const Case kRuns[] = {
     {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
     {.what = "the version: no file read or written", .setup = kBlank, .args = "--version",
      .out = "flyseat-build 1.0.0\n"},
-    {.what = "an unknown option: nothing read or written", .setup = kBlank, .args = "--helpful",
-     .err = "flyseat-build: unknown option '--helpful'" + kTryHelp, .status = 2},
-    {.what = "two folders", .setup = kBlank, .args = ". .",
+    {.what = "unknown options: one line, nothing written", .setup = kBlank, .args = "-x --helpful",
+     .err = "flyseat-build: unknown option '-x'" + kTryHelp, .status = 2},
+    {.what = "three folders: one line", .setup = kBlank, .args = ". . x",
      .err = "flyseat-build: unexpected argument '.'" + kTryHelp, .status = 2},
     // A link in the part file's place is removed, never written through.
     {.what = "a link for a part file",
@@ -169,11 +169,13 @@ INSTANTIATE_TEST_SUITE_P(Runs, WholeRun, testing::ValuesIn(kRuns));
 
 // A run of the built command in a folder writes what a build in memory makes of the same inputs
 // (whose bytes the unit tests pin): the sample, and dumps longer than a build reads, whose rest
-// must not reach the next input read.
+// must not reach the next input read, with a patch file whose last byte is read alone in a chunk
+// of its own.
 TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
   Inputs sample = sample_game(), long_dumps = sample;
   long_dumps[kList1] = Bytes(60000, 1);
   long_dumps[kList2] = Bytes(20000, 2);
+  long_dumps[kPatch] = concat({Bytes(kFileBuffer - 4, 0), patch_record(1, 0xE000, {7})});
   for (const Inputs& inputs : {sample, long_dumps}) {
     TempDir dir;
     write_inputs(dir, inputs);

@@ -35,7 +35,6 @@ const Worked kWorked[] = {
     {"split D2 .. 40 -> 09 .. 20", kData, tape(0xC1C5), "\x09\xC6\xC7\xC8\xC9\x20"},
     {"rounded C006 -> C006 / 2 - 4000 = 2003, made even", kData, tape(0xC1D7), "\x02\x20"},
     {"the patch raises the list2 length to 0xD00F", kData, tape(0xD000), "PATCHED LIST2 !!"},
-    {"leader and name", kMain, 0, std::string(10, '\xD3') + "MAIN  "},
     {"line 10, CLEAR, edited; CLEAR 99, REM 8E", kMain, 16, "\xFF\xFF\x0A\0\x99 300,&HB000:\x8E"s},
     {"line 80, 39,10 -> 19,7", kMain, 259, "\xFF\xFF\x50\0\xA1 19,7:\x95 \"CADET EDITION\"\0"s},
     {"block 0: the loader", kDisk, 0, "FLYSEAT SAMPLE LOADER"},
