@@ -151,15 +151,6 @@ TEST(Tokenizer, StoresKeywordsAsTokensOutsideStringsDataAndRemarks) {
 }
 // clang-format on
 
-TEST(KeywordTable, NamesTheTokens0x80To0xF9) {
-  // clang-format off
-  const std::pair<int, std::string_view> names[] = {
-      {0x7F, ""}, {0x80, "END"}, {0xC2, "TAB("}, {0xF9, "MKS$"}, {0xFA, ""}, {0xFF, ""}};
-  // clang-format on
-  for (auto [token, name] : names)
-    EXPECT_EQ(keyword_text(static_cast<Byte>(token)), name) << token;
-}
-
 TEST(Tokenizer, ReadsNoFurtherThanItsOutputIsLarge) {
   const std::string text = "ABPRINT";  // PRINT straddles the end of a 4-byte output
   std::array<Byte, 5> out;

@@ -71,8 +71,6 @@ const Case kRuns[] = {
     {.what = "a link for a part file",
      .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
      .out = done(4), .sizes = kBlankSizes},
-    {.what = "a stale part file", .setup = kBlank + "; echo old >flyseat.d88.part", .out = done(4),
-     .sizes = kBlankSizes},
     {.what = "a folder for a part file", .setup = kBlank + "; mkdir flyseat3.p6.part",
      .out = done(1) + "cannot open flyseat3.p6.part\n", .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
