@@ -84,7 +84,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"}, {"list --raw empty", 1, "empty: empty file\n"},
-      {"list - <empty", 1, "standard input: empty file\n"},
+      {"info - <empty", 1, "standard input: empty file\n"},
       {"list flyseat2.p6", 1, "flyseat2.p6: a data tape image holds no program\n"},
       {"list --raw flyseat3.p6", 1,
        "flyseat3.p6: a tape image, not a file of line records: list it without --raw\n"},
