@@ -35,8 +35,8 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|C
   if(FLYSEAT_HAS_RELRO)
     add_link_options(LINKER:-z,relro,-z,now)
   endif()
-  # The commands carry the C++ runtime (the C library stays shared): loading the shared
-  # libstdc++ took as long again as all the rest of a run on the sample (bench/README.md).
+  # The commands carry the C++ runtime (the C library stays shared): with the shared libstdc++
+  # a run on the sample took 1.24 times as long (bench/README.md).
   check_linker_flag(CXX "-static-libstdc++;-static-libgcc" FLYSEAT_HAS_STATIC_RUNTIME)
 endif()
 
