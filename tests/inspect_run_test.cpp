@@ -76,7 +76,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"frobnicate", 2, "unknown command 'frobnicate'" + usage("")},
       {"list", 2, "list: a FILE is needed" + usage("list ")},
       {"list a b c", 2, "list: unexpected argument 'b'" + usage("list ")},
-      {"check --bogus a", 2, "check: unknown option '--bogus'" + usage("check ")},
+      {"preview --bogus -o x", 2, "preview: unknown option '--bogus'" + usage("preview ")},
       {"info", 2, "info: one FILE or more is needed" + usage("info ")},
       {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
       {"preview", 2, "preview: -o FILE is needed (- for standard output)" + usage("preview ")},
@@ -272,6 +272,8 @@ TEST(InspectRun, ThePreviewIsThePictureInTheDocs) {
   EXPECT_TRUE(!made.empty() && made == docs) << "docs/preview.png is out of date";
   EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o -").out,
             test::text_of(out.read("preview.png")));
+  // A device is written as it stands.
+  EXPECT_EQ(inspect(out, "preview '" FLYSEAT_SAMPLE_DIR "' -o /dev/null").status, 0);
   // A list1.bin larger than the inspector reads is as good as its first 54,272 bytes, which
   // are all a build reads of it.
   test::TempDir big;

@@ -209,8 +209,6 @@ TEST(DescribeImage, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
       {"the smallest raw disk image",
        concat({Bytes(4096, 0xFF), Bytes(3 * 4096, 0)}), ""},  // the smallest: empty inputs
       {"30 blocks", concat({dsk, Bytes(23 * 4096, 0)}), "30 blocks: a build writes 4 to 29\n"},
-      {"a block of zeros appended",
-       concat({dsk, Bytes(4096, 0)}), ""},  // no rule tells it from an image with no program
       {"the program block cut off", cut(dsk, 6 * 4096), no_program},
       {"a program of 3 blocks right after the loader", concat({Bytes(4096, 0xFF),
        bytes({0xFF, 0xFF, 10, 0}), Bytes(8200, 'A'), Bytes(4084, 0)}), no_program},
@@ -438,10 +436,10 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        [](GameInputs& in) { in.files[kLoader] = {};  // nothing read, as from a failed open
                             in.files[kLoader].status = ReadStatus::cannot_open;
                             in.files[kList2].status = ReadStatus::cannot_read;
-                            in.files[kPatch].status = ReadStatus::too_large;
-                            in.files[kPatch].bytes.resize(17 << 20); },
-       "error: cannot open loader.bin\nerror: cannot read list2.bin\nwarning: patch.bin: "
-       "17825792 bytes, too large to check\n"},
+                            in.files[kList1].status = ReadStatus::too_large;
+                            in.files[kList1].bytes.resize(17 << 20); },
+       "error: cannot open loader.bin\nwarning: list1.bin: 17825792 bytes, too large to check\n"
+       "error: cannot read list2.bin\n"},
       {"a byte-order mark", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
                             b.insert(b.begin(), {0xEF, 0xBB, 0xBF}); },
        "warning: list3.txt begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
