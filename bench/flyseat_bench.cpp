@@ -103,7 +103,7 @@ void BM_ListingConversion(benchmark::State& state) {
     open_bytes(source, "list3.txt", listing);
     benchmark::DoNotOptimize(convert_listing(source, *work));
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(listing.size()));
   state.SetComplexityN(static_cast<std::int64_t>(listing.size()));
 }
 BENCHMARK(BM_ListingConversion)

@@ -16,7 +16,8 @@ using Stores = std::vector<std::pair<int, int>>;  // address and value of each n
 Stores stores_in(const MemoryImage& memory) {
   Stores out;
   for (int a = 0; a < kMemorySize; ++a)
-    if (memory[static_cast<std::size_t>(a)] != 0) out.emplace_back(a, memory[a]);
+    if (memory[static_cast<std::size_t>(a)] != 0)
+      out.emplace_back(a, memory[static_cast<std::size_t>(a)]);
   return out;
 }
 

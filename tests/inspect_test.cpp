@@ -407,7 +407,7 @@ TEST(Check, NamesWhatDiffersFromTheGameTheTablesWereMadeFor) {
        "pair: 49 of 49" + unset + "BC94)\nwarning: halved address 0xBC74 holds 0x1250, not a "
        "video address\n"},
       {"words that hold no video address", list2([](Bytes& b) {
-         for (int a : {0xBC75, 0xBC7B, 0xBC81, 0xBC87, 0xBC8F}) b[a - 0xB9D0] = 0x12;
+         for (std::size_t a : {0xBC75u, 0xBC7Bu, 0xBC81u, 0xBC87u, 0xBC8Fu}) b[a - 0xB9D0] = 0x12;
          b[0xBC97 - 0xB9D0] = b[0xC1C5 - 0xB9D0] = 0; b[0xBC98 - 0xB9D0] = 0xC0; }),  // 0xC000
        "warning: halved address 0xBC74 holds 0x1250" + no_video + "BC7A holds 0x12FA" + no_video +
        "BC80 holds 0x12C0" + no_video + "BC86 holds 0x12C6" + no_video + "BC8E holds 0x12CE, not "
@@ -600,7 +600,9 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   };
   const std::string row = "3000000333330000";  // grey before, white after, alike here
   for (int x = 0; x < 16; ++x)
-    EXPECT_EQ(level(0, false, 0, x) * 10 + level(0, true, 0, x), (row[x] - '0') * 11) << x;
+    EXPECT_EQ(level(0, false, 0, x) * 10 + level(0, true, 0, x),
+              (row[static_cast<std::size_t>(x)] - '0') * 11)
+        << x;
   EXPECT_EQ(level(0, false, 1, 4) * 10 + level(0, true, 1, 4), 13);
   EXPECT_EQ(level(5, false, 415, 0) * 10 + level(5, true, 415, 1), 20);
   // Bytes that nothing loaded stand out in a colour of their own, before and after.

@@ -17,7 +17,7 @@ constexpr long kNone = -1;  // no such file
 // The "output to" lines of the first `count` outputs, 22 bytes each.
 std::string done(int count) {
   const std::string all = "output to flyseat2.p6\noutput to flyseat3.p6\noutput to flyseat.dsk\n";
-  return (all + "output to flyseat.d88\n").substr(0, 22 * count);
+  return (all + "output to flyseat.d88\n").substr(0, static_cast<std::size_t>(22 * count));
 }
 
 // 32 line records of 1,000 bytes, then one of `last` bytes numbered 2310.
@@ -43,7 +43,7 @@ struct Case {
   int status = 0;
   std::array<long, 4> sizes = {kNone, kNone, kNone, kNone};
   const char* program = FLYSEAT_BUILD_PATH;
-  friend void PrintTo(const Case& run, std::ostream* out) { *out << run.what; }
+  friend void PrintTo(const Case& run, std::ostream* os) { *os << run.what; }
 };
 
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};

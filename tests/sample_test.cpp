@@ -15,7 +15,8 @@ using namespace std::string_literals;
 
 // Where a target address of the list1 (9,216 bytes) or the list2 region lies on the data tape.
 constexpr std::size_t tape(int address) {
-  return address < 0xB9D0 ? 16 + address - 0x2C00 : 16 + 0x2400 + address - 0xB9D0;
+  return static_cast<std::size_t>(address < 0xB9D0 ? 16 + address - 0x2C00
+                                                   : 16 + 0x2400 + address - 0xB9D0);
 }
 
 // Worked out by hand from what make_sample.cpp, patch.bin and list3.txt put there. Pixel
@@ -60,7 +61,7 @@ TEST(Sample, TheOutputsArePinned) {
       "6090b7eacac60ada53aa290a489d981dca7e029236db07a1580a5b36110420d5",
       "b25860f4581ae02de2b8731acb29ad20b8ed2884830b65ae58cfa13b658e18c2",
       "58c5c7f9bad71269c827f3b1c65c955b7375076137de8ae47178eabfb4a599cb"};
-  for (int i = 0; i < 4; ++i)
+  for (std::size_t i = 0; i < 4; ++i)
     EXPECT_EQ(sha256_of(sample_outputs()[i]), kSha256[i]) << kOutputNames[i];
 }
 

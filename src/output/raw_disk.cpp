@@ -66,7 +66,7 @@ RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
     disk.program = program;
     auto end = image.begin() + static_cast<std::ptrdiff_t>(program.at + kEndMarkerSize);
     disk.after_program = static_cast<std::size_t>(
-        std::find_if(end, image.end(), [](Byte b) { return b != 0; }) - image.begin());
+        std::find_if(end, image.end(), [](Byte byte) { return byte != 0; }) - image.begin());
     break;
   }
   return disk;

@@ -112,7 +112,8 @@ std::vector<CheckLine> check_lines(const CheckReport& report) {
       std::string level = f.level == Level::fact
                               ? ""
                               : kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
-      lines.push_back({f.level, std::string(2 + 2 * f.depth, ' ') + level + f.text});
+      lines.push_back(
+          {f.level, std::string(static_cast<std::size_t>(2 + 2 * f.depth), ' ') + level + f.text});
     }
   }
   int errors = report.count(Level::error), warnings = report.count(Level::warning);

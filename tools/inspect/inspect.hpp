@@ -162,7 +162,7 @@ struct D88Facts {
 // One value, rendered as text (description_lines) and as JSON by the command line.
 struct Description {
   ImageKind kind = ImageKind::unreadable;
-  std::optional<std::uint64_t> size;  // of a file that could be read
+  std::optional<std::size_t> size;  // of a file that could be read, held in memory
   std::variant<std::monostate, TapeFacts, RawDiskFacts, D88Facts> facts;
   Checksums checksums;
   std::vector<std::string> problems;

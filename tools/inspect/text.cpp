@@ -20,8 +20,8 @@ std::string format(const char* format, ...) {
   return text;
 }
 
-std::string count_of(std::size_t n, const char* noun) {
-  return format("%zu %s%s", n, noun, n == 1 ? "" : "s");
+std::string count_of(std::uint64_t n, const char* noun) {
+  return format("%llu %s%s", static_cast<unsigned long long>(n), noun, n == 1 ? "" : "s");
 }
 
 std::string span_of(const char* noun, std::int64_t first, std::int64_t last) {

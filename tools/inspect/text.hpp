@@ -16,7 +16,7 @@ namespace flyseat::inspect {
 std::string format(const char* format, ...) FLYSEAT_PRINTF_FORMAT(1, 2);
 
 // "1 byte", "2 bytes": a count with its noun.
-std::string count_of(std::size_t n, const char* noun);
+std::string count_of(std::uint64_t n, const char* noun);
 // "block 6", "blocks 1 to 5".
 std::string span_of(const char* noun, std::int64_t first, std::int64_t last);
 
