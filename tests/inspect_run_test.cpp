@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "inspect.hpp"
+#include "inputs.hpp"
 #include "process.hpp"
 
 namespace flyseat::inspect {
@@ -56,8 +56,8 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const std::string no_file = ": cannot open: No such file or directory\n";
   std::string every_sector;  // the first twelve of 640 problems, then a count of the rest
   for (int s = 0; s < 12; ++s)
-    every_sector += "flyseat-inspect: bad.d88: sector " + std::to_string(s) +
-                    ": sector count is 0, expected 16\n";
+    every_sector += "flyseat-inspect: bad.d88: sector " + std::to_string(s) + " (cylinder 0, R " +
+                    std::to_string(s + 1) + "): sector count is 0, expected 16\n";
   every_sector += "flyseat-inspect: bad.d88: and 628 more problems\n";
   auto usage = [](const std::string& command) {
     return "\nTry 'flyseat-inspect " + command + "--help'.\n";
@@ -88,16 +88,17 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list flyseat2.p6", 1, "flyseat2.p6: a data tape image holds no program\n"},
       {"list --raw flyseat3.p6", 1,
        "flyseat3.p6: a tape image, not a file of line records: list it without --raw\n"},
-      {"list --raw --bytes odd.bin", 1, "odd.bin: line 10 begins with a space, which lists as two "
+      {"list --raw --bytes odd.bin", 1, "odd.bin: line 10: begins with a space, which lists as two "
        "spaces after the number; typing it again loses one\n"},
       {"list odd.bin", 1, "odd.bin: not an image of a build: no tape leader, no D88 header, and 17 "
        "bytes is not a whole number of 4096-byte blocks (use --raw for a file of line records)\n"},
-      {"info big.bin", 1, "big.bin: 256 blocks: a build writes 4 to 29\n"},
+      {"info big.bin", 1, "big.bin: block count is 256, expected 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
       {"list bad.d88", 1, every_sector.substr(17)},
       {"info flyseat.d88 changed.dsk", 1,
-       "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},
+       "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4): its record "
+       "differs\n"},
       {"list flyseat3.p6 >/dev/full",
        1, "standard output: cannot write: No space left on device\n"},
       {"preview adir -o p.png", 1, "adir/list1.bin" + no_file},
@@ -187,7 +188,7 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
   // A listing as large as the check reads whole, ended early by bytes 0x1A, and a patch file
-  // larger: read and counted, then checked or not.
+  // larger, read as a build reads it.
   std::string listing = test::text_of(dir.read("list3.txt"));
   listing.replace(listing.find("\n90 "), 4, "\n95 ").resize(kMaxCheckSize, '\x1A');
   dir.write("list3.txt", test::text_bytes(listing));
@@ -197,7 +198,7 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
        {"  warning: list1.bin: 1048577 bytes; the first 54272 are read, 994305 ignored\n"
         "    CRC-32 c6a48b28, SHA-1 a84d35eda74338bd79a432f77d73f8ab5eb91902\n",
         "  substitution records: 56 of 58 fired; times each fired, by record:\n",
-        "verdict: 0 errors, 5 warnings\n"}) {
+        "verdict: 0 errors, 6 warnings\n"}) {
     EXPECT_NE(warned.out.find(line), std::string::npos) << line;
   }
   std::filesystem::remove(dir / "list3.txt");
@@ -206,9 +207,12 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   dir.write("patch.bin", test::Bytes(kMaxCheckSize + 1, 0));
   test::RunResult failed = inspect(dir, "check");
   EXPECT_EQ(failed.status, 1);
-  for (const char* line : {"  error: list3.txt: not a regular file\n",
-                           "Outputs\n  error: cannot open flyseat3.p6: a folder of that name is in "
-                           "the way\nverdict: 2 errors, 2 warnings\n"}) {
+  for (const char* line :
+       {"  error: list3.txt: not a regular file\n", "  patch.bin: 4194304 records\n",
+        "  warning: offset 16777216: 1 stray "
+        "byte after the last record, too few for another: ignored\n",
+        "Outputs\n  error: cannot open flyseat3.p6: a folder of that name is in "
+        "the way\nverdict: 2 errors, 3 warnings\n"}) {
     EXPECT_NE(failed.out.find(line), std::string::npos) << line << failed.out;
   }
 }
@@ -234,7 +238,8 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   json bad = json::parse(inspect(sample.dir, "info --json bad.d88").out);
   EXPECT_EQ(bad["files"][0]["problems"].size(), 640u);
   EXPECT_EQ(info["d88_holds_raw_disk"][0]["holds"], true);
-  EXPECT_EQ(info["d88_holds_raw_disk"][1]["difference"], "sector 19 (cylinder 1, R 4) differs");
+  EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"], "sector 19 (cylinder 1, R 4)");
+  EXPECT_EQ(info["files"][4]["disk_size"], 174768);
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["sections"][3]["title"], "Memory image");

@@ -4,15 +4,20 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "check.hpp"
 #include "crc32.hpp"
 #include "flyseat/failure.hpp"
 #include "flyseat/memory_build.hpp"
-#include "inspect.hpp"
+#include "images.hpp"
+#include "listing.hpp"
+#include "preview.hpp"
+#include "problems.hpp"
 
 namespace {
 
@@ -31,7 +36,7 @@ val answer(Body body) {
     if (out["error"].isUndefined()) out.set("ok", true);
   } catch (const Failure& failure) {
     out.set("ok", false);
-    out.set("error", problem_of(failure).said());
+    out.set("error", said(finding_of(failure)));
   } catch (const std::exception& error) {
     out.set("ok", false);
     out.set("error", std::string("internal error: ") + error.what());
@@ -83,11 +88,8 @@ FileRead file_read(const val& file, std::size_t limit, bool whole) {
 GameInputs game_inputs(const val& files) {
   GameInputs inputs;
   for (std::size_t i = 0; i < inputs.files.size(); ++i) {
-    inputs.files[i] = file_read(files[i], check_limit(Input(i)), true);
-    if (kMostRead[i] == kWhole && inputs.files[i].size > kMaxCheckSize) {
-      inputs.files[i].status = ReadStatus::too_large;
-      inputs.files[i].bytes.clear();
-    }
+    inputs.files[i] = file_read(files[i], i == kPatch ? SIZE_MAX : check_limit(Input(i)), true);
+    if (i == kListing) limit_listing(inputs.files[i]);
   }
   return inputs;
 }
@@ -159,10 +161,10 @@ val info(const val& files) {
 // `flyseat-inspect preview`: the picture itself, three bytes a pixel, for a canvas.
 val preview(const val& files) {
   return answer([&](val& out) {
-    std::variant<Picture, Problem> made = preview_of(game_inputs(files), "");
-    if (const Problem* problem = std::get_if<Problem>(&made)) {
+    std::variant<Picture, Finding> made = preview_of(game_inputs(files), "");
+    if (const Finding* problem = std::get_if<Finding>(&made)) {
       out.set("ok", false);
-      out.set("error", problem->said());  // as the command line says it, less its folder
+      out.set("error", said(*problem));  // as the command line says it, less its folder
       return;
     }
     const Picture& picture = std::get<Picture>(made);

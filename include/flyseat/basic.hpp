@@ -38,13 +38,17 @@ inline constexpr Byte kEndOfText = 0x1A;
 // Lines of the game's listing that the port leaves out.
 inline constexpr std::array<std::int32_t, 2> kDroppedLines = {119, 345};
 
+struct ListingLine;
+
 // An open listing read as text: CR LF reads as LF, any other CR is an ordinary byte, and a
-// byte 0x1A ends the listing. One byte of look-ahead is held after a CR.
+// byte 0x1A ends the listing. One byte of look-ahead is kept after a CR.
 struct ListingReader {
   Source* source = nullptr;
-  int held = -1;  // the byte read after a CR that was not an LF; -1: none
+  int look_ahead = -1;  // the byte read after a CR that was not an LF; -1: none
   bool ended = false;
   std::array<int, kDroppedLines.size()> dropped{};  // lines left out, by kDroppedLines
+  // Told of each line left out, for a caller that reports on the listing.
+  std::function<void(const ListingLine&)> on_dropped;
 };
 
 struct ListingLine {
@@ -122,11 +126,20 @@ struct LineModes {
   }
 };
 
+// Bytes from 0x80 on that a line text holds outside strings, remarks and DATA: the tokenizer
+// stores them as they are, and the target reads each as the token of that value.
+struct StrayTokens {
+  std::size_t count = 0;
+  Byte first = 0;
+};
+
 // Writes the token bytes of a line text into `out` and returns how many. The text ends at
 // its first LF, its first zero byte or the end of the span, whichever comes first. No line
 // gives more token bytes than its text has bytes, so `out` as large as `text` always holds
-// them; a text longer than `out` is read only as far as `out` is large.
-std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out);
+// them; a text longer than `out` is read only as far as `out` is large. Counts the stray
+// tokens in `strays` when given.
+std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out,
+                          StrayTokens* strays = nullptr);
 
 // --- Program image --------------------------------------------------------------------------
 
@@ -138,14 +151,18 @@ enum class LineEdits { substitution_table, none };
 struct ListingLineSeen {
   std::int32_t number;
   bool numbered;
-  std::size_t line_used;  // bytes of the line buffer the edited line took, zero included
-  std::size_t length;     // bytes read for the line, its LF included
-  bool cut;               // the line was cut at kMaxLineRead bytes; its rest comes next
-  std::string as_read;    // the line text before it was edited
+  std::size_t line_used;       // bytes of the line buffer the edited line took, zero included
+  std::size_t length;          // bytes read for the line, its LF included
+  bool cut;                    // the line was cut at kMaxLineRead bytes; its rest comes next
+  std::string as_read;         // the line text before it was edited, up to a zero byte in it
+  bool dropped = false;        // one of kDroppedLines: left out, nothing of it stored
+  std::size_t after_zero = 0;  // bytes of the line after a zero byte in it, which end it
+  StrayTokens strays{};        // of the edited text
 };
 
 struct ListingWatch {
-  std::function<void(const ListingLineSeen&)> each_line;  // after each line's record
+  std::function<void(const ListingLineSeen&)> each_line;  // after each line's record, and
+                                                          // for each line left out
   SubstitutionCounts fired{};                             // how often each record applied
   std::array<int, kDroppedLines.size()> dropped{};        // lines left out, by kDroppedLines
 };

@@ -1,13 +1,19 @@
 // The D88 floppy image of the target disk: a header with a track offset table, then the tracks
 // in cylinder order, each sector a header of its own and its data. One row of geometry, one row
 // of field offsets for the header and one for a sector's header; every offset in the file
-// follows from them. Its encoder and its decoder.
+// follows from them. Its encoder, its decoder and its check.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
+#include <vector>
 
+#include "flyseat/finding.hpp"
+#include "flyseat/raw_disk.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
@@ -129,13 +135,16 @@ using D88Image = std::array<Byte, kD88Size>;
 // the file's size and the track offset table.
 D88HeaderBytes encode_d88_header();
 
-// Lays out the D88 image of a raw disk image: the header, then the raw image's whole sectors in
-// disk order, then the 0xFF fill in every sector after them. A last piece shorter than a sector
-// is not copied; more whole sectors than the disk holds stop the run with "disk full".
+// The one encoder of the image, which streams: the header, then a track at a time the raw disk
+// image's whole sectors in disk order as `read_raw` hands them over (it fills as much of its
+// span as the raw image still has, and says how much), then the 0xFF fill in every sector after
+// them. A last piece shorter than a sector is not copied; more whole sectors than the disk holds
+// stop the run with "disk full", once everything else is handed to `write`.
+using RawDiskReader = std::function<std::size_t(std::span<Byte>)>;
+using D88Writer = std::function<void(std::span<const Byte>)>;
+void encode_d88(const RawDiskReader& read_raw, const D88Writer& write);
+// The same encoder over a raw disk image held in memory.
 void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88);
-// The sector records of track `t`: the whole sectors of `raw`, the raw disk image from the
-// track's first sector on, then the fill.
-void encode_d88_track(int t, std::span<const Byte> raw, std::span<Byte, kTrackSize> records);
 
 // --- The decoder ----------------------------------------------------------------------------
 
@@ -172,5 +181,27 @@ struct D88Read {
   std::span<const Byte> sector_data(int s) const;
 };
 D88Read decode_d88_image(std::span<const Byte> file);
+
+// --- The check ------------------------------------------------------------------------------
+
+// A file is taken for a D88 image when its header gives the file's own size, or puts the first
+// track where a build puts it.
+bool is_d88_image(std::span<const Byte> file);
+
+// Whether a D88 image is what a build writes: every header field, the track offset table, each
+// sector's header, the 0xFF fill after the raw disk image, and the raw disk image its sectors
+// hold, checked as one.
+struct D88Check {
+  D88Read d88;
+  bool table_as_built = false;             // every entry of the track offset table
+  std::optional<int> sectors_with_data{};  // when the file holds every sector
+  std::vector<Byte> held{};                // the data of those sectors, when they are whole tracks
+  std::optional<RawDiskCheck> held_check{};
+  Findings findings{};
+};
+D88Check check_d88_image(std::span<const Byte> file);
+
+// Whether `d88` is exactly what a build writes of `raw_disk`; the first difference when not.
+std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
 
 }  // namespace flyseat

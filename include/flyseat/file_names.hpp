@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "flyseat/work_area.hpp"
 
@@ -21,14 +22,13 @@ inline constexpr std::array kInputNames = {kLoaderName, kList1Name, kList2Name, 
                                            kListingName};
 
 // The most bytes a build reads of each input: the loader fills its block and each dump runs up
-// to the end of memory. The patch file and the listing are read whole (kWhole).
-inline constexpr int kWhole = 0;
-inline constexpr std::array<int, kInputNames.size()> kMostRead = {
-    kLoaderSize,  // loader.bin
-    kList1Max,    // list1.bin
-    kList2Max,    // list2.bin
-    kWhole,       // patch.bin
-    kWhole,       // list3.txt
+// to the end of memory. The patch file and the listing have no limit: they are read whole.
+inline constexpr std::array<std::optional<int>, kInputNames.size()> kMostRead = {
+    kLoaderSize,   // loader.bin
+    kList1Max,     // list1.bin
+    kList2Max,     // list2.bin
+    std::nullopt,  // patch.bin
+    std::nullopt,  // list3.txt
 };
 
 inline constexpr const char* kDataTapeName = "flyseat2.p6";

@@ -23,20 +23,7 @@ std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max);
 // Opens, reads and closes list1.bin and then list2.bin.
 DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
 
-// One patch record as it was applied, for a caller that reports on the patch file.
-struct PatchRecordSeen {
-  std::int64_t offset;  // of its count field in the file
-  int count;
-  int address;
-  int missing;                // data bytes past the end of the file, stored as 0xFF
-  std::int32_t list2_length;  // after the record
-};
 using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
-
-struct PatchSummary {
-  std::int64_t end = 0;  // offset after the last whole record
-  int stray_bytes = 0;   // after it, too few to begin another record; ignored
-};
 
 // Applies the patch records of `patch`, raising the list2 length to cover every byte stored
 // at or above the list2 start; hands each record to `watch` once it is stored.

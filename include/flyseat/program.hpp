@@ -7,9 +7,16 @@
 #include <functional>
 #include <span>
 
+#include "flyseat/finding.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
+
+// The end marker: zero bytes directly after the last line record. A program is always handed
+// on with it, its length plus kEndMarkerSize bytes of the program buffer.
+inline constexpr int kEndMarkerSize = 10;
+// The most bytes of line records the program buffer holds with the end marker after them.
+inline constexpr int kProgramRoom = kProgramSize - kEndMarkerSize;
 
 // A line record: the link field and the line number (both 16-bit little-endian), the token
 // bytes, then a zero byte.
@@ -72,5 +79,11 @@ struct ProgramRead {
 // Reads the records from `start`, handing each whole one to `each` when given.
 ProgramRead read_program(std::span<const Byte> bytes, std::size_t start,
                          const std::function<void(const LineRecordRead&)>& each = {});
+
+// Whether a program read back is what a build writes: line records closed by a whole end marker
+// and nothing after it. Each thing that is not adds a finding with its place, named by
+// `place_of`, and its value.
+void check_program(std::span<const Byte> bytes, const ProgramRead& read, Findings& findings,
+                   PlaceOf place_of = offset_place);
 
 }  // namespace flyseat

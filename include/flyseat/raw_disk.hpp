@@ -1,7 +1,7 @@
 // The raw disk image: whole tracks of the target disk, with no header. The loader fills the
 // first; list1, list2 and the program each start on a track of their own and take their tracks
 // by the block rule. Nothing on the disk says where a stretch begins: the three lengths alone
-// decide it. Its geometry, its layout, its encoder and its decoder.
+// decide it. Its geometry, its layout, its encoder, its decoder and its check.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 
+#include "flyseat/finding.hpp"
 #include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"
 
@@ -59,6 +60,11 @@ struct RawDiskLayout {
   std::int32_t blocks;  // in all
 };
 
+// Where list1's blocks end in the memory image: the address after the last byte they carry.
+constexpr int list1_disk_end(std::int32_t list1_length) {
+  return kList1Start + block_count(list1_length) * kBlockSize;
+}
+
 // The loader fills its block; list1, list2 and the program (its line records and the end
 // marker) take their blocks by the block rule.
 constexpr RawDiskLayout raw_disk_layout(std::int32_t list1_length, std::int32_t list2_length,
@@ -83,6 +89,25 @@ inline constexpr RawDiskLayout kSmallestRawDisk = raw_disk_layout(0, 0, 0);
 inline constexpr RawDiskLayout kLargestRawDisk =
     raw_disk_layout(kList1Max, kList2Max, kProgramRoom);
 inline constexpr int kMaxRawDiskSize = kLargestRawDisk.blocks * kBlockSize;
+// The most blocks of list1 and list2 data that stand between the loader and the program.
+inline constexpr int kMostDataBlocks = kLargestRawDisk.stretches[kList1Stretch].blocks +
+                                       kLargestRawDisk.stretches[kList2Stretch].blocks;
+
+// Whether a build writes a raw disk image of that many blocks.
+constexpr bool built_block_count(int blocks) {
+  return blocks >= kSmallestRawDisk.blocks && blocks <= kLargestRawDisk.blocks;
+}
+
+// Which outputs carry a byte of the memory image that a patch record stores: all of them from
+// the list2 start on (the list2 region grows to cover it) and inside the list1 region; only the
+// disk images in the rest of list1's last block, which the data tape leaves out; none elsewhere.
+enum class Carried { everywhere, on_disk_only, nowhere };
+constexpr Carried carried(int address, std::int32_t list1_length) {
+  if (address >= kList2Start) return Carried::everywhere;
+  if (address < kList1Start) return Carried::nowhere;
+  if (address < kList1Start + list1_length) return Carried::everywhere;
+  return address < list1_disk_end(list1_length) ? Carried::on_disk_only : Carried::nowhere;
+}
 
 // The raw disk image of a work area, in the order it is written: each stretch's blocks from
 // its buffer, then the zero bytes that complete a last block reaching past the buffer's end.
@@ -104,5 +129,20 @@ struct RawDiskRead {
 };
 // Looks for the program only in an image of as many blocks as a build writes.
 RawDiskRead decode_raw_disk_image(std::span<const Byte> image);
+
+// A file of whole blocks may be a raw disk image; nothing else in it says so.
+constexpr bool whole_blocks(std::size_t size) {
+  return size % kBlockSize == 0;
+}
+
+// Whether a raw disk image is what a build writes: as many whole blocks as a build writes, the
+// program filling the last of them as the block rule gives it, zero bytes after its end marker,
+// and no more blocks of data before it than the largest dumps take. Offsets are named by
+// `place_of`.
+struct RawDiskCheck {
+  RawDiskRead disk;
+  Findings findings;
+};
+RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of = offset_place);
 
 }  // namespace flyseat

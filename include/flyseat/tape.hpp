@@ -1,11 +1,14 @@
 // The tape image: a leader, the tape name, then the payload, with no length field, no checksum
-// and nothing after the payload. Its geometry, its encoder and its decoder.
+// and nothing after the payload. Its geometry, its encoder, its decoder and its check.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 
+#include "flyseat/finding.hpp"
+#include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
@@ -46,5 +49,15 @@ struct TapeRead {
   std::span<const Byte> payload;  // after a whole header
 };
 TapeRead decode_tape_image(std::span<const Byte> file);
+
+// Whether a tape image is what a build writes: its whole header; a data tape whose payload the
+// list1 and list2 regions can hold; a main tape whose payload is a program closed by its end
+// marker, with nothing after it. Another tape name is a finding.
+struct TapeCheck {
+  TapeRead tape;
+  std::optional<ProgramRead> program;  // the payload of a main tape image, read as a program
+  Findings findings;
+};
+TapeCheck check_tape_image(std::span<const Byte> file);
 
 }  // namespace flyseat

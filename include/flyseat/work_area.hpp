@@ -13,9 +13,6 @@ inline constexpr int kLoaderSize = 4096;
 inline constexpr Byte kLoaderFill = 0xFF;  // what a short loader leaves in the rest of its block
 inline constexpr int kProgramSize = 32768;
 inline constexpr int kLineSize = 1000;
-inline constexpr int kEndMarkerSize = 10;
-// The most bytes of line records the program buffer holds with the end marker after them.
-inline constexpr int kProgramRoom = kProgramSize - kEndMarkerSize;
 
 // The two dumps are loaded at fixed target addresses; each may run up to the end of memory.
 inline constexpr int kList1Start = 0x2C00;

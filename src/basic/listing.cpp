@@ -12,9 +12,9 @@ namespace {
 constexpr int kNone = -1;
 
 int next_raw_byte(ListingReader& reader) {
-  if (reader.held != kNone) {
-    int byte = reader.held;
-    reader.held = kNone;
+  if (reader.look_ahead != kNone) {
+    int byte = reader.look_ahead;
+    reader.look_ahead = kNone;
     return byte;
   }
   return read_byte(*reader.source);
@@ -31,7 +31,7 @@ int next_text_byte(ListingReader& reader) {
   if (byte == kCarriageReturn) {
     int after = next_raw_byte(reader);
     if (after == kLineFeed) return kLineFeed;
-    reader.held = after;  // a 0x1A here still ends the listing when its turn comes
+    reader.look_ahead = after;  // a 0x1A here still ends the listing when its turn comes
   }
   return byte;
 }
@@ -99,10 +99,11 @@ bool is_dropped(std::int32_t number, ListingReader& reader) {
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line) {
   while (int count = read_line_bytes(reader, line)) {
     LineNumber number = parse_line_number(line);
-    if (is_dropped(number.value, reader)) continue;
     bool cut = count == kMaxLineRead && line[kMaxLineRead - 1] != kLineFeed;
-    return ListingLine{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end),
-                       static_cast<std::size_t>(count), cut};
+    ListingLine read{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end),
+                     static_cast<std::size_t>(count), cut};
+    if (!is_dropped(number.value, reader)) return read;
+    if (reader.on_dropped) reader.on_dropped(read);
   }
   return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "flyseat/basic.hpp"
 #include "flyseat/failure.hpp"
 #include "flyseat/little_endian.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 
@@ -80,32 +81,93 @@ ProgramRead read_program(std::span<const Byte> bytes, std::size_t start,
   }
 }
 
+void check_program(std::span<const Byte> bytes, const ProgramRead& read, Findings& findings,
+                   PlaceOf place_of) {
+  auto found = [&](std::size_t at, Finding finding) {
+    finding.place = place_of(at);
+    findings.push_back(std::move(finding));
+  };
+  switch (read.stop) {
+    case ProgramRead::ended:
+      if (std::size_t end = read.at + kEndMarkerSize; bytes.size() > end) {
+        found(end, {.note = count_of(bytes.size() - end, "byte") +
+                            " after the end marker, where a build writes none"});
+      }
+      return;
+    case ProgramRead::end_marker_cut:
+      return found(read.at, {.field = "end marker",
+                             .value = count_of(bytes.size() - read.at, "byte"),
+                             .expected = count_of(kEndMarkerSize, "byte")});
+    case ProgramRead::end_marker_damaged:
+      return found(read.at + read.damaged,
+                   {.field = format("byte %zu of the end marker", read.damaged),
+                    .value = hex_byte(bytes[read.at + read.damaged]),
+                    .expected = hex_byte(0)});
+    case ProgramRead::other_link:
+      return found(read.at, {.field = "link field of a line record",
+                             .value = format("0x%04X", read.link),
+                             .expected = format("0x%04X", kUnlinked)});
+    case ProgramRead::no_end_marker:
+      return found(bytes.size(), {.note = "the program ends without its end marker"});
+    case ProgramRead::record_cut:
+      return found(read.at, {.note = "line record runs past the end of the file"});
+  }
+}
+
+namespace {
+
+// A line as read, for a report: its text up to a zero byte in it, and how many bytes from that
+// byte on, its line feed aside, never reach the tokenizer.
+ListingLineSeen seen_as_read(const ListingLine& line) {
+  std::span<const Byte> text = line.text.first(line.length - (kLineSize - line.text.size()));
+  auto zero = std::find(text.begin(), text.end(), Byte{0});
+  std::size_t after_zero = static_cast<std::size_t>(text.end() - zero);
+  if (after_zero > 0 && text.back() == kLineFeed) --after_zero;
+  return {.number = line.number,
+          .numbered = line.numbered,
+          .line_used = 0,
+          .length = line.length,
+          .cut = line.cut,
+          .as_read = std::string(text.begin(), zero),
+          .after_zero = after_zero};
+}
+
+}  // namespace
+
 std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch,
                              LineEdits edits) {
-  ListingReader reader{&listing};
+  ListingReader reader;
+  reader.source = &listing;
+  bool watching = watch != nullptr && watch->each_line;
+  if (watching) {
+    reader.on_dropped = [watch](const ListingLine& line) {
+      ListingLineSeen seen = seen_as_read(line);
+      seen.dropped = true;
+      watch->each_line(seen);
+    };
+  }
   std::int32_t length = 0;
   SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
     if (watch != nullptr) watch->dropped = reader.dropped;
-    std::string as_read;
-    if (watch != nullptr && watch->each_line)
-      as_read.assign(line->text.begin(), std::find(line->text.begin(), line->text.end(), Byte{0}));
+    ListingLineSeen seen;
+    if (watching) seen = seen_as_read(*line);
     if (edits == LineEdits::substitution_table &&
         !substitute_line(line->number, line->text, work.scratch, fired)) {
       fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
     }
     // The scratch is free again once the line is edited, and as large as the line buffer.
-    std::size_t count = tokenize_line(line->text, work.scratch);
+    std::size_t count = tokenize_line(line->text, work.scratch, watching ? &seen.strays : nullptr);
     if (!append_line_record(work.program, length, line->number,
                             std::span<const Byte>(work.scratch).first(count))) {
       fail_in(listing.name, "program too large at line %d", static_cast<int>(line->number));
     }
-    if (watch != nullptr && watch->each_line) {
+    if (watching) {
       auto text_length =
           std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
-      auto used = static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
-      watch->each_line(
-          {line->number, line->numbered, used, line->length, line->cut, std::move(as_read)});
+      seen.line_used =
+          static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
+      watch->each_line(seen);
     }
   }
   if (watch != nullptr) watch->dropped = reader.dropped;

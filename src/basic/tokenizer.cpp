@@ -44,7 +44,8 @@ void copy_byte(Output& out, LineModes& modes, Byte c) {
 
 }  // namespace
 
-std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes) {
+std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes,
+                          StrayTokens* strays) {
   // Every step consumes at least one byte and puts out at most one, so reading no further
   // than `out_bytes` is large keeps every write inside it.
   std::span<const Byte> line = line_of(text.first(std::min(text.size(), out_bytes.size())));
@@ -75,6 +76,7 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes)
       out.put(kRemToken);
       modes.enter(kRemToken);
     } else {
+      if (c >= kFirstToken && strays != nullptr && strays->count++ == 0) strays->first = c;
       copy_byte(out, modes, c);
     }
     ++p;

@@ -13,7 +13,7 @@ void load_loader(Folder& folder, LoaderBuffer& loader) {
   loader.fill(kLoaderFill);
   Source file;
   open_input(folder, file, kLoaderName);
-  read_bytes(file, std::span(loader).first(kMostRead[kLoader]));
+  read_bytes(file, std::span(loader).first(static_cast<std::size_t>(*kMostRead[kLoader])));
   close_input(file);
 }
 

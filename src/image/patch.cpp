@@ -5,6 +5,7 @@
 #include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/patch.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 namespace {
@@ -58,6 +59,28 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
     if (watch) watch({summary.end, header.count, header.address, missing, list2_length});
     summary.end += kPatchRecord.header_size + header.count;
   }
+}
+
+std::string patch_record_place(std::size_t index, const PatchRecordSeen& record) {
+  return format("record %zu at offset %lld", index + 1, static_cast<long long>(record.offset));
+}
+
+void check_patch_record(std::size_t index, const PatchRecordSeen& record, Findings& findings) {
+  if (record.missing == 0) return;
+  findings.push_back(
+      {.place = patch_record_place(index, record),
+       .field = "data",
+       .value = count_of(static_cast<std::size_t>(record.count - record.missing), "byte"),
+       .expected = count_of(static_cast<std::size_t>(record.count), "byte"),
+       .note = format("the file ends inside the record; the %d missing are stored as 0x%02X",
+                      record.missing, kMissingData)});
+}
+
+void check_patch_end(const PatchSummary& patch, Findings& findings) {
+  if (patch.stray_bytes == 0) return;
+  findings.push_back({.place = offset_place(static_cast<std::size_t>(patch.end)),
+                      .note = count_of(static_cast<std::size_t>(patch.stray_bytes), "stray byte") +
+                              " after the last record, too few for another: ignored"});
 }
 
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length) {

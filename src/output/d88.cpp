@@ -1,10 +1,12 @@
 #include "flyseat/d88.hpp"
 
 #include <algorithm>
+#include <memory>
 
 #include "flyseat/failure.hpp"
 #include "flyseat/little_endian.hpp"
 #include "flyseat/output.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 namespace {
@@ -53,6 +55,10 @@ D88HeaderBytes encode_d88_header() {
   return header;
 }
 
+namespace {
+
+// The sector records of track `t`: the whole sectors of `raw`, the raw disk image from the
+// track's first sector on, then the fill.
 void encode_d88_track(int t, std::span<const Byte> raw, std::span<Byte, kTrackSize> records) {
   std::size_t whole_sectors = raw.size() / kSectorSize;
   for (std::size_t s = 0; s < kD88.sectors; ++s) {
@@ -63,16 +69,35 @@ void encode_d88_track(int t, std::span<const Byte> raw, std::span<Byte, kTrackSi
   }
 }
 
-void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
-  if (raw_disk.size() / kSectorSize > kDiskSectors) fail("disk full");
-  D88HeaderBytes header = encode_d88_header();
-  std::copy(header.begin(), header.end(), d88.begin());
+}  // namespace
+
+void encode_d88(const RawDiskReader& read_raw, const D88Writer& write) {
+  write(encode_d88_header());
+  std::array<Byte, kRawTrackSize> raw;
+  std::array<Byte, kTrackSize> track;
+  std::size_t got = raw.size();  // once a read comes short, the raw disk image has ended
   for (int t = 0; t < kDiskTracks; ++t) {
-    std::size_t from = std::min(raw_disk.size(), static_cast<std::size_t>(t) * kRawTrackSize);
-    encode_d88_track(
-        t, raw_disk.subspan(from),
-        std::span(d88).subspan(at(sector_record_offset(t * kD88.sectors))).first<kTrackSize>());
+    got = got < raw.size() ? 0 : read_raw(raw);
+    encode_d88_track(t, std::span(raw).first(got), track);
+    write(track);
   }
+  if (got == raw.size() && read_raw(std::span(raw).first(kSectorSize)) == kSectorSize)
+    fail("disk full");
+}
+
+void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
+  std::size_t read = 0, written = 0;
+  encode_d88(
+      [&](std::span<Byte> into) {
+        std::size_t n = std::min(into.size(), raw_disk.size() - read);
+        std::copy_n(raw_disk.begin() + static_cast<std::ptrdiff_t>(read), n, into.begin());
+        read += n;
+        return n;
+      },
+      [&](std::span<const Byte> bytes) {
+        std::copy(bytes.begin(), bytes.end(), d88.begin() + static_cast<std::ptrdiff_t>(written));
+        written += bytes.size();
+      });
 }
 
 D88Header decode_d88_header(std::span<const Byte> header) {
@@ -137,24 +162,250 @@ std::span<const Byte> D88Read::sector_data(int s) const {
   return file.subspan(at(sector_record_offset(s) + kD88.sector_header_size), kSectorSize);
 }
 
-// Copies the raw disk image as it is read back, a track at a time, then fills the rest of the
-// disk.
+// --- The check ------------------------------------------------------------------------------
+
+namespace {
+
+bool all_are(std::span<const Byte> bytes, Byte value) {
+  return std::all_of(bytes.begin(), bytes.end(), [value](Byte b) { return b == value; });
+}
+
+std::string hex_bytes(std::span<const Byte> bytes) {
+  std::string text;
+  for (Byte b : bytes)
+    text += format(text.empty() ? "%02X" : " %02X", b);
+  return text;
+}
+
+// The header every build writes, read back as the check reads a file's.
+const D88Header& built_header() {
+  static const D88HeaderBytes bytes = encode_d88_header();
+  static const D88Header header = decode_d88_header(bytes);
+  return header;
+}
+
+constexpr const char* kHeader = "header";
+
+void check_d88_header(const D88Read& d88, Findings& findings) {
+  const D88Header& header = d88.header;
+  const D88Header& built = built_header();
+  std::span<const Byte> name = d88.file.subspan(at(kD88Header.name), at(kD88Header.name_size));
+  if (!all_are(name, 0)) {
+    auto last = std::find_if(name.rbegin(), name.rend(), [](Byte b) { return b != 0; });
+    findings.push_back(
+        {.place = kHeader,
+         .field = "name",
+         .value = format("\"%s\"",
+                         visible(name.first(static_cast<std::size_t>(name.rend() - last))).c_str()),
+         .expected = "\"\" (zero bytes)"});
+  }
+  for (std::size_t i = 0; i < header.reserved.size(); ++i) {
+    if (header.reserved[i] == built.reserved[i]) continue;
+    findings.push_back({.place = kHeader,
+                        .field = format("reserved byte 0x%02zX", at(kD88Header.reserved) + i),
+                        .value = hex_byte(header.reserved[i]),
+                        .expected = hex_byte(built.reserved[i])});
+  }
+  struct ByteField {
+    const char* name;
+    Byte value, expected;
+  };
+  for (const ByteField& f : {ByteField{"write protect", header.write_protect, built.write_protect},
+                             ByteField{"media type", header.media_type, built.media_type}}) {
+    if (f.value == f.expected) continue;
+    findings.push_back({.place = kHeader,
+                        .field = f.name,
+                        .value = hex_byte(f.value),
+                        .expected = hex_byte(f.expected)});
+  }
+  if (header.disk_size != built.disk_size) {
+    findings.push_back({.place = kHeader,
+                        .field = "disk size",
+                        .value = format("%u", header.disk_size),
+                        .expected = format("%u", built.disk_size)});
+  }
+}
+
+bool check_track_table(const D88Header& header, Findings& findings) {
+  std::size_t before = findings.size();
+  for (std::size_t entry = 0; entry < header.track_table.size(); ++entry) {
+    std::uint32_t expected = built_header().track_table[entry];
+    if (header.track_table[entry] == expected) continue;
+    findings.push_back({.place = kHeader,
+                        .field = format("track table entry %zu", entry),
+                        .value = format("0x%X", header.track_table[entry]),
+                        .expected = format("0x%X", expected)});
+  }
+  return findings.size() == before;
+}
+
+struct SectorField {
+  const char* name;
+  int D88SectorHeader::*field;
+};
+constexpr SectorField kSectorFields[] = {
+    {"C", &D88SectorHeader::c},
+    {"H", &D88SectorHeader::h},
+    {"R", &D88SectorHeader::r},
+    {"N", &D88SectorHeader::n},
+    {"sector count", &D88SectorHeader::sector_count},
+    {"density", &D88SectorHeader::density},
+    {"deleted mark", &D88SectorHeader::deleted},
+    {"status", &D88SectorHeader::status},
+    {"data size", &D88SectorHeader::data_size},
+};
+
+// Each field of sector s's header against the header a build writes there.
+void check_sector_header(const D88SectorHeader& header, int s, Findings& findings) {
+  D88SectorHeader built = built_sector_header(s);
+  for (const SectorField& f : kSectorFields) {
+    if (header.*f.field == built.*f.field) continue;
+    findings.push_back({.place = sector_place(s),
+                        .field = f.name,
+                        .value = format("%d", header.*f.field),
+                        .expected = format("%d", built.*f.field)});
+  }
+  if (!all_are(header.reserved, 0)) {
+    findings.push_back({.place = sector_place(s),
+                        .field = "reserved field",
+                        .value = hex_bytes(header.reserved),
+                        .expected = hex_bytes(std::array<Byte, kD88Sector.reserved_size>{})});
+  }
+}
+
+// A byte of the raw disk image held in the sectors, named by its sector.
+std::string held_place(std::size_t offset) {
+  return sector_place(static_cast<int>(offset / kSectorSize)) +
+         format(", byte %zu", offset % kSectorSize);
+}
+
+bool is_raw_disk_of_a_build(std::span<const Byte> image) {
+  return check_raw_disk_image(image).findings.empty();
+}
+
+// The sectors that hold the raw disk image: those before the 0xFF fill, unless a sector of the
+// fill was changed, which the first whole tracks that hold a raw disk image then tell.
+int sectors_with_data(std::span<const Byte> data, int before_fill) {
+  int tracks = before_fill / kD88.sectors;
+  if (before_fill % kD88.sectors == 0 &&
+      is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(tracks) * kBlockSize))) {
+    return before_fill;
+  }
+  for (int t = kSmallestRawDisk.blocks; t <= std::min(tracks, kLargestRawDisk.blocks); ++t) {
+    if (is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(t) * kBlockSize))) {
+      return t * kD88.sectors;
+    }
+  }
+  return before_fill;
+}
+
+// Each sector after the raw disk image that is not all 0xFF fill.
+void check_fill(std::span<const Byte> data, int with_data, Findings& findings) {
+  for (int s = with_data; s < kDiskSectors; ++s) {
+    std::span<const Byte> bytes = data.subspan(at(s * kD88.sector_size), kSectorSize);
+    auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
+    if (changed == bytes.end()) continue;
+    findings.push_back({.place = sector_place(s),
+                        .field = format("byte %td of the fill", changed - bytes.begin()),
+                        .value = hex_byte(*changed),
+                        .expected = hex_byte(kD88Fill)});
+  }
+}
+
+// The sectors in disk order: their headers checked, the data of those before the 0xFF fill
+// gathered as the raw disk image they hold, when the file holds every sector.
+void check_sectors(D88Check& check) {
+  const D88Read& d88 = check.d88;
+  std::vector<Byte> data;
+  int fill_run = 0;  // 0xFF sectors since the last sector with data
+  for (int s = 0; s < kDiskSectors; ++s) {
+    if (s == d88.whole_sectors) {
+      check.findings.push_back(
+          {.place = sector_place(s),
+           .note = format("the file ends inside its record, which starts at offset %d",
+                          sector_record_offset(s))});
+      return;
+    }
+    check_sector_header(d88.sector_header(s), s, check.findings);
+    std::span<const Byte> bytes = d88.sector_data(s);
+    fill_run = all_are(bytes, kD88Fill) ? fill_run + 1 : 0;
+    data.insert(data.end(), bytes.begin(), bytes.end());
+  }
+  int with_data = sectors_with_data(data, kDiskSectors - fill_run);
+  check_fill(data, with_data, check.findings);
+  check.sectors_with_data = with_data;
+  if (with_data % kD88.sectors != 0) {
+    check.findings.push_back(
+        {.place = format("cylinder %d", with_data / kD88.sectors),
+         .note = "the sectors with data end inside this track; a build copies whole tracks"});
+    return;
+  }
+  data.resize(static_cast<std::size_t>(with_data) * kSectorSize);
+  check.held_check = check_raw_disk_image(data, held_place);
+  check.findings.insert(check.findings.end(), check.held_check->findings.begin(),
+                        check.held_check->findings.end());
+  check.held = std::move(data);
+}
+
+}  // namespace
+
+bool is_d88_image(std::span<const Byte> file) {
+  std::size_t table = at(kD88Header.track_table);
+  return file.size() >= table + 4 &&
+         (read_u32(file, at(kD88Header.disk_size)) == file.size() ||
+          read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
+}
+
+D88Check check_d88_image(std::span<const Byte> file) {
+  D88Check check{.d88 = decode_d88_image(file)};
+  if (file.size() != kD88Size) {
+    check.findings.push_back(
+        {.field = "size",
+         .value = count_of(file.size(), "byte"),
+         .expected = count_of(kD88Size, "byte"),
+         .note = check.d88.header_whole
+                     ? ""
+                     : format("the file ends inside the %d-byte header", kD88.header_size)});
+  }
+  if (!check.d88.header_whole) return check;
+  check_d88_header(check.d88, check.findings);
+  check.table_as_built = check_track_table(check.d88.header, check.findings);
+  check_sectors(check);
+  return check;
+}
+
+std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
+  auto expected = std::make_unique<D88Image>();
+  try {
+    encode_d88_image(raw_disk, *expected);
+  } catch (const Failure& failure) {
+    return finding_of(failure);
+  }
+  std::span<const Byte> written = *expected;
+  auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
+  if (mine == written.end() && theirs == d88.end()) return std::nullopt;
+  if (mine == written.end()) {
+    return Finding{
+        .place = offset_place(kD88Size),
+        .note = count_of(d88.size() - written.size(), "byte") + " more after the last sector"};
+  }
+  auto offset = static_cast<int>(mine - written.begin());
+  if (offset < kD88.header_size)
+    return Finding{.place = offset_place(at(offset)), .note = "the headers differ"};
+  int s = (offset - kD88.header_size) / kSectorRecordSize;
+  return Finding{
+      .place = sector_place(s),
+      .note = theirs == d88.end() ? "the file ends inside its record" : "its record differs"};
+}
+
+// Encodes the raw disk image as it is read back, a track at a time.
 void write_d88_image(Folder& folder) {
   Sink out;
   create_output(folder, out, kD88Name);
   Source disk;
   if (!try_open_input(folder, disk, kRawDiskName)) fail("cannot open %s for reading", kRawDiskName);
-  write_bytes(out, encode_d88_header());
-  std::array<Byte, kRawTrackSize> raw;
-  std::array<Byte, kTrackSize> track;
-  std::size_t got = raw.size();  // once a read comes short, the raw disk image has ended
-  for (int t = 0; t < kDiskTracks; ++t) {
-    got = got < raw.size() ? 0 : read_bytes(disk, raw);
-    encode_d88_track(t, std::span(raw).first(got), track);
-    write_bytes(out, track);
-  }
-  if (got == raw.size() && read_bytes(disk, std::span(raw).first(kSectorSize)) == kSectorSize)
-    fail("disk full");
+  encode_d88([&disk](std::span<Byte> into) { return read_bytes(disk, into); },
+             [&out](std::span<const Byte> bytes) { write_bytes(out, bytes); });
   close_input(disk);
   close_output(out);
   report_output(folder, kD88Name);

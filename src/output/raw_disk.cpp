@@ -2,6 +2,7 @@
 
 #include "flyseat/d88.hpp"
 #include "flyseat/output.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 namespace {
@@ -54,22 +55,60 @@ RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
       std::find_if(loader.rbegin(), loader.rend(), [](Byte b) { return b != kLoaderFill; });
   disk.loader_bytes = static_cast<std::size_t>(loader.rend() - last_loaded);
   disk.after_program = image.size();
-  if (disk.blocks < kSmallestRawDisk.blocks || disk.blocks > kLargestRawDisk.blocks) return disk;
+  if (!built_block_count(disk.blocks)) return disk;
   // The program takes at least one block after the loader, list1 and list2, and at most the
   // blocks of a full program buffer.
   int first = std::max(kSmallestRawDisk.stretches[kProgramStretch].first_block,
                        disk.blocks - kLargestRawDisk.stretches[kProgramStretch].blocks);
+  // Data blocks may hold what reads as a program too; the program a build wrote is followed by
+  // zero bytes alone, so the first such candidate is taken, else the first at all.
   for (int b = first; b < disk.blocks; ++b) {
     ProgramRead program;
     if (!program_fills_from(image, disk.blocks, b, program)) continue;
-    disk.program_block = b;
-    disk.program = program;
     auto end = image.begin() + static_cast<std::ptrdiff_t>(program.at + kEndMarkerSize);
-    disk.after_program = static_cast<std::size_t>(
+    auto after = static_cast<std::size_t>(
         std::find_if(end, image.end(), [](Byte byte) { return byte != 0; }) - image.begin());
-    break;
+    if (disk.program_block == 0 || after == image.size()) {
+      disk.program_block = b;
+      disk.program = program;
+      disk.after_program = after;
+    }
+    if (after == image.size()) break;
   }
   return disk;
+}
+
+RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of) {
+  RawDiskCheck check{decode_raw_disk_image(image), {}};
+  const RawDiskRead& disk = check.disk;
+  Findings& findings = check.findings;
+  if (!built_block_count(disk.blocks)) {
+    findings.push_back(
+        {.field = "block count",
+         .value = format("%d", disk.blocks),
+         .expected = format("%d to %d", kSmallestRawDisk.blocks, kLargestRawDisk.blocks)});
+    return check;
+  }
+  if (disk.program_block == 0) {
+    findings.push_back(
+        {.note = "its last blocks hold no program as a build writes it: line records with the "
+                 "link field 0xFFFF, then the end marker, in as many blocks as the block rule "
+                 "gives them"});
+    return check;
+  }
+  if (disk.after_program < image.size()) {
+    findings.push_back({.place = place_of(disk.after_program),
+                        .field = "byte after the end marker",
+                        .value = hex_byte(image[disk.after_program]),
+                        .expected = hex_byte(0)});
+  }
+  if (disk.program_block - 1 > kMostDataBlocks) {
+    findings.push_back(
+        {.field = "list1 and list2 data",
+         .value = count_of(static_cast<std::size_t>(disk.program_block - 1), "block"),
+         .expected = "at most " + count_of(kMostDataBlocks, "block")});
+  }
+  return check;
 }
 
 void write_raw_disk_image(Folder& folder, const WorkArea& work) {

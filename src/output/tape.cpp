@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "flyseat/output.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 namespace {
@@ -39,6 +40,43 @@ TapeRead decode_tape_image(std::span<const Byte> file) {
               : named(tape.name, kMainTapeTitle) ? TapeRead::main_tape
                                                  : TapeRead::other_tape;
   return tape;
+}
+
+TapeCheck check_tape_image(std::span<const Byte> file) {
+  TapeCheck check{.tape = decode_tape_image(file), .program = {}, .findings = {}};
+  const TapeRead& tape = check.tape;
+  constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
+  switch (tape.kind) {
+    case TapeRead::not_a_tape:
+      break;
+    case TapeRead::cut_short:
+      check.findings.push_back({.field = "tape header",
+                                .value = count_of(file.size(), "byte"),
+                                .expected = count_of(kTape.header_size, "byte")});
+      break;
+    case TapeRead::data_tape:
+      if (tape.payload.size() > kMostPayload) {
+        check.findings.push_back({.place = offset_place(kTape.header_size),
+                                  .field = "payload",
+                                  .value = count_of(tape.payload.size(), "byte"),
+                                  .expected = "at most " + count_of(kMostPayload, "byte") +
+                                              ", the largest list1 and "
+                                              "list2 regions"});
+      }
+      break;
+    case TapeRead::main_tape:
+      check.program = read_program(file, kTape.header_size);
+      check_program(file, *check.program, check.findings);
+      break;
+    case TapeRead::other_tape:
+      check.findings.push_back(
+          {.place = offset_place(kTape.leader_size),
+           .field = "tape name",
+           .value = format("\"%s\"", visible(tape.name).c_str()),
+           .expected = format("\"%s\" or \"%s\"", kDataTapeTitle.data(), kMainTapeTitle.data())});
+      break;
+  }
+  return check;
 }
 
 void write_tape_image(Folder& folder, const char* file_name, std::string_view tape_name,

@@ -6,16 +6,16 @@
 #include <memory>
 
 #include "checker.hpp"
+#include "problems.hpp"
 
 namespace flyseat::inspect {
 
-void Checker::warnings(Section s, const std::vector<std::string>& texts, const char* one,
-                       const char* more) {
-  for (std::size_t i = 0; i < texts.size() && i < kMostOfAKind; ++i)
-    warning(s, texts[i]);
-  if (texts.size() > kMostOfAKind) {
-    std::size_t rest = texts.size() - kMostOfAKind;
-    warning(s, format("and %zu more %s", rest, rest == 1 ? one : more));
+void Checker::warnings(Section s, const Findings& found, const char* one, const char* more) {
+  for (std::size_t i = 0; i < found.size() && i < kMostOfAKind; ++i)
+    warning(s, found[i]);
+  if (found.size() > kMostOfAKind) {
+    std::size_t rest = found.size() - kMostOfAKind;
+    warning(s, {.note = format("and %zu more %s", rest, rest == 1 ? one : more)});
   }
 }
 
@@ -25,20 +25,26 @@ namespace {
 
 void check_checksums(const FileRead& file, Checker& c) {
   if (file.checksums.crc32.empty() && file.checksums.sha1.empty()) return;
-  c.detail(kInputsSection, format("CRC-32 %s, SHA-1 %s", file.checksums.crc32.c_str(),
-                                  file.checksums.sha1.c_str()));
+  c.detail(kInputsSection, {.note = format("CRC-32 %s, SHA-1 %s", file.checksums.crc32.c_str(),
+                                           file.checksums.sha1.c_str())});
+}
+
+unsigned long long ull(std::uint64_t n) {
+  return static_cast<unsigned long long>(n);
 }
 
 // How much of the listing a build reads: all of it, or up to a byte 0x1A.
 void check_listing_size(const FileRead& file, const ListingResult& listing, Checker& c) {
   if (listing.refusal || listing.bytes_read == file.size) {
     c.fact(kInputsSection,
-           format("%s: %s, all read", kListingName, count_of(file.size, "byte").c_str()));
+           {.file = kListingName, .note = count_of(file.size, "byte") + ", all read"});
   } else {
-    c.warning(kInputsSection,
-              format("%s: %llu bytes; the first %zu are read, to the byte 0x%02X, %llu ignored",
-                     kListingName, static_cast<unsigned long long>(file.size), listing.bytes_read,
-                     kEndOfText, static_cast<unsigned long long>(file.size - listing.bytes_read)));
+    c.warning(
+        kInputsSection,
+        {.file = kListingName,
+         .note = format("%llu bytes; the first %zu are read, to the byte 0x%02X, %llu ignored",
+                        ull(file.size), listing.bytes_read, kEndOfText,
+                        ull(file.size - listing.bytes_read))});
   }
 }
 
@@ -47,29 +53,27 @@ void check_listing_size(const FileRead& file, const ListingResult& listing, Chec
 void check_size(const FileRead& file, Input input, const std::optional<ListingResult>& listing,
                 Checker& c) {
   const char* name = kInputNames[input];
-  auto most = static_cast<std::uint64_t>(kMostRead[input]);
   switch (file.status) {
     case ReadStatus::cannot_open:
-      return c.error(kInputsSection, format(kCannotOpen, name));
+      return c.error(kInputsSection, {.note = format(kCannotOpen, name)});
     case ReadStatus::cannot_read:
-      return c.error(kInputsSection, format(kCannotRead, name));
+      return c.error(kInputsSection, {.note = format(kCannotRead, name)});
     case ReadStatus::not_a_file:
-      return c.error(kInputsSection, format("%s: %s", name, kNotAFile));
+      return c.error(kInputsSection, {.file = name, .note = kNotAFile});
     case ReadStatus::too_large:
-      c.warning(kInputsSection, format("%s: %llu bytes, too large to check", name,
-                                       static_cast<unsigned long long>(file.size)));
+      c.warning(kInputsSection,
+                {.file = name, .note = format("%llu bytes, too large to check", ull(file.size))});
       break;
     case ReadStatus::read:
       if (input == kListing) {
         check_listing_size(file, *listing, c);
-      } else if (most != kWhole && file.size > most) {
-        c.warning(kInputsSection, format("%s: %llu bytes; the first %llu are read, %llu ignored",
-                                         name, static_cast<unsigned long long>(file.size),
-                                         static_cast<unsigned long long>(most),
-                                         static_cast<unsigned long long>(file.size - most)));
+      } else if (std::uint64_t most = check_limit(input); kMostRead[input] && file.size > most) {
+        c.warning(kInputsSection,
+                  {.file = name,
+                   .note = format("%llu bytes; the first %llu are read, %llu ignored",
+                                  ull(file.size), ull(most), ull(file.size - most))});
       } else {
-        c.fact(kInputsSection,
-               format("%s: %s, all read", name, count_of(file.size, "byte").c_str()));
+        c.fact(kInputsSection, {.file = name, .note = count_of(file.size, "byte") + ", all read"});
       }
   }
   check_checksums(file, c);
@@ -78,9 +82,24 @@ void check_size(const FileRead& file, Input input, const std::optional<ListingRe
 }  // namespace
 
 int CheckReport::count(Level level) const {
-  return static_cast<int>(
-      std::count_if(findings.begin(), findings.end(),
-                    [level](const CheckFinding& f) { return f.level == level; }));
+  int n = 0;
+  for (const Findings& section : sections) {
+    n += static_cast<int>(std::count_if(section.begin(), section.end(),
+                                        [level](const Finding& f) { return f.level == level; }));
+  }
+  return n;
+}
+
+Level CheckReport::worst() const {
+  return count(Level::error) > 0     ? Level::error
+         : count(Level::warning) > 0 ? Level::warning
+                                     : Level::fact;
+}
+
+std::string CheckReport::verdict() const {
+  return format("verdict: %s, %s",
+                count_of(static_cast<std::size_t>(count(Level::error)), "error").c_str(),
+                count_of(static_cast<std::size_t>(count(Level::warning)), "warning").c_str());
 }
 
 CheckReport check_inputs(const GameInputs& inputs) {
@@ -94,12 +113,12 @@ CheckReport check_inputs(const GameInputs& inputs) {
   if (!unread_memory_input(inputs)) {
     auto memory = std::make_unique<LoadedMemory>();
     if (check_patch(inputs, *memory, c))
-      check_memory(*memory, listing ? listing->program_length : -1, c);
+      check_memory(inputs, *memory, listing ? listing->program_length : -1, c);
   }
   for (const std::string& blocked : inputs.outputs_blocked)
-    c.error(kOutputsSection, blocked);
+    c.error(kOutputsSection, {.note = blocked});
   if (inputs.outputs_blocked.empty())
-    c.fact(kOutputsSection, "nothing stands in the way of the four outputs");
+    c.fact(kOutputsSection, {.note = "nothing stands in the way of the four outputs"});
   return c.report;
 }
 
@@ -107,20 +126,14 @@ std::vector<CheckLine> check_lines(const CheckReport& report) {
   std::vector<CheckLine> lines;
   for (std::size_t s = 0; s < kCheckSections.size(); ++s) {
     lines.push_back({Level::fact, kCheckSections[s]});
-    for (const CheckFinding& f : report.findings) {
-      if (f.section != static_cast<int>(s)) continue;
+    for (const Finding& f : report.sections[s]) {
       std::string level = f.level == Level::fact
                               ? ""
                               : kLevelNames[static_cast<std::size_t>(f.level)] + std::string(": ");
-      lines.push_back(
-          {f.level, std::string(static_cast<std::size_t>(2 + 2 * f.depth), ' ') + level + f.text});
+      lines.push_back({f.level, std::string(f.detail ? 4 : 2, ' ') + level + said(f)});
     }
   }
-  int errors = report.count(Level::error), warnings = report.count(Level::warning);
-  lines.push_back(
-      {Level::fact,
-       format("verdict: %s, %s", count_of(static_cast<std::size_t>(errors), "error").c_str(),
-              count_of(static_cast<std::size_t>(warnings), "warning").c_str())});
+  lines.push_back({Level::fact, report.verdict()});
   return lines;
 }
 

@@ -1,5 +1,8 @@
 // The check of the listing: the build's own conversion, watched line by line, and what its
-// lines say of the release they come from.
+// lines say of the release they come from. Every byte of the listing that a build reads and
+// stores nowhere, other than by its rules (the line ends, the line numbers' form, the records'
+// edits, the characters ! and # the tokenizer drops, lines 119 and 345 once each), is a warning
+// that names its line.
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -17,32 +20,54 @@ bool is_blank(std::string_view text) {
   return text.find_first_not_of(" \t\v\f\r\n") == text.npos;
 }
 
+std::string line_place(std::int32_t number) {
+  return format("line %d", number);
+}
+
+// Where a line stands among those before it, for a line that its number does not name well.
+std::string after(const std::vector<ListingLineSeen>& lines, std::size_t i) {
+  return i == 0 ? std::string("at the start") : format("after line %d", lines[i - 1].number);
+}
+
+std::size_t stored_lines(const ListingResult& result) {
+  return static_cast<std::size_t>(
+      std::count_if(result.lines.begin(), result.lines.end(),
+                    [](const ListingLineSeen& line) { return !line.dropped; }));
+}
+
 // The target's BASIC keeps lines in ascending order of their stored numbers and looks them
 // up that way, so a line out of order or a number given twice is likely a different release.
 void check_numbers(const ListingResult& result, Checker& c) {
-  std::vector<std::string> blank, unnumbered, out_of_range, out_of_order, repeated;
+  Findings blank, unnumbered, out_of_range, out_of_order, repeated;
   std::map<std::uint16_t, int> times;
+  const ListingLineSeen* before = nullptr;  // the stored line before
   for (std::size_t i = 0; i < result.lines.size(); ++i) {
     const ListingLineSeen& line = result.lines[i];
+    if (line.dropped) continue;
     std::uint16_t stored = stored_line_number(line.number);
-    std::string after =
-        i == 0 ? std::string("at the start") : format("after line %d", result.lines[i - 1].number);
+    bool last = i + 1 == result.lines.size();
     if (!line.numbered && is_blank(line.as_read)) {
-      blank.push_back("a blank line " + after + (i + 1 == result.lines.size() ? ", the last" : "") +
-                      ": stored as line 0 with no text");
+      blank.push_back({.note = "a blank line " + after(result.lines, i) +
+                               (last ? ", the last" : "") + ": stored as line 0 with no text"});
     } else if (!line.numbered) {
-      unnumbered.push_back("a line without a number " + after + ": stored as line 0");
+      unnumbered.push_back(
+          {.note = "a line without a number " + after(result.lines, i) + ": stored as line 0"});
     }
     if (line.number != stored) {
-      out_of_range.push_back(
-          format("line %d is stored as line %u (the low 16 bits)", line.number, stored));
+      out_of_range.push_back({.place = line_place(line.number),
+                              .field = "stored number",
+                              .value = format("%u", stored),
+                              .expected = format("%d", line.number),
+                              .note = "a build stores the low 16 bits"});
     }
-    if (i > 0 && stored < stored_line_number(result.lines[i - 1].number)) {
-      out_of_order.push_back(format("line %u follows line %u, out of ascending order", stored,
-                                    stored_line_number(result.lines[i - 1].number)));
+    if (before != nullptr && stored < stored_line_number(before->number)) {
+      out_of_order.push_back({.place = format("line %u", stored),
+                              .note = format("follows line %u, out of ascending order",
+                                             stored_line_number(before->number))});
     }
     if (++times[stored] == 2)
-      repeated.push_back(format("line %u is in the listing more than once", stored));
+      repeated.push_back({.place = format("line %u", stored), .note = "given more than once"});
+    before = &line;
   }
   c.warnings(kListingSection, blank, "blank line", "blank lines");
   c.warnings(kListingSection, unnumbered, "line without a number", "lines without a number");
@@ -53,10 +78,11 @@ void check_numbers(const ListingResult& result, Checker& c) {
              "numbers given more than once");
 }
 
-// The first line of that number, or none.
+// The first stored line of that number, or none.
 const ListingLineSeen* line_numbered(const ListingResult& result, std::int32_t number) {
-  auto line = std::find_if(result.lines.begin(), result.lines.end(),
-                           [number](const ListingLineSeen& seen) { return seen.number == number; });
+  auto line = std::find_if(
+      result.lines.begin(), result.lines.end(),
+      [number](const ListingLineSeen& seen) { return !seen.dropped && seen.number == number; });
   return line == result.lines.end() ? nullptr : &*line;
 }
 
@@ -84,25 +110,28 @@ void check_line_ends(std::span<const Byte> read, Checker& c) {
     return;
   }
   c.warning(kListingSection,
-            format("%s has carriage returns but no line feeds: a build ends a line only at a "
-                   "line feed, so it reads the whole listing as one line, cut every %d bytes",
-                   kListingName, kMaxLineRead));
+            {.file = kListingName,
+             .note = format("carriage returns but no line feeds: a build ends a line only at a "
+                            "line feed, so it reads the whole listing as one line, cut every %d "
+                            "bytes",
+                            kMaxLineRead)});
 }
 
 // Editors that save a listing as UTF-8 may put a byte-order mark before its first line.
 void check_byte_order_mark(std::span<const Byte> listing, Checker& c) {
   constexpr std::array<Byte, 3> kMark = {0xEF, 0xBB, 0xBF};
   if (listing.size() >= kMark.size() && std::equal(kMark.begin(), kMark.end(), listing.begin())) {
-    c.warning(kListingSection,
-              format("%s begins with a UTF-8 byte-order mark (EF BB BF), which a build reads as "
-                     "part of the first line",
-                     kListingName));
+    c.warning(kListingSection, {.file = kListingName,
+                                .place = offset_place(0),
+                                .note = "a UTF-8 byte-order mark (EF BB BF), which a build reads "
+                                        "as part of the first line"});
   }
 }
 
-// A line longer than a build reads at once, and where its rest goes.
+// A line longer than a build reads at once, and where its rest goes: a line of its own, or
+// nowhere when its number is one that a build drops.
 void check_cut_lines(const ListingResult& result, Checker& c) {
-  std::vector<std::string> cut;
+  Findings cut;
   const std::vector<ListingLineSeen>& lines = result.lines;
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     if (!lines[i].cut) continue;
@@ -110,16 +139,62 @@ void check_cut_lines(const ListingResult& result, Checker& c) {
     while (lines[last].cut && last + 1 < lines.size())
       length += lines[++last].length;
     if (!lines[last].as_read.empty() && lines[last].as_read.back() == kLineFeed) --length;
+    std::size_t lost = 0;  // of the rest, in lines that a build drops for their numbers
+    std::int32_t dropped_as = 0;
+    for (std::size_t rest = i + 1; rest <= last; ++rest) {
+      if (!lines[rest].dropped) continue;
+      lost += lines[rest].length - (lines[rest].as_read.ends_with('\n') ? 1 : 0);
+      dropped_as = lines[rest].number;
+    }
     std::string rest =
         last == i + 1 ? format("line %d", lines[i + 1].number)
                       : format("%zu lines, the first numbered %d", last - i, lines[i + 1].number);
-    cut.push_back(
-        format("line %d is %zu bytes long: a build cuts it after %d bytes and stores "
-               "the rest as %s",
-               lines[i].number, length, kMaxLineRead, rest.c_str()));
+    cut.push_back({.place = line_place(lines[i].number),
+                   .field = "length",
+                   .value = count_of(length, "byte"),
+                   .expected = format("at most %d bytes", kMaxLineRead),
+                   .note = "a build cuts it and stores the rest as " + rest +
+                           (lost > 0 ? format(", but drops %s of it as line %d",
+                                              count_of(lost, "byte").c_str(), dropped_as)
+                                     : "")});
     i = last;
   }
   c.warnings(kListingSection, cut, "line cut", "lines cut");
+}
+
+// What the tokenizer never sees of a line (the bytes from a zero byte on), and what it stores
+// as it is but the target reads otherwise (bytes from 0x80 on outside strings, remarks and
+// DATA, each read as a keyword's token).
+void check_lost_bytes(const ListingResult& result, Checker& c) {
+  Findings zeros, strays;
+  for (const ListingLineSeen& line : result.lines) {
+    if (line.dropped) continue;
+    if (line.after_zero > 0) {
+      zeros.push_back({.place = line_place(line.number),
+                       .note = format("a zero byte after \"%s\" ends the line for a build: %s "
+                                      "from it on are lost",
+                                      shortened(trimmed(line.as_read)).c_str(),
+                                      count_of(line.after_zero, "byte").c_str())});
+    }
+    if (line.strays.count > 0) {
+      std::string_view keyword = keyword_text(line.strays.first);
+      strays.push_back(
+          {.place = line_place(line.number),
+           .field = "byte outside a string, a remark or DATA",
+           .value = hex_byte(line.strays.first),
+           .expected = "ASCII",
+           .note = format("stored as it is, where the target reads %s%s",
+                          keyword.empty() ? "a token it has no keyword for"
+                                          : ("the keyword " + std::string(keyword)).c_str(),
+                          line.strays.count > 1
+                              ? format(" (%zu such bytes in the line)", line.strays.count).c_str()
+                              : "")});
+    }
+  }
+  c.warnings(kListingSection, zeros, "line cut short by a zero byte",
+             "lines cut short by a zero byte");
+  c.warnings(kListingSection, strays, "line with bytes read as keywords",
+             "lines with bytes read as keywords");
 }
 
 // A listing listed back from a converted program (list --bytes) holds the records' replacement
@@ -142,25 +217,26 @@ void check_converted(const ListingResult& result, Checker& c) {
   bool dropped_gone = std::all_of(result.watch.dropped.begin(), result.watch.dropped.end(),
                                   [](int count) { return count == 0; });
   c.warning(kListingSection,
-            format("%s looks already converted: %zu of the %zu records whose line it "
-                   "has find their replacement in place%s; a build would convert it a second "
-                   "time",
-                   kListingName, in_place, with_line,
-                   dropped_gone ? ", and the lines a build drops are missing" : ""));
+            {.file = kListingName,
+             .note = format("looks already converted: %zu of the %zu records whose line it has "
+                            "find their replacement in place%s; a build would convert it a "
+                            "second time",
+                            in_place, with_line,
+                            dropped_gone ? ", and the lines a build drops are missing" : "")});
 }
 
 // How often each record fired, a line of counts after another.
 void count_firings(const ListingResult& result, Checker& c) {
   const SubstitutionCounts& fired = result.watch.fired;
   auto fired_once = std::count_if(fired.begin(), fired.end(), [](int count) { return count > 0; });
-  c.fact(kListingSection, format("substitution records: %td of %zu fired; times each fired, by "
-                                 "record:",
-                                 fired_once, fired.size()));
+  c.fact(kListingSection,
+         {.note = format("substitution records: %td of %zu fired; times each fired, by record:",
+                         fired_once, fired.size())});
   std::string times;
   for (std::size_t r = 0; r < fired.size(); ++r) {
     times += format("%s%zu:%d", times.empty() ? "" : " ", r + 1, fired[r]);
     if ((r + 1) % kRecordsALine == 0 || r + 1 == fired.size()) {
-      c.detail(kListingSection, times);
+      c.detail(kListingSection, {.note = times});
       times.clear();
     }
   }
@@ -179,8 +255,9 @@ void check_unfired(const ListingResult& result, Checker& c) {
     std::string why = line_numbered(result, record.line) != nullptr
                           ? format("line %d holds nothing it finds", record.line)
                           : format("the listing has no line %d", record.line);
-    c.warning(kListingSection, format("record %zu (line %d, %s) fired nowhere: %s", r + 1,
-                                      record.line, what.c_str(), why.c_str()));
+    c.warning(kListingSection,
+              {.place = format("record %zu (line %d, %s)", r + 1, record.line, what.c_str()),
+               .note = "fired nowhere: " + why});
   }
 }
 
@@ -191,48 +268,62 @@ void show_replaced_lines(const ListingResult& result, Checker& c) {
     const SubstitutionRecord& record = table[r];
     const ListingLineSeen* line = line_numbered(result, record.line);
     if (!record.find.empty() || record.line == kEveryLine || line == nullptr) continue;
-    c.fact(kListingSection, format("record %zu replaces the whole of line %d: \"%s\"", r + 1,
-                                   record.line, shortened(trimmed(line->as_read)).c_str()));
+    c.fact(kListingSection,
+           {.note = format("record %zu replaces the whole of line %d: \"%s\"", r + 1, record.line,
+                           shortened(trimmed(line->as_read)).c_str())});
   }
 }
 
-// The longest edited line against the line buffer, and the program against its buffer.
+// The longest edited line against the line buffer, and the program against its buffer: less
+// room left than one listing line may take is a warning.
 void check_room(const ListingResult& result, Checker& c) {
   auto longest = std::max_element(
       result.lines.begin(), result.lines.end(),
       [](const ListingLineSeen& a, const ListingLineSeen& b) { return a.line_used < b.line_used; });
-  if (longest != result.lines.end()) {
+  if (longest != result.lines.end() && longest->line_used > 0) {
     c.fact(kListingSection,
-           format("longest edited line: line %d, %zu of %d bytes (%zu to spare)", longest->number,
-                  longest->line_used, kLineSize, kLineSize - longest->line_used));
+           {.note = format("longest edited line: line %d, %zu of %d bytes (%zu to spare)",
+                           longest->number, longest->line_used, kLineSize,
+                           kLineSize - longest->line_used)});
   }
   int spare = kProgramRoom - result.program_length;
   std::string program =
       format("program: %d of %d bytes, %d to spare", result.program_length, kProgramRoom, spare);
   if (spare < kLineSize) {
-    c.warning(kListingSection, program + ", less than a listing line may need");
+    c.warning(kListingSection, {.note = program + ", less than a listing line may need"});
   } else {
-    c.fact(kListingSection, program);
+    c.fact(kListingSection, {.note = program});
   }
 }
 
-// The lines read, and whether lines 119 and 345 were there to drop.
 void count_lines(const ListingResult& result, Checker& c) {
-  int dropped = 0;
-  for (int count : result.watch.dropped)
-    dropped += count;
+  std::size_t stored = stored_lines(result);
   c.fact(kListingSection,
-         format("%s read: %s stored, %d dropped",
-                count_of(result.lines.size() + static_cast<std::size_t>(dropped), "line").c_str(),
-                count_of(result.lines.size(), "record").c_str(), dropped));
+         {.note = format("%s read: %s stored, %zu dropped",
+                         count_of(result.lines.size(), "line").c_str(),
+                         count_of(stored, "record").c_str(), result.lines.size() - stored)});
 }
 
+// Whether lines 119 and 345 were there to drop, and once each.
 void check_dropped(const ListingResult& result, Checker& c) {
   for (std::size_t i = 0; i < kDroppedLines.size(); ++i) {
     if (result.watch.dropped[i] == 0) {
-      c.warning(kListingSection, format("no line %d to drop: a build leaves lines %d and %d out",
-                                        kDroppedLines[i], kDroppedLines[0], kDroppedLines[1]));
+      c.warning(kListingSection,
+                {.note = format("no line %d to drop: a build leaves lines %d and %d out",
+                                kDroppedLines[i], kDroppedLines[0], kDroppedLines[1])});
     }
+  }
+  std::array<int, kDroppedLines.size()> seen{};
+  for (std::size_t i = 0; i < result.lines.size(); ++i) {
+    const ListingLineSeen& line = result.lines[i];
+    if (!line.dropped) continue;
+    std::size_t which = line.number == kDroppedLines[0] ? 0 : 1;
+    if (++seen[which] < 2) continue;
+    c.warning(kListingSection,
+              {.place = line_place(line.number) + " " + after(result.lines, i),
+               .note = format("dropped as well: a build leaves out every line %d, and this one "
+                              "holds \"%s\"",
+                              line.number, shortened(trimmed(line.as_read)).c_str())});
   }
 }
 
@@ -247,7 +338,7 @@ ListingResult convert_watched(std::span<const Byte> listing_bytes) {
   try {
     result.program_length = convert_listing(listing, *work, &result.watch);
   } catch (const Failure& failure) {
-    result.refusal = problem_of(failure).said();
+    result.refusal = finding_of(failure);
   }
   result.bytes_read = listing.pos;
   return result;
@@ -262,6 +353,7 @@ void check_listing(const ListingResult& result, std::span<const Byte> listing, C
   check_dropped(result, c);
   check_byte_order_mark(listing, c);
   check_cut_lines(result, c);
+  check_lost_bytes(result, c);
   check_numbers(result, c);
   count_firings(result, c);
   check_unfired(result, c);

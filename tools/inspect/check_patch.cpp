@@ -3,26 +3,11 @@
 #include <memory>
 
 #include "checker.hpp"
+#include "flyseat/patch.hpp"
 #include "flyseat/raw_disk.hpp"
 
 namespace flyseat::inspect {
 namespace {
-
-std::string record_name(std::size_t index, const PatchRecordSeen& record) {
-  return format("record %zu at offset %lld", index + 1, static_cast<long long>(record.offset));
-}
-
-// Which outputs carry a patched byte: all of them from the list2 start on (the list2 region grows
-// to cover it) and in the list1 region; only the disk images in the rest of list1's blocks; none
-// anywhere else.
-enum class Carried { everywhere, on_disk_only, nowhere };
-Carried carried(int address, std::int32_t list1_length) {
-  if (address >= kList2Start) return Carried::everywhere;
-  if (address < kList1Start) return Carried::nowhere;
-  if (address < kList1Start + list1_length) return Carried::everywhere;
-  return address - kList1Start < block_count(list1_length) * kBlockSize ? Carried::on_disk_only
-                                                                        : Carried::nowhere;
-}
 
 // The bytes of one record that an output leaves out.
 struct LeftOut {
@@ -46,18 +31,17 @@ struct LeftOut {
 class PatchCheck {
  public:
   PatchCheck(const LoadedMemory& memory, Checker& c)
-      : memory_(memory), c_(c), count_at_(c.report.findings.size()) {}
+      : memory_(memory), c_(c), count_at_(c.report.sections[kPatchSection].size()) {}
 
   // The dumps are loaded by the time the first record is applied.
   void seen(const PatchRecordSeen& r) {
     if (records_ == 0) list2_length_ = memory_.dumps.list2;
     std::size_t i = records_++;
-    if (i < kMostRecords) c_.fact(kPatchSection, record_text(i, r));
-    if (r.missing > 0) {
-      c_.warning(kPatchSection,
-                 format("%s is cut short: %s missing, stored as 0xFF", record_name(i, r).c_str(),
-                        count_of(static_cast<std::size_t>(r.missing), "data byte").c_str()));
-    }
+    if (i < kMostRecords) c_.fact(kPatchSection, record_fact(i, r));
+    Findings format_findings;
+    check_patch_record(i, r, format_findings);
+    for (Finding& f : format_findings)
+      c_.warning(kPatchSection, std::move(f));
     std::size_t overwritten = 0;
     std::size_t earlier = 0;
     for (int a = r.address; a < r.address + r.count; ++a) {
@@ -69,20 +53,21 @@ class PatchCheck {
       w = i + 1;
     }
     if (overwritten > 0) {
-      overwrites_.push_back(format("%s overwrites %s that record %zu wrote",
-                                   record_name(i, r).c_str(), count_of(overwritten, "byte").c_str(),
-                                   earlier));
+      overwrites_.push_back({.place = patch_record_place(i, r),
+                             .note = format("overwrites %s that record %zu wrote",
+                                            count_of(overwritten, "byte").c_str(), earlier)});
     }
     check_carried(i, r);
   }
 
   void finish(const PatchSummary& patch) {
-    c_.report.findings.insert(c_.report.findings.begin() + static_cast<std::ptrdiff_t>(count_at_),
-                              {kPatchSection, Level::fact,
-                               format("%s: %s", kPatchName, count_of(records_, "record").c_str())});
+    Findings& section = c_.report.sections[kPatchSection];
+    section.insert(
+        section.begin() + static_cast<std::ptrdiff_t>(count_at_),
+        {.level = Level::fact, .file = kPatchName, .note = count_of(records_, "record")});
     if (records_ > kMostRecords) {
       std::size_t more = records_ - kMostRecords;
-      c_.fact(kPatchSection, "and " + count_of(more, "more record"));
+      c_.fact(kPatchSection, {.note = "and " + count_of(more, "more record")});
     }
     c_.warnings(kPatchSection, overwrites_, "record overwrites earlier ones",
                 "records overwrite earlier ones");
@@ -90,27 +75,25 @@ class PatchCheck {
                 "records store bytes no output carries");
     c_.warnings(kPatchSection, on_disk_only_, "record stores bytes only the disk images carry",
                 "records store bytes only the disk images carry");
-    if (patch.stray_bytes > 0) {
-      c_.warning(kPatchSection,
-                 format("%s after the last record, at offset %lld: ignored",
-                        count_of(static_cast<std::size_t>(patch.stray_bytes), "stray byte").c_str(),
-                        static_cast<long long>(patch.end)));
-    }
+    Findings end;
+    check_patch_end(patch, end);
+    for (Finding& f : end)
+      c_.warning(kPatchSection, std::move(f));
   }
 
  private:
   static constexpr std::size_t kMostRecords = 16;  // listed; the rest are counted
 
-  std::string record_text(std::size_t i, const PatchRecordSeen& r) {
-    std::string text = record_name(i, r) + ": ";
-    text += r.count == 0 ? "stores nothing"
-                         : format("0x%04X to 0x%04X, %s", r.address, r.address + r.count - 1,
-                                  count_of(static_cast<std::size_t>(r.count), "byte").c_str());
+  Finding record_fact(std::size_t i, const PatchRecordSeen& r) {
+    std::string text = r.count == 0
+                           ? "stores nothing"
+                           : format("0x%04X to 0x%04X, %s", r.address, r.address + r.count - 1,
+                                    count_of(static_cast<std::size_t>(r.count), "byte").c_str());
     if (r.list2_length > list2_length_) {
       text += format("; the list2 region grows to %d bytes", r.list2_length);
       list2_length_ = r.list2_length;
     }
-    return text;
+    return {.place = patch_record_place(i, r), .note = text};
   }
 
   // A patched byte that no output carries is lost to the port; one that only the disk images
@@ -124,19 +107,23 @@ class PatchCheck {
       if (where == Carried::on_disk_only) tape.add(a);
     }
     if (nowhere.count > 0) {
-      uncarried_.push_back(format(
-          "%s stores %s that no output carries: the outputs hold memory from 0x%04X to 0x%04X (the "
-          "list1 region and the rest of its disk blocks) and from 0x%04X on (the list2 region)",
-          record_name(i, r).c_str(), nowhere.text(r.count).c_str(), kList1Start,
-          kList1Start + block_count(list1) * kBlockSize - 1, kList2Start));
+      uncarried_.push_back(
+          {.place = patch_record_place(i, r),
+           .note = format("stores %s that no output carries: the outputs hold memory from "
+                          "0x%04X to 0x%04X (the list1 region and the rest of its disk blocks) "
+                          "and from 0x%04X on (the list2 region)",
+                          nowhere.text(r.count).c_str(), kList1Start, list1_disk_end(list1) - 1,
+                          kList2Start)});
     }
     if (tape.count > 0) {
-      on_disk_only_.push_back(format(
-          "%s stores %s that only the disk images carry: the data tape holds %s",
-          record_name(i, r).c_str(), tape.text(r.count).c_str(),
-          list1 == 0
-              ? "no list1 region (list1.bin is empty)"
-              : format("the list1 region only up to 0x%04X", kList1Start + list1 - 1).c_str()));
+      on_disk_only_.push_back(
+          {.place = patch_record_place(i, r),
+           .note = format(
+               "stores %s that only the disk images carry: the data tape holds %s",
+               tape.text(r.count).c_str(),
+               list1 == 0 ? "no list1 region (list1.bin is empty)"
+                          : format("the list1 region only up to 0x%04X", kList1Start + list1 - 1)
+                                .c_str())});
     }
   }
 
@@ -146,20 +133,20 @@ class PatchCheck {
   std::int32_t list2_length_ = 0;
   std::size_t records_ = 0;
   std::vector<std::size_t> writer_ = std::vector<std::size_t>(kMemorySize, 0);  // from 1
-  std::vector<std::string> overwrites_;
-  std::vector<std::string> uncarried_;
-  std::vector<std::string> on_disk_only_;
+  Findings overwrites_;
+  Findings uncarried_;
+  Findings on_disk_only_;
 };
 
 }  // namespace
 
 bool check_patch(const GameInputs& inputs, LoadedMemory& memory, Checker& c) {
   PatchCheck patch(memory, c);
-  std::optional<std::string> refusal;
+  std::optional<Finding> refusal;
   try {
     load_memory(inputs, memory, [&patch](const PatchRecordSeen& r) { patch.seen(r); });
   } catch (const Failure& failure) {
-    refusal = problem_of(failure).said();
+    refusal = finding_of(failure);
   }
   patch.finish(memory.patch);
   if (refusal) c.error(kPatchSection, *refusal);

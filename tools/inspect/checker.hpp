@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "check.hpp"
 #include "flyseat/basic.hpp"
-#include "inspect.hpp"
-#include "text.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
 
@@ -19,24 +19,27 @@ inline constexpr std::size_t kMostOfAKind = 5;  // warnings of one kind listed; 
 
 struct Checker {
   CheckReport report;
-  void add(Section section, Level level, std::string text, int depth = 0) {
-    report.findings.push_back({section, level, std::move(text), depth});
+  void add(Section s, Level level, Finding finding) {
+    finding.level = level;
+    report.sections[s].push_back(std::move(finding));
   }
-  void fact(Section s, std::string text) { add(s, Level::fact, std::move(text)); }
+  void fact(Section s, Finding finding) { add(s, Level::fact, std::move(finding)); }
   // A fact that belongs to the one before it.
-  void detail(Section s, std::string text) { add(s, Level::fact, std::move(text), 1); }
-  void warning(Section s, std::string text) { add(s, Level::warning, std::move(text)); }
-  void error(Section s, std::string text) { add(s, Level::error, std::move(text)); }
+  void detail(Section s, Finding finding) {
+    finding.detail = true;
+    fact(s, std::move(finding));
+  }
+  void warning(Section s, Finding finding) { add(s, Level::warning, std::move(finding)); }
+  void error(Section s, Finding finding) { add(s, Level::error, std::move(finding)); }
   // Warnings of one kind: the first few, then how many more.
-  void warnings(Section s, const std::vector<std::string>& texts, const char* one,
-                const char* more);
+  void warnings(Section s, const Findings& found, const char* one, const char* more);
 };
 
 // The listing converted as a build converts it, every line watched.
 struct ListingResult {
   std::vector<ListingLineSeen> lines;
   ListingWatch watch;
-  std::optional<std::string> refusal;  // the message a build would stop with
+  std::optional<Finding> refusal;  // what a build would stop with
   std::int32_t program_length = -1;
   std::size_t bytes_read = 0;  // up to a byte 0x1A, or where a build stops
 };
@@ -49,6 +52,7 @@ void check_listing(const ListingResult& result, std::span<const Byte> listing, C
 bool check_patch(const GameInputs& inputs, LoadedMemory& memory, Checker& c);
 
 // The Memory image section; the disk layout only of a program a build would store.
-void check_memory(const LoadedMemory& memory, std::int32_t program_length, Checker& c);
+void check_memory(const GameInputs& inputs, const LoadedMemory& memory, std::int32_t program_length,
+                  Checker& c);
 
 }  // namespace flyseat::inspect

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "crc32.hpp"
-#include "text.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "inspect.hpp"
+#include "inputs.hpp"
 
 namespace flyseat::inspect {
 

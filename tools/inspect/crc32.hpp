@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "flyseat/text.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat::inspect {
@@ -32,7 +33,9 @@ constexpr std::uint32_t crc32(std::span<const Byte> bytes, std::uint32_t crc = 0
 }
 
 // As catalogues write it: eight lower-case hex digits, leading zeros kept.
-std::string crc32_text(std::uint32_t crc);
+inline std::string crc32_text(std::uint32_t crc) {
+  return format("%08x", static_cast<unsigned>(crc));
+}
 
 static_assert(crc32(std::array<Byte, 9>{'1', '2', '3', '4', '5', '6', '7', '8', '9'}) ==
               0xCBF43926u);

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "checksums.hpp"
-#include "text.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -41,7 +42,7 @@ FileRead read_open(std::FILE* file, std::size_t keep, bool whole) {
   return read;
 }
 
-FileRead read_path(const std::string& path, std::size_t keep, bool whole) {
+FileRead read_path(const std::string& path, std::size_t keep, bool whole, bool stream = false) {
   bool from_stdin = path == kStandardStream;
   std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
@@ -51,7 +52,24 @@ FileRead read_path(const std::string& path, std::size_t keep, bool whole) {
     return read;
   }
   FileRead read = read_open(file, keep, whole);
-  if (!from_stdin) std::fclose(file);
+  if (from_stdin) return read;
+  if (!stream || read.status != ReadStatus::read || read.whole()) {
+    std::fclose(file);
+    return read;
+  }
+  // The file stays open, and each reading starts afresh from a descriptor of its own on it: what
+  // was read stays what is read, whatever takes the file's name meanwhile.
+  std::shared_ptr<std::FILE> open(file, std::fclose);
+  read.reopen = [open, name = kInputNames[kPatch]](Source& source) {
+    int copy = ::dup(::fileno(open.get()));
+    std::FILE* again = copy < 0 ? nullptr : ::fdopen(copy, "rb");
+    if (again == nullptr || std::fseek(again, 0, SEEK_SET) != 0) {
+      if (again != nullptr) std::fclose(again);
+      fail_read(name);
+    }
+    source.file = again;
+    source.name = name;
+  };
   return read;
 }
 
@@ -74,11 +92,8 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
       read.status = ReadStatus::not_a_file;
       continue;
     }
-    read = read_path(path, check_limit(input), true);
-    if (kMostRead[input] == kWhole && read.size > kMaxCheckSize) {
-      read.status = ReadStatus::too_large;
-      read.bytes.clear();
-    }
+    read = read_path(path, check_limit(input), true, input == kPatch);
+    if (input == kListing) limit_listing(read);
   }
   return inputs;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.hpp"
+#include "inputs.hpp"
 
 namespace flyseat::inspect {
 

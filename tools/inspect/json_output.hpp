@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "inspect.hpp"
+#include "check.hpp"
+#include "images.hpp"
+#include "listing.hpp"
 
 namespace flyseat::inspect {
 
@@ -13,6 +15,6 @@ std::string info_json(const InfoReport& report);
 // The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
 // not there, say).
 std::string check_json(const std::string& folder, const CheckReport& report,
-                       const std::vector<std::string>& problems = {});
+                       const Findings& problems = {});
 
 }  // namespace flyseat::inspect

@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "check.hpp"
 #include "files.hpp"
-#include "inspect.hpp"
+#include "images.hpp"
 #include "json_output.hpp"
+#include "listing.hpp"
 #include "png_file.hpp"
+#include "preview.hpp"
+#include "problems.hpp"
 
 namespace {
 
@@ -39,22 +43,23 @@ std::string shown(const std::string& path) {
 }
 
 // Every problem, whatever found it, is one line on standard error naming its file.
-void say(const Problem& problem) {
-  std::fprintf(stderr, "%s: %s\n", kTool, problem.said().c_str());
+void say(const Finding& problem) {
+  std::fprintf(stderr, "%s: %s\n", kTool, said(problem).c_str());
 }
 
 // The problems of one file, as many as a text report shows; the status they give.
-int say_problems(const std::string& file, const std::vector<std::string>& problems) {
+int say_problems(const std::string& file, const Findings& problems) {
   for (const std::string& problem : shown_problems(problems))
-    say({shown(file), problem});
+    say({.file = shown(file), .note = problem});
   return problems.empty() ? kSound : kFailed;
 }
 
 // What is wrong with a folder argument; nothing for a folder.
-std::optional<Problem> folder_problem(const std::string& folder) {
+std::optional<Finding> folder_problem(const std::string& folder) {
   std::error_code error;
   if (std::filesystem::is_directory(folder, error)) return std::nullopt;
-  return Problem{folder, std::filesystem::exists(folder, error)
+  return Finding{.file = folder,
+                 .note = std::filesystem::exists(folder, error)
                              ? "not a folder"
                              : "cannot open: No such file or directory"};
 }
@@ -62,8 +67,9 @@ std::optional<Problem> folder_problem(const std::string& folder) {
 int list_command(const Options& o) {
   Listing listing;
   FileRead read = read_file(o.file, kMaxInspectSize);
-  if (std::optional<Problem> problem = read_problem(shown(o.file), read, kMaxInspectSize)) {
-    listing.problems.push_back(problem->text);
+  if (std::optional<Finding> problem = read_problem(shown(o.file), read, kMaxInspectSize)) {
+    problem->file.clear();  // said below with the file's name
+    listing.problems.push_back(*problem);
   } else {
     listing = find_program(read.bytes, o.raw);
   }
@@ -101,7 +107,7 @@ int info_command(const Options& o) {
 }
 
 int check_command(const Options& o) {
-  std::optional<Problem> problem = folder_problem(o.folder);
+  std::optional<Finding> problem = folder_problem(o.folder);
   if (problem && !o.json) return say(*problem), kFailed;
   CheckReport report;
   if (!problem) {
@@ -110,8 +116,8 @@ int check_command(const Options& o) {
     report = check_inputs(inputs);
   }
   if (o.json) {
-    std::vector<std::string> problems;
-    if (problem) problems.push_back(problem->text);
+    Findings problems;
+    if (problem) problems.push_back(*problem);
     std::fputs(check_json(o.folder, report, problems).c_str(), stdout);
   } else {
     std::fputs(check_text(report).c_str(), stdout);
@@ -121,12 +127,12 @@ int check_command(const Options& o) {
 }
 
 int preview_command(const Options& o) {
-  if (std::optional<Problem> problem = folder_problem(o.folder)) return say(*problem), kFailed;
-  std::variant<Picture, Problem> made =
+  if (std::optional<Finding> problem = folder_problem(o.folder)) return say(*problem), kFailed;
+  std::variant<Picture, Finding> made =
       preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
-  if (const Problem* problem = std::get_if<Problem>(&made)) return say(*problem), kFailed;
+  if (const Finding* problem = std::get_if<Finding>(&made)) return say(*problem), kFailed;
   const Picture& picture = std::get<Picture>(made);
-  if (std::optional<Problem> problem = write_png(picture, o.output)) {
+  if (std::optional<Finding> problem = write_png(picture, o.output)) {
     // Standard output that cannot be written is said once, at the end of every command.
     if (o.output != kStandardStream) say(*problem);
     return kFailed;

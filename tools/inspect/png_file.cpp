@@ -46,25 +46,26 @@ std::string write_whole(const Picture& picture, const std::string& path) {
 
 }  // namespace
 
-std::optional<Problem> write_png(const Picture& picture, const std::string& path) {
+std::optional<Finding> write_png(const Picture& picture, const std::string& path) {
   std::string why;
   if (path == kStandardStream) {
     why = write_to(picture, stdout);
-    return why.empty() ? std::nullopt
-                       : std::optional<Problem>({"standard output", "cannot write: " + why});
+    if (why.empty()) return std::nullopt;
+    return Finding{.file = "standard output", .note = "cannot write: " + why};
   }
   // A device or a pipe is written as it stands.
   std::error_code ignored;
   if (std::filesystem::exists(path, ignored) && !std::filesystem::is_regular_file(path, ignored)) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return Problem{path, "cannot write: " + std::string(std::strerror(errno))};
+    if (file == nullptr)
+      return Finding{.file = path, .note = "cannot write: " + std::string(std::strerror(errno))};
     why = write_to(picture, file);
     if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
   } else {
     why = write_whole(picture, path);
   }
   if (why.empty()) return std::nullopt;
-  return Problem{path, "cannot write: " + why};
+  return Finding{.file = path, .note = "cannot write: " + why};
 }
 
 }  // namespace flyseat::inspect

@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "inspect.hpp"
+#include "flyseat/finding.hpp"
+#include "preview.hpp"
 
 namespace flyseat::inspect {
 
 // Writes the picture to `path`, or to standard output for "-"; the problem ("cannot write:
 // REASON") when it cannot.
-std::optional<Problem> write_png(const Picture& picture, const std::string& path);
+std::optional<Finding> write_png(const Picture& picture, const std::string& path);
 
 }  // namespace flyseat::inspect

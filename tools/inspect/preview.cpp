@@ -5,10 +5,11 @@
 #include <memory>
 #include <string_view>
 
+#include "preview.hpp"
+
 #include "flyseat/image.hpp"
+#include "flyseat/text.hpp"
 #include "font.hpp"
-#include "inspect.hpp"
-#include "text.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -234,6 +235,25 @@ Picture render_preview(const LoadedMemory& memory) {
   for (int r = 0; r < kRowRangeCount; ++r)
     draw_band(picture, memory, *after, r);
   return picture;
+}
+
+std::variant<Picture, Finding> preview_of(const GameInputs& inputs, const std::string& folder) {
+  auto in_folder = [&folder](const std::string& name) {
+    return folder.empty() ? name : folder + "/" + name;
+  };
+  if (std::optional<Input> unread = unread_memory_input(inputs)) {
+    return *read_problem(in_folder(kInputNames[*unread]), inputs.files[*unread],
+                         check_limit(*unread));
+  }
+  auto memory = std::make_unique<LoadedMemory>();
+  try {
+    load_memory(inputs, *memory);
+  } catch (const Failure& failure) {  // a patch record that a build refuses
+    Finding problem = finding_of(failure);
+    if (!problem.file.empty()) problem.file = in_folder(problem.file);
+    return problem;
+  }
+  return render_preview(*memory);
 }
 
 }  // namespace flyseat::inspect

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <memory>
 
+#include "listing.hpp"
+
 #include "flyseat/basic.hpp"
 #include "flyseat/failure.hpp"
-#include "inspect.hpp"
-#include "text.hpp"
+#include "flyseat/tape.hpp"
+#include "flyseat/text.hpp"
+#include "images.hpp"
+#include "problems.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -53,30 +57,7 @@ bool comes_back(const ProgramLine& line, WorkArea& work) {
 
 }  // namespace
 
-// Where a program read back stops short of a whole end marker, with the place and the value.
-std::string program_problem(std::span<const Byte> bytes, const ProgramRead& read) {
-  switch (read.stop) {
-    case ProgramRead::end_marker_cut:
-      return format("end marker at offset %zu is cut short: %zu of %d bytes", read.at,
-                    bytes.size() - read.at, kEndMarkerSize);
-    case ProgramRead::end_marker_damaged:
-      return format("end marker at offset %zu: byte %zu is 0x%02X, expected 0x00", read.at,
-                    read.damaged, bytes[read.at + read.damaged]);
-    case ProgramRead::other_link:
-      return format("line record at offset %zu: link field is 0x%04X, expected 0x%04X", read.at,
-                    read.link, kUnlinked);
-    case ProgramRead::no_end_marker:
-      return format("the program ends at offset %zu without its end marker", bytes.size());
-    case ProgramRead::record_cut:
-      return format("line record at offset %zu runs past the end of the file", read.at);
-    case ProgramRead::ended:
-      break;
-  }
-  return {};
-}
-
-Program walk_program(std::span<const Byte> bytes, std::size_t start,
-                     std::vector<std::string>& problems) {
+Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& problems) {
   Program program;
   ProgramRead read = read_program(bytes, start, [&program](const LineRecordRead& record) {
     program.lines.push_back(
@@ -84,7 +65,7 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start,
   });
   program.ended = read.stop == ProgramRead::ended;
   if (program.ended) program.end_marker = read.at;
-  if (!program.ended) problems.push_back(program_problem(bytes, read));
+  check_program(bytes, read, problems);
   return program;
 }
 
@@ -112,16 +93,39 @@ std::string listed_text(std::span<const Byte> tokens, bool escaped) {
   return text;
 }
 
+Listing find_program(std::span<const Byte> file, bool raw) {
+  Listing listing;
+  if (raw && decode_tape_image(file).kind != TapeRead::not_a_tape) {
+    listing.problems.push_back(
+        {.note = "a tape image, not a file of line records: list it without --raw"});
+  } else if (raw && file.empty()) {
+    listing.problems.push_back({.note = "empty file"});
+  } else if (raw) {
+    listing.program = walk_program(file, 0, listing.problems);
+  } else {
+    Description d = describe_image(file);
+    listing.problems = d.problems;
+    if (d.kind == ImageKind::data_tape) {
+      listing.problems = {{.note = "a data tape image holds no program"}};
+    } else if (d.kind == ImageKind::unknown) {
+      listing.problems.back().note += " (use --raw for a file of line records)";
+    } else if (d.program_at) {
+      Findings again;  // the description has them already
+      listing.program = walk_program(d.held.empty() ? file : d.held, *d.program_at, again);
+    }
+  }
+  return listing;
+}
+
 void check_round_trip(Listing& listing) {
   auto work = std::make_unique<WorkArea>();
   for (const ProgramLine& line : listing.program.lines) {
     if (comes_back(line, *work)) continue;
     std::string why = inherent_loss(line);
-    listing.problems.push_back(format("line %u %s", line.number,
-                                      why.empty()
-                                          ? "does not come back the same when its listing is "
-                                            "tokenized again"
-                                          : why.c_str()));
+    listing.problems.push_back(
+        {.place = format("line %u", line.number),
+         .note = why.empty() ? "does not come back the same when its listing is tokenized again"
+                             : why});
   }
 }
 
@@ -130,7 +134,7 @@ std::string listing_text(const std::string& name, const Listing& listing) {
   for (const ProgramLine& line : listing.program.lines)
     text += listed_line(line, true);
   for (const std::string& problem : shown_problems(listing.problems))
-    text += Problem{name, problem}.said() + "\n";
+    text += name + ": " + problem + "\n";
   return text;
 }
 

@@ -1,11 +1,9 @@
-#include "text.hpp"
+#include "flyseat/text.hpp"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "crc32.hpp"
-
-namespace flyseat::inspect {
+namespace flyseat {
 
 std::string format(const char* format, ...) {
   va_list args;
@@ -30,8 +28,8 @@ std::string span_of(const char* noun, std::int64_t first, std::int64_t last) {
                 static_cast<long long>(last));
 }
 
-std::string crc32_text(std::uint32_t crc) {
-  return format("%08x", static_cast<unsigned>(crc));
+std::string hex_byte(Byte b) {
+  return format("0x%02X", b);
 }
 
 void append_visible(std::string& text, Byte b) {
@@ -49,4 +47,4 @@ std::string visible(std::span<const Byte> bytes) {
   return text;
 }
 
-}  // namespace flyseat::inspect
+}  // namespace flyseat

@@ -1,9 +1,41 @@
-// The memory image a build makes of its inputs before it converts anything, and its preview.
-#include <memory>
+// The inputs as the inspector holds them, and the memory image a build makes of them before it
+// converts anything.
+#include "inputs.hpp"
 
-#include "inspect.hpp"
+#include "flyseat/failure.hpp"
+#include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
+
+std::optional<Finding> read_problem(const std::string& name, const FileRead& read,
+                                    std::size_t limit) {
+  Finding problem{.file = name};
+  switch (read.status) {
+    case ReadStatus::cannot_open:
+      problem.note = "cannot open: " + read.reason;
+      return problem;
+    case ReadStatus::cannot_read:
+      problem.note = "cannot read: " + read.reason;
+      return problem;
+    case ReadStatus::not_a_file:
+      problem.note = kNotAFile;
+      return problem;
+    case ReadStatus::too_large:
+      problem.field = "size";
+      problem.value = count_of(read.size, "byte");
+      problem.expected = "at most " + count_of(limit, "byte");
+      return problem;
+    case ReadStatus::read:
+      break;
+  }
+  return std::nullopt;
+}
+
+void limit_listing(FileRead& listing) {
+  if (listing.status != ReadStatus::read || listing.size <= kMaxCheckSize) return;
+  listing.status = ReadStatus::too_large;
+  listing.bytes.clear();
+}
 
 int LoadedMemory::loaded_count(int first, int size) const {
   int count = 0;
@@ -26,8 +58,13 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory, const PatchWatc
   mark(kList1Start, memory.dumps.list1);
   mark(kList2Start, memory.dumps.list2);
   memory.list2_length = memory.dumps.list2;
+  const FileRead& patch_file = inputs.files[kPatch];
   Source patch;
-  open_bytes(patch, kPatchName, inputs.files[kPatch].bytes);
+  if (patch_file.whole() || !patch_file.reopen) {
+    open_bytes(patch, kPatchName, patch_file.bytes);
+  } else {
+    patch_file.reopen(patch);
+  }
   memory.patch =
       apply_patch(patch, memory.image, memory.list2_length, [&](const PatchRecordSeen& record) {
         mark(record.address, record.count);
@@ -40,20 +77,6 @@ std::optional<Input> unread_memory_input(const GameInputs& inputs) {
     if (inputs.files[input].status != ReadStatus::read) return input;
   }
   return std::nullopt;
-}
-
-std::variant<Picture, Problem> preview_of(const GameInputs& inputs, const std::string& folder) {
-  if (std::optional<Input> unread = unread_memory_input(inputs)) {
-    std::string name = folder.empty() ? kInputNames[*unread] : folder + "/" + kInputNames[*unread];
-    return *read_problem(name, inputs.files[*unread], check_limit(*unread));
-  }
-  auto memory = std::make_unique<LoadedMemory>();
-  try {
-    load_memory(inputs, *memory);
-  } catch (const Failure& failure) {  // a patch record that a build refuses
-    return problem_of(failure, folder);
-  }
-  return render_preview(*memory);
 }
 
 }  // namespace flyseat::inspect
