@@ -64,25 +64,6 @@ std::string joined(const Findings& findings) {
 
 // --- The stored program ----------------------------------------------------------------------
 
-TEST(ListedText, ExpandsTokensOutsideStringsDataAndRemarksAndEscapesWhenAsked) {
-  // clang-format off
-  struct Case { Bytes tokens; std::string escaped, as_stored; };
-  const Case cases[] = {
-      {bytes({0x95, '"', 0x95, '"', 0x95}), "PRINT\"\\x95\"PRINT", "PRINT\"\x95\"PRINT"},
-      // DATA items run to a colon outside a string; a remark runs to the end of the line.
-      {bytes({0x83, '"', ':', 0x95, '"', ':', 0x95}), "DATA\":\\x95\":PRINT", "DATA\":\x95\":PRINT"},
-      {bytes({0x8E, '"', ':', 0x95}), "REM\":\\x95", "REM\":\x95"},
-      {bytes({0x83, 0x95, 0x8E, 0x95}), "DATA\\x95\\x8E\\x95", "DATA\x95\x8E\x95"},
-      {bytes({0x8E, 0x83, ':', 0x95}), "REM\\x83:\\x95", "REM\x83:\x95"},
-      {bytes({'\\', 0x01, 0x1F, ' ', '~', 0x7F}), "\\x5C\\x01\\x1F ~\\x7F", "\\\x01\x1F ~\x7F"},
-      {bytes({0x80, 0xF9, 0xFA}), "ENDMKS$\\xFA", "ENDMKS$\xFA"},  // the tokens' edges
-  };
-  // clang-format on
-  for (const Case& c : cases)
-    EXPECT_EQ(listed_text(c.tokens, true) + "|" + listed_text(c.tokens, false),
-              c.escaped + "|" + c.as_stored);
-}
-
 // A listing of the program as `list --bytes` writes it.
 std::string listing_of(const Program& program) {
   std::string text;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "flyseat/basic.hpp"
 #include "flyseat/finding.hpp"
 #include "flyseat/work_area.hpp"
 
@@ -29,12 +30,7 @@ struct Program {
 // lines before it are in the program.
 Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& problems);
 
-// A stored line as the target lists it: tokens outside strings, DATA items and remarks
-// expanded to their keywords, every other byte as stored. With `escaped`, a byte that is not
-// printable ASCII, and the backslash itself, is shown as \xHH, so that the text is
-// unambiguous; without, every byte is written as it is.
-std::string listed_text(std::span<const Byte> tokens, bool escaped);
-// A line as `list` prints it: the number, a space, the listed text, a line feed.
+// A line as `list` prints it: the number, a space, the listed text (escaped or not), a line feed.
 std::string listed_line(const ProgramLine& line, bool escaped);
 
 // The program a file carries, as `list` finds it: in a main tape image, a raw disk image or a
