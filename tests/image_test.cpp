@@ -1,5 +1,5 @@
 // The memory image: the dumps, the patch file, the depth reduction and the relocation, each
-// on rows of worked values. The sample's data tape shows the fixed tables at work.
+// on rows of worked values.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -87,8 +87,6 @@ constexpr bool packed_pixel(Byte value, int pixel) {
   return (value >> (7 - pixel) & 0x01) != 0;
 }
 
-// Pixel flags of a four-pixel byte: high-nibble form for low_form == 0, low-nibble otherwise.
-Byte pixel_flags(Byte value, int low_form);
 // Packs the rows of `width` bytes from `first` to `last` in place; returns the next row.
 int pack_rows(MemoryImage& memory, int first, int last, int width);
 void pack_graphics(MemoryImage& memory);

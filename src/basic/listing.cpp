@@ -1,5 +1,5 @@
-// Reading list3.txt: the text-mode rules over a binary read, the line cut at 999 bytes and
-// the line number in front of each line.
+// Reading list3.txt: the text-mode rules over a binary read, the line cut at kMaxLineRead bytes
+// and the line number in front of each line.
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -36,8 +36,8 @@ int next_text_byte(ListingReader& reader) {
   return byte;
 }
 
-// Fills `line` with up to 999 bytes, through the first LF, and a zero byte; returns how many
-// bytes the line has, 0 at the end of the listing.
+// Fills `line` with up to kMaxLineRead bytes, through the first LF, and a zero byte; returns how
+// many bytes the line has, 0 at the end of the listing.
 int read_line_bytes(ListingReader& reader, LineBuffer& line) {
   int count = 0;
   while (count < kMaxLineRead) {

@@ -9,6 +9,16 @@ constexpr int kHighNibbleForm = 0;
 constexpr int kLowNibbleForm = 1;
 constexpr Byte kEntryFlag = 0x01;
 
+// A flag for each pixel of a four-pixel byte that is not colour 0, in the high nibble or,
+// for the low-nibble form, in the low one.
+Byte pixel_flags(Byte value, int low_form) {
+  int flags = 0;
+  for (int pixel = 0; pixel < kPixelsPerSourceByte; ++pixel) {
+    if (source_pixel(value, pixel) != 0) flags |= 0x80 >> pixel;
+  }
+  return static_cast<Byte>(low_form == kHighNibbleForm ? flags : flags >> 4);
+}
+
 // Eight flags from two source bytes: the first gives the high nibble, the second the low.
 Byte combine(Byte high, Byte low) {
   return static_cast<Byte>(pixel_flags(high, kHighNibbleForm) | pixel_flags(low, kLowNibbleForm));
@@ -52,14 +62,6 @@ void merge_pair(MemoryImage& memory, int address) {
 
 std::span<const RowRange, kRowRangeCount> bitmap_row_ranges() {
   return kRowRanges;
-}
-
-Byte pixel_flags(Byte value, int low_form) {
-  int flags = 0;
-  for (int pixel = 0; pixel < kPixelsPerSourceByte; ++pixel) {
-    if (source_pixel(value, pixel) != 0) flags |= 0x80 >> pixel;
-  }
-  return static_cast<Byte>(low_form == kHighNibbleForm ? flags : flags >> 4);
 }
 
 // A row that would reach past the end of the image, or start before it, ends the packing
