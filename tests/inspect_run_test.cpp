@@ -215,6 +215,7 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
         "the way\nverdict: 2 errors, 3 warnings\n"}) {
     EXPECT_NE(failed.out.find(line), std::string::npos) << line << failed.out;
   }
+  EXPECT_EQ(inspect(dir, "preview -o p.png").status, 0);  // that patch file read whole too
 }
 
 TEST(InspectRun, ListInfoAndCheckSpeakJson) {
