@@ -30,8 +30,7 @@ struct LeftOut {
 // Takes the records one by one: a patch file may hold millions.
 class PatchCheck {
  public:
-  PatchCheck(const LoadedMemory& memory, Checker& c)
-      : memory_(memory), c_(c), count_at_(c.report.sections[kPatchSection].size()) {}
+  PatchCheck(const LoadedMemory& memory, Checker& c) : memory_(memory), c_(c) {}
 
   // The dumps are loaded by the time the first record is applied.
   void seen(const PatchRecordSeen& r) {
@@ -63,7 +62,7 @@ class PatchCheck {
   void finish(const PatchSummary& patch) {
     Findings& section = c_.report.sections[kPatchSection];
     section.insert(
-        section.begin() + static_cast<std::ptrdiff_t>(count_at_),
+        section.begin(),  // the count before the records
         {.level = Level::fact, .file = kPatchName, .note = count_of(records_, "record")});
     if (records_ > kMostRecords) {
       std::size_t more = records_ - kMostRecords;
@@ -129,7 +128,6 @@ class PatchCheck {
 
   const LoadedMemory& memory_;
   Checker& c_;
-  std::size_t count_at_;  // where the count of records goes, before the records
   std::int32_t list2_length_ = 0;
   std::size_t records_ = 0;
   std::vector<std::size_t> writer_ = std::vector<std::size_t>(kMemorySize, 0);  // from 1
