@@ -159,6 +159,23 @@ TEST(DescribeImage, RecognisesEachFileByItsContent) {
   }
 }
 
+// info as the page shows it: each file's report, then its problems naming it, then whether the
+// D88 image holds the raw disk image.
+TEST(DescribeImage, InfoTextGivesEachReportThenItsProblems) {
+  std::vector<NamedFile> files = {{"a.dsk", {}}, {"b.d88", {}}, {"c", {}}};
+  files[0].read.bytes = sample(kRawDiskName);
+  files[1].read.bytes = changed(sample(kD88Name), 0x1B, {0x20});
+  files[2].read.status = ReadStatus::cannot_open;
+  files[2].read.reason = "gone";
+  std::string text = info_text(describe_files(files));
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "a.dsk: raw disk image, 28672 bytes: 7 blocks of 4096 bytes");
+  EXPECT_NE(text.find("\nb.d88: header: media type is 0x20, expected 0x00\nc: cannot open: gone\n"
+                      "b.d88: does not hold a.dsk: offset 27: the headers differ\n"),
+            std::string::npos)
+      << text;
+}
+
 TEST(DescribeImage, FindsEveryProblemAndAReportShowsTwelve) {
   for (int damaged : {12, 13}) {
     Bytes d88 = sample(kD88Name);
@@ -364,10 +381,12 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
       {"lines cut", [](GameInputs& in) {
          Bytes& b = in.files[kListing].bytes;
          b = concat({test::text_bytes("2010 " + std::string(1993, '9') + "5" +
-                                      std::string(500, ' ') + "\r\n2000 REM" +
+                                      std::string(500, ' ') + "\r\n345 REM\n2000 REM" +
                                       std::string(1192, '*') + "\n"),
                      b, test::text_bytes("2020 " + std::string(993, 'X') + "\n2030 " +
                                          std::string(994, 'Y') + "119 REM\n")}); },
+       "warning: line 345 after line 340: dropped as well: a build leaves out every line 345, and "
+       "this one holds \"PRINT \"NOT PORTED\"\"\n"
        "warning: line 119 after line 2030: dropped as well: a build leaves out every line 119, and "
        "this one holds \"REM\"\n"
        "warning: line 2010: length is 2499 bytes, expected at most 999 bytes; a build cuts it and "
