@@ -405,11 +405,12 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "warning: line 0: follows line 1930, out of ascending order\n"
        "warning: line 0: given more than once\n"},
       {"bytes that a build loses or the target misreads", appended(kListing, test::text_bytes(
-         std::string("2000 PRINT \"SCORE\";S\0:GOTO 10\n", 30) + "2010 CAF\xC3\x89=1:PRINT \"\xC3\x89\"\n")),
+         std::string("2000 PRINT \"SCORE\";S\0:GOTO 10\n", 30) + "2010 CAF\xC3\x89=1:PRINT \"\xC3\x89\"\n2020 A=\xFF\n")),
        "warning: line 2000: a zero byte after \"PRINT \"SCORE\";S\" ends the line for a build: 9 "
        "bytes from it on are lost\nwarning: line 2010: byte outside a string, a remark or DATA is "
        "0xC3, expected ASCII; stored as it is, where the target reads the keyword TO (2 such bytes "
-       "in the line)\n"},
+       "in the line)\nwarning: line 2020: byte outside a string, a remark or DATA is 0xFF, expected "
+       "ASCII; stored as it is, where the target reads a token it has no keyword for\n"},
   };
   // clang-format on
   expect_complaints(kListingSection, cases);
