@@ -171,6 +171,9 @@ class Page(unittest.TestCase):
 
     def test_sample_and_an_edited_listing_as_the_command_line(self):
         numbers["ready"] = float(self.text("status", "data-ready-ms"))
+        self.page.js("new MutationObserver(() => { const link = document.getElementById"
+                     "  ('preview-png'); window.bare ||= link.checkVisibility() && !link.href; })"
+                     ".observe(document.body, {subtree: true, attributes: true})")
         self.assertEqual(self.text("version"), run([ARGS.build, "--version"]).split()[-1])
         sample = self.game("sample")
         self.pick_game(sample)
@@ -180,17 +183,26 @@ class Page(unittest.TestCase):
         self.until(lambda: self.text("preview-png", "href"))
         want, got, differ = self.page.js(PREVIEW_DIFFERENCE, list(png.stdout))
         self.assertEqual((got, differ), (want, 0), "pixels differ from the command line's preview")
+        self.assertFalse(self.page.js("return window.bare"), "the PNG link showed with no link")
         made = self.build(sample)
+        sums = "".join(f"{f['file']}, {f['size']} bytes, CRC-32 {f['crc32']}, SHA-1 {f['sha1']}"
+                       for f in json.loads(run([ARGS.inspect, "info", "--json", *OUTPUTS], sample))
+                       ["files"])
+        self.assertShows("outputs", sums)
         zipped = zipfile.ZipFile(io.BytesIO(self.download(self.text("zip", "href"))))
         self.assertEqual({name: zipped.read(name) for name in zipped.namelist()}, made)
         self.page.js(BUILD_TIME, 20)  # the browser compiles the hot code better once it runs
         numbers["build"] = self.page.js(BUILD_TIME, 500)
-        self.assertShows("listing", run([ARGS.inspect, "list", "flyseat3.p6"], sample))
+        listed = run([ARGS.inspect, "list", "flyseat3.p6"], sample)
+        self.assertShows("listing", listed)
         # The four images and a file that is none, whose CRC-32 begins with a zero.
         (sample / "zeros").write_bytes(bytes(13))
         self.pick(*(sample / name for name in OUTPUTS + ["zeros"]))
         said = run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample, subprocess.STDOUT)
         self.assertShows("info", said.replace("flyseat-inspect: ", ""))
+        # Images to look at leave the build as it was.
+        self.assertEqual([self.state(), self.text("zip", "hidden"), self.text("outputs"),
+                          self.text("listing")], ["built", None, sums, listed])
 
         # Line 90 renumbered in the text area: two records fire nowhere.
         edited = (sample / "list3.txt").read_bytes().replace(b"\n90 ", b"\n95 ")

@@ -1,9 +1,12 @@
 // The page's way into the build and the inspector. JavaScript hands over each file's bytes and
-// the SHA-1 the browser computed; every answer is what the command line would print. Nothing
-// thrown here reaches JavaScript: each call answers {ok: true, ...} or {ok: false, error}.
+// the SHA-1 the browser computed; every answer is what the command line would print, with the
+// facts the page acts on as fields of their own, so that the page never reads them out of the
+// text. Nothing thrown here reaches JavaScript: each call answers {ok: true, ...} or
+// {ok: false, error}.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -49,11 +52,6 @@ std::vector<Byte> bytes_of(const val& array) {
   return bytes;
 }
 
-// A copy owned by JavaScript: a view of the module's memory dies when that memory grows.
-val uint8_array_of(std::span<const Byte> bytes) {
-  return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
-}
-
 // No copy: a view of the module's memory, good until the next call, which may grow it.
 val view_of(std::span<const Byte> bytes) {
   return val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
@@ -92,17 +90,32 @@ GameInputs game_inputs(const val& files) {
   return inputs;
 }
 
+// A line of a report as printed, its line feed kept, with the level the page marks it by.
+val line_of(const std::string& text, Level level) {
+  val line = val::object();
+  line.set("text", text);
+  line.set("level", std::string(kLevelNames[static_cast<std::size_t>(level)]));
+  return line;
+}
+
+// The report's lines, and its verdict (the last line) with the counts and the worst level.
 val check(const val& files) {
   return answer([&](val& out) {
-    std::string text;
-    val marks = val::array();  // the class of each line: its level, unless it states a fact
-    for (const CheckLine& line : check_lines(check_inputs(game_inputs(files)))) {
-      text += line.text + "\n";
-      std::size_t level = static_cast<std::size_t>(line.level);
-      marks.call<void>("push", std::string(line.level == Level::fact ? "" : kLevelNames[level]));
+    CheckReport report = check_inputs(game_inputs(files));
+    val lines = val::array();
+    std::string last;
+    for (const CheckLine& line : check_lines(report)) {
+      lines.call<void>("push", line_of(line.text + "\n", line.level));
+      last = line.text;
     }
-    out.set("text", text);
-    out.set("marks", marks);
+    int errors = report.count(Level::error), warnings = report.count(Level::warning);
+    val verdict = line_of(last, errors > 0     ? Level::error
+                                : warnings > 0 ? Level::warning
+                                               : Level::fact);
+    verdict.set("errors", errors);
+    verdict.set("warnings", warnings);
+    out.set("lines", lines);
+    out.set("verdict", verdict);
   });
 }
 
@@ -115,7 +128,8 @@ MemoryBuild& build_area() {
 
 // The build takes every input whole, as flyseat-build reads it; the page gives all five. The
 // outputs are handed over as views, which the page copies once, at once: nothing is allocated
-// in the module's memory once they are made, so none of them can die before.
+// in the module's memory once they are made, so none of them can die before. Its messages are
+// the lines flyseat-build prints; `failure` is its last, when it failed.
 val build(const val& files) {
   return answer([&](val& out) {
     std::array<std::vector<Byte>, kInputCount> in;
@@ -123,17 +137,28 @@ val build(const val& files) {
       in[i] = bytes_of(files[i]["bytes"]);
     MemoryBuild& made = build_area();
     build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
-    out.set("messages", made.messages());
-    out.set("failed", made.status != 0);
-    val outputs = val::array();
+    val messages = val::array(), outputs = val::array();
     for (const char* name : kOutputNames) {
       std::span<const Byte> bytes = made.output(name);
       if (bytes.empty()) continue;  // not made: the build stopped before it
+      std::array<char, 64> said;
+      std::snprintf(said.data(), said.size(), kOutputReport, name);
+      messages.call<void>("push", line_of(said.data(), Level::fact));
       val output = val::object();
       output.set("name", val(name));
+      output.set("size", bytes.size());
+      output.set("crc32", crc32_text(crc32(bytes)));
       output.set("bytes", view_of(bytes));
       outputs.call<void>("push", output);
     }
+    val failure = val::null();
+    if (made.status != 0) {
+      failure = val(std::string(made.failure.message()));
+      messages.call<void>("push",
+                          line_of(made.failure.message() + std::string("\n"), Level::error));
+    }
+    out.set("messages", messages);
+    out.set("failure", failure);
     out.set("outputs", outputs);
   });
 }
@@ -156,7 +181,7 @@ val info(const val& files) {
   });
 }
 
-// `flyseat-inspect preview`: the picture itself, three bytes a pixel, for a canvas.
+// `flyseat-inspect preview`: the picture itself, four bytes a pixel, as a canvas takes it.
 val preview(const val& files) {
   return answer([&](val& out) {
     std::variant<Picture, Problem> made = preview_of(game_inputs(files), "");
@@ -166,9 +191,13 @@ val preview(const val& files) {
       return;
     }
     const Picture& picture = std::get<Picture>(made);
+    std::vector<Byte> rgba(picture.rgb.size() / 3 * 4, 0xFF);  // opaque
+    for (std::size_t i = 0; i < picture.rgb.size(); ++i)
+      rgba[i / 3 * 4 + i % 3] = picture.rgb[i];
     out.set("width", picture.width);
     out.set("height", picture.height);
-    out.set("rgb", uint8_array_of(picture.rgb));
+    out.set("rgba", val::global("Uint8ClampedArray")
+                        .new_(emscripten::typed_memory_view(rgba.size(), rgba.data())));
   });
 }
 
