@@ -49,6 +49,12 @@ for (let i = 0; i < arguments[0]; i++) {
   total += Number(document.getElementById("messages").dataset.ms);
 }
 return total / arguments[0];"""
+# Files dropped by a script, where the driver cannot drop from the desktop: picked into an input
+# of the test's, then dropped on the page.
+DROP = """const input = document.getElementById("dropped"), dropped = new DataTransfer();
+for (const file of input.files) dropped.items.add(file);
+input.remove();
+document.body.dispatchEvent(new DragEvent("drop", {dataTransfer: dropped, bubbles: true}));"""
 
 
 def run(command, folder=None, problems=subprocess.DEVNULL):
@@ -73,6 +79,7 @@ class WebDriver:
                        if ARGS.engine == "webkit" else
                        webdriver.Chrome(service=Service(str(ARGS.driver)), options=options))
         self.open, self.js = self.driver.get, self.driver.execute_script
+        self.cdp = self.driver.execute_cdp_cmd if ARGS.engine == "chromium" else None
         self.size, self.quit = self.driver.set_window_size, self.driver.quit
 
     def pick(self, id, paths):
@@ -86,6 +93,8 @@ class Firefox:
         self.bridge = subprocess.Popen([ARGS.driver, pathlib.Path(__file__).with_name(
             "firefox_bridge.mjs"), ARGS.web, ARGS.browser], stdin=subprocess.PIPE,
             stdout=subprocess.PIPE, text=True)
+
+    cdp = None
 
     def __getattr__(self, name):
         def command(*arguments):
@@ -145,6 +154,18 @@ class Page(unittest.TestCase):
 
     def pick(self, *paths):
         self.page.pick("inputs", [str(p) for p in paths])
+
+    def drop(self, *paths):
+        """Chromium drops paths as from the desktop; the others drop files a script gives."""
+        if self.page.cdp:
+            for event in ("dragEnter", "dragOver", "drop"):
+                self.page.cdp("Input.dispatchDragEvent", {"type": event, "x": 9, "y": 9, "data": {
+                    "items": [], "files": [str(p) for p in paths], "dragOperationsMask": 1}})
+            return
+        self.page.js("document.body.append(Object.assign(document.createElement('input'),"
+                     "{type: 'file', id: 'dropped', multiple: true}))")
+        self.page.pick("dropped", [str(p) for p in paths])
+        self.page.js(DROP)
 
     def pick_game(self, folder):
         self.pick(*sorted(folder.iterdir()))
@@ -282,6 +303,20 @@ class Page(unittest.TestCase):
         if os.environ.get("FLYSEAT_WEB_SCREENSHOT") and ARGS.engine == "chromium":
             self.page.js("scrollTo(0, 0)")
             self.page.driver.save_screenshot(os.environ["FLYSEAT_WEB_SCREENSHOT"])
+
+    def test_files_and_folders_dropped_or_picked(self):
+        sample, partial = self.game("sample"), self.game("partial", {"list2.bin": None})
+        if self.page.cdp:  # a folder dropped on a page opened from disk: its entry is refused
+            self.drop(sample)
+            self.assertShows("error", 'The folder sample cannot be read when dropped here: pick '
+                             'it with "Or the folder that holds them" above, or drop the files in it.')
+            self.assertEqual((self.state(), self.text("status", "data-level")), ("nothing", "error"))
+        self.drop(*partial.iterdir())
+        self.assertShows("check", run([ARGS.inspect, "check", partial]))
+        if ARGS.engine != "chromium":  # their drivers give a folder picker no folder
+            return
+        self.page.pick("folder", [str(sample)])
+        self.assertShows("check", run([ARGS.inspect, "check", sample]))
 
 
 def report():

@@ -11,7 +11,8 @@
     module: null, // null while it loads
     broken: "", // why it could not load
     names: null, // the file names and the largest listing shown for editing, from the module
-    error: "", // the error line: a failure
+    error: "", // the error line: a failure, or what a drop could not take
+    tookNothing: false, // the last files given were none that could be read
     inputs: new Map(), // input name -> {name, bytes, sha1, from: what it was taken from}
     listing: null, // the listing as given, before any edit
     shownListing: 0, // counts the times the text area is to show the listing as given
@@ -50,6 +51,9 @@
     const missing = missingInputs();
     if (build?.failure) return ["failed", `The build failed: ${build.failure}`, "error"];
     if (build) return ["built", "Built: the four images are ready to download below.", ""];
+    if (inputs.size === 0 && state.tookNothing) {
+      return ["nothing", "Nothing was taken from what was given.", "error"];
+    }
     if (inputs.size === 0) return ["ready", "Ready: pick or drop the game's files.", ""];
     if (missing.length > 0) {
       return ["missing", `${inputs.size} of ${names.inputs.length} inputs given; missing: `
@@ -221,20 +225,23 @@
     return state.names.inputs.find((name) => name.toLowerCase() === plain);
   }
 
-  // Files picked or dropped: the inputs among them go to the build, the others to info.
-  async function addFiles(files) {
+  // Files picked or dropped: the inputs among them go to the build, the others to info. What
+  // could not be read (`unread`, and any file here) is said in the error line.
+  async function addFiles(files, unread = []) {
     await ready;
     const others = [];
     const taken = new Map(); // of these files, the last for each input, unless it only
     for (const file of files) { // resembles the input's name and an earlier one bears it
       const input = inputFor(file.name);
-      const bytes = new Uint8Array(await file.arrayBuffer());
-      if (!input) others.push(await withChecksums(file.name, bytes));
+      const bytes = await file.arrayBuffer().then((b) => new Uint8Array(b), () => null);
+      if (!bytes) unread.push(`${file.name} could not be read.`);
+      else if (!input) others.push(await withChecksums(file.name, bytes));
       else if (file.name === input || taken.get(input)?.from !== input) {
         taken.set(input, await withChecksums(input, bytes, file.name));
       }
     }
-    state.error = "";
+    state.tookNothing = taken.size === 0 && others.length === 0;
+    state.error = unread.join(" ");
     if (others.length > 0) { // images change nothing but info
       state.info = answered(call((m) => m.info(others)));
     }
@@ -352,24 +359,33 @@
     }
   }
 
-  // A dropped folder is walked whole; the files are told apart by their names.
-  async function droppedFiles(items) {
-    const entries = items.map((item) => item.webkitGetAsEntry());
-    const files = items.filter((item, i) => !entries[i]).map((item) => item.getAsFile());
-    async function walk(entry) {
-      if (entry.isFile) {
-        files.push(await new Promise((resolve, reject) => entry.file(resolve, reject)));
-        return;
-      }
-      const reader = entry.createReader();
-      for (;;) {
-        const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
-        if (batch.length === 0) break;
-        for (const child of batch) await walk(child);
+  // The files in a dropped folder and its subfolders, through its entry.
+  async function filesIn(entry) {
+    if (entry.isFile) return [await new Promise((resolve, reject) => entry.file(resolve, reject))];
+    const reader = entry.createReader();
+    const files = [];
+    for (;;) {
+      const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
+      if (batch.length === 0) return files;
+      for (const child of batch) files.push(...await filesIn(child));
+    }
+  }
+
+  // A dropped file is taken as the drop gives it: through its entry, an engine may refuse to read
+  // it on a page opened from disk. A folder can be read through its entry only; where that is
+  // refused, the folder picker reads it.
+  async function dropped(given) {
+    const files = [];
+    const unread = [];
+    for (const { entry, file } of given) {
+      if (!entry?.isDirectory) files.push(file);
+      else {
+        await filesIn(entry).then((inside) => files.push(...inside), () => unread.push(
+          `The folder ${entry.name} cannot be read when dropped here: pick it with "Or the `
+          + "folder that holds them\" above, or drop the files in it."));
       }
     }
-    for (const entry of entries) if (entry) await walk(entry);
-    return files.filter((file) => file);
+    await addFiles(files.filter((file) => file), unread);
   }
 
   // A failure outside the module is said, not lost.
@@ -380,10 +396,12 @@
     });
   }
 
-  $("inputs").addEventListener("change", (e) => {
-    said(addFiles([...e.target.files]));
-    e.target.value = ""; // the same file can be picked again, after a change on disk
-  });
+  for (const id of ["inputs", "folder"]) {
+    $(id).addEventListener("change", (e) => {
+      said(addFiles([...e.target.files]));
+      e.target.value = ""; // the same file can be picked again, after a change on disk
+    });
+  }
   $("list3").addEventListener("input", () => {
     clearTimeout(editTimer);
     editTimer = setTimeout(() => said(takeEdits()), 300);
@@ -402,8 +420,11 @@
   document.addEventListener("drop", (e) => {
     e.preventDefault();
     document.body.classList.remove("dropping");
-    // The items are gone once the event is over: their entries are taken now.
-    said(droppedFiles([...e.dataTransfer.items]).then(addFiles));
+    // The items are gone once the event is over: their entries and files are taken now.
+    const items = [...e.dataTransfer.items].filter((item) => item.kind === "file");
+    said(dropped(items.length > 0
+      ? items.map((item) => ({ entry: item.webkitGetAsEntry?.(), file: item.getAsFile() }))
+      : [...e.dataTransfer.files].map((file) => ({ file }))));
   });
   said(ready);
 })();
