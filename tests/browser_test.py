@@ -9,6 +9,7 @@ import json
 import os
 import pathlib
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -114,9 +115,17 @@ class Page(unittest.TestCase):
         self.page = (Firefox if ARGS.engine == "firefox" else WebDriver)(self.tmp / "profile")
         self.addCleanup(shutil.rmtree, self.tmp, ignore_errors=True)
         self.addCleanup(self.page.quit)  # also when setUp fails, unlike tearDown
+        # A browser starts its process for local files at the first one it shows, whatever it is:
+        # not the page's time (Firefox took 100 to 200 ms more on its first local file).
+        (self.tmp / "blank.html").write_text("<!doctype html><title>blank</title>")
+        self.page.open((self.tmp / "blank.html").as_uri())
+        self.open()
+
+    def open(self):  # how long the page took to be ready, in milliseconds
         self.page.open(ARGS.page.as_uri())
         self.until(lambda: self.state() != "loading")
         self.assertEqual(self.state(), "ready", self.text("status"))
+        return float(self.text("status", "data-ready-ms"))
 
     def tearDown(self):
         self.assertEqual(self.page.js("return window.flyseatTrouble"), [],
@@ -200,7 +209,6 @@ class Page(unittest.TestCase):
                      ".dispatchEvent(new Event('input'))", listing.decode("latin-1"))
 
     def test_sample_and_an_edited_listing_as_the_command_line(self):
-        numbers["ready"] = float(self.text("status", "data-ready-ms"))
         self.page.js("new MutationObserver(() => { const link = document.getElementById"
                      "  ('preview-png'); window.bare ||= link.checkVisibility() && !link.href; })"
                      ".observe(document.body, {subtree: true, attributes: true})")
@@ -326,6 +334,13 @@ class Page(unittest.TestCase):
         self.page.pick("folder", [str(sample)])
         self.assertShows("check", run([ARGS.inspect, "check", sample]))
 
+    def test_ready_soon_after_opening(self):
+        times = [float(self.text("status", "data-ready-ms"))]  # its first time in this browser
+        times += [self.open() for _ in range(9)]
+        numbers["ready"] = (times[0], statistics.median(times))
+        self.assertLessEqual(max(numbers["ready"]), 300, f"ready after {times} ms")
+        self.assertLessEqual(ARGS.page.stat().st_size, 1 << 20)
+
 
 def report():
     native = ""
@@ -337,13 +352,15 @@ def report():
                       if b["aggregate_name"] == "median") / 1000
         native = (f"; native in-memory build {median:.3f} ms, "
                   f"the page's {numbers['build'] / median:.1f} times that")
+    first, median = numbers["ready"]
     print(f"{run([ARGS.browser, '--version']).strip()}: page {ARGS.page.stat().st_size} bytes; "
-          f"ready {numbers['ready']:.0f} ms after opening; build of the sample in the page "
+          f"ready {first:.0f} ms after its first opening in a browser just started, {median:.0f} "
+          f"ms the median of ten openings; build of the sample in the page "
           f"{numbers['build']:.2f} ms (mean of 500 after 20 to warm up){native}")
 
 
 if __name__ == "__main__":
     outcome = unittest.main(verbosity=2, exit=False).result
-    if outcome.wasSuccessful() and "build" in numbers:
+    if outcome.wasSuccessful() and {"build", "ready"} <= numbers.keys():
         report()
     sys.exit(0 if outcome.wasSuccessful() else 1)

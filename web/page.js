@@ -330,7 +330,7 @@
       const blob = (bytes, type) => URL.createObjectURL(new Blob([bytes], { type }));
       for (const output of built.outputs) output.url = blob(output.bytes, "application/octet-stream");
       if (!built.failure) {
-        built.zip = blob(fflate.zipSync(Object.fromEntries(built.outputs.map((o) => [o.name,
+        built.zip = blob(zipLibrary().zipSync(Object.fromEntries(built.outputs.map((o) => [o.name,
           o.bytes]))), "application/zip");
       }
       built.urls = [built.zip, ...built.outputs.map((o) => o.url)].filter((url) => url);
