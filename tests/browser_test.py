@@ -1,15 +1,13 @@
 #!/usr/bin/python3
 """The page against the command line in Chromium, Firefox (through firefox_bridge.mjs) or WebKit,
-with a report of its times beside the native build's; axe-core (web/node_modules) finds no fault
-of accessibility. FLYSEAT_WEB_SCREENSHOT=FILE.png saves the page at 400 pixels wide (docs/web.png),
-in Chromium."""
+with axe-core (web/node_modules) and a report of its times beside the native build's.
+FLYSEAT_WEB_SCREENSHOT=FILE.png saves the page at 400 pixels wide (docs/web.png), in Chromium."""
 import argparse
 import io
 import json
 import os
 import pathlib
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
@@ -51,12 +49,10 @@ for (let i = 0; i < arguments[0]; i++) {
   total += Number(document.getElementById("messages").dataset.ms);
 }
 return total / arguments[0];"""
-# Files dropped by a script, where the driver cannot drop from the desktop: picked into an input
-# of the test's, then dropped on the page.
-DROP = """const input = document.getElementById("dropped"), dropped = new DataTransfer();
-for (const file of input.files) dropped.items.add(file);
-input.remove();
-document.body.dispatchEvent(new DragEvent("drop", {dataTransfer: dropped, bubbles: true}));"""
+# Files dropped by a script, where the driver cannot drop from the desktop: [[name, bytes]].
+DROP = """const dropped = new DataTransfer();
+for (const [name, b] of arguments[0]) dropped.items.add(new File([new Uint8Array(b)], name));
+document.dispatchEvent(new DragEvent("drop", {dataTransfer: dropped}));"""
 
 
 def run(command, folder=None, problems=subprocess.DEVNULL):
@@ -81,7 +77,6 @@ class WebDriver:
                        if ARGS.engine == "webkit" else
                        webdriver.Chrome(service=Service(str(ARGS.driver)), options=options))
         self.open, self.js = self.driver.get, self.driver.execute_script
-        self.cdp = self.driver.execute_cdp_cmd if ARGS.engine == "chromium" else None
         self.size, self.quit = self.driver.set_window_size, self.driver.quit
 
     def pick(self, id, paths):
@@ -95,8 +90,6 @@ class Firefox:
         self.bridge = subprocess.Popen([ARGS.driver, pathlib.Path(__file__).with_name(
             "firefox_bridge.mjs"), ARGS.web, ARGS.browser], stdin=subprocess.PIPE,
             stdout=subprocess.PIPE, text=True)
-
-    cdp = None
 
     def __getattr__(self, name):
         def command(*arguments):
@@ -117,8 +110,7 @@ class Page(unittest.TestCase):
         self.addCleanup(self.page.quit)  # also when setUp fails, unlike tearDown
         # A browser starts its process for local files at the first one it shows, whatever it is:
         # not the page's time (Firefox took 100 to 200 ms more on its first local file).
-        (self.tmp / "blank.html").write_text("<!doctype html><title>blank</title>")
-        self.page.open((self.tmp / "blank.html").as_uri())
+        self.page.open(self.tmp.as_uri())
         self.open()
 
     def open(self):  # how long the page took to be ready, in milliseconds
@@ -162,28 +154,22 @@ class Page(unittest.TestCase):
                 (folder / file).write_bytes(content)
         return folder
 
-    def pick(self, *paths):
-        self.page.pick("inputs", [str(p) for p in paths])
+    def pick(self, *paths, id="inputs"):
+        self.page.pick(id, [str(p) for p in paths])
 
-    def drop(self, *paths):
-        """Chromium drops paths as from the desktop; the others drop files a script gives."""
-        if self.page.cdp:
-            for event in ("dragEnter", "dragOver", "drop"):
-                self.page.cdp("Input.dispatchDragEvent", {"type": event, "x": 9, "y": 9, "data": {
-                    "items": [], "files": [str(p) for p in paths], "dragOperationsMask": 1}})
-            return
-        self.page.js("document.body.append(Object.assign(document.createElement('input'),"
-                     "{type: 'file', id: 'dropped', multiple: true}))")
-        self.page.pick("dropped", [str(p) for p in paths])
-        self.page.js(DROP)
+    def drop(self, *paths):  # as from the desktop in Chromium, by a script in the others
+        if ARGS.engine != "chromium":
+            return self.page.js(DROP, [[p.name, list(p.read_bytes())] for p in paths])
+        files = {"items": [], "files": [str(p) for p in paths], "dragOperationsMask": 1}
+        for event in ("dragEnter", "dragOver", "drop"):
+            self.page.driver.execute_cdp_cmd("Input.dispatchDragEvent",
+                                             {"type": event, "x": 9, "y": 9, "data": files})
 
-    def assertAccessible(self, when):
-        if not self.page.js("return Boolean(window.axe)"):
-            self.page.js((ARGS.web.parent / "node_modules/axe-core/axe.min.js").read_text())
-        # Its violations, and what it leaves to review, such as a label that a role forbids.
-        faults = self.page.js("return axe.run().then((r) => [...r.violations, ...r.incomplete]"
-                              ".map((v) => `${v.id} at ${v.nodes.map((n) => n.target)}`))")
-        self.assertEqual(faults, [], when)
+    def assertAccessible(self, when):  # axe-core: its violations, and what it leaves to review
+        self.page.js((ARGS.web.parent / "node_modules/axe-core/axe.min.js").read_text())
+        found = self.page.js("return axe.run().then((r) => r.violations.concat(r.incomplete)"
+                             ".map((v) => v.id + ' at ' + v.nodes.map((n) => n.target)))")
+        self.assertEqual(found, [], when)
 
     def pick_game(self, folder):
         self.pick(*sorted(folder.iterdir()))
@@ -192,8 +178,7 @@ class Page(unittest.TestCase):
     def build(self, folder):
         """Builds in the page and on the command line; compares messages and outputs."""
         self.click("build")
-        said = run([ARGS.build], folder)
-        self.assertShows("messages", said)
+        self.assertShows("messages", run([ARGS.build], folder))
         made = {name: self.download(url) for name, url in self.page.js(
             "return [...document.querySelectorAll('#outputs a')].map((a) => [a.download, a.href])")}
         self.assertEqual(made, {name: (folder / name).read_bytes() for name in OUTPUTS
@@ -209,8 +194,8 @@ class Page(unittest.TestCase):
                      ".dispatchEvent(new Event('input'))", listing.decode("latin-1"))
 
     def test_sample_and_an_edited_listing_as_the_command_line(self):
-        self.page.js("new MutationObserver(() => { const link = document.getElementById"
-                     "  ('preview-png'); window.bare ||= link.checkVisibility() && !link.href; })"
+        self.page.js("new MutationObserver(() => { const a = document.getElementById('preview-png')"
+                     "; window.bare ||= a.checkVisibility() && !a.href; })"
                      ".observe(document.body, {subtree: true, attributes: true})")
         self.assertEqual(self.text("version"), run([ARGS.build, "--version"]).split()[-1])
         sample = self.game("sample")
@@ -223,21 +208,19 @@ class Page(unittest.TestCase):
         self.assertEqual((got, differ), (want, 0), "pixels differ from the command line's preview")
         self.assertFalse(self.page.js("return window.bare"), "the PNG link showed with no link")
         made = self.build(sample)
-        sums = "".join(f"{f['file']}, {f['size']} bytes, CRC-32 {f['crc32']}, SHA-1 {f['sha1']}"
-                       for f in json.loads(run([ARGS.inspect, "info", "--json", *OUTPUTS], sample))
-                       ["files"])
-        self.assertShows("outputs", sums)
+        info = json.loads(run([ARGS.inspect, "info", "--json", *OUTPUTS], sample))["files"]
+        self.assertShows("outputs", sums := "".join(
+            map("{file}, {size} bytes, CRC-32 {crc32}, SHA-1 {sha1}".format_map, info)))
         zipped = zipfile.ZipFile(io.BytesIO(self.download(self.text("zip", "href"))))
         self.assertEqual({name: zipped.read(name) for name in zipped.namelist()}, made)
         self.page.js(BUILD_TIME, 20)  # the browser compiles the hot code better once it runs
         numbers["build"] = self.page.js(BUILD_TIME, 500)
-        listed = run([ARGS.inspect, "list", "flyseat3.p6"], sample)
-        self.assertShows("listing", listed)
+        self.assertShows("listing", listed := run([ARGS.inspect, "list", "flyseat3.p6"], sample))
         # The four images and a file that is none, whose CRC-32 begins with a zero.
         (sample / "zeros").write_bytes(bytes(13))
         self.pick(*(sample / name for name in OUTPUTS + ["zeros"]))
-        said = run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample, subprocess.STDOUT)
-        self.assertShows("info", said.replace("flyseat-inspect: ", ""))
+        self.assertShows("info", run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample,
+                                     subprocess.STDOUT).replace("flyseat-inspect: ", ""))
         # Images to look at leave the build as it was.
         self.assertEqual([self.state(), self.text("zip", "hidden"), self.text("outputs"),
                           self.text("listing")], ["built", None, sums, listed])
@@ -271,14 +254,19 @@ class Page(unittest.TestCase):
         huge = self.game("huge", {"list3.txt": listing})
         self.pick_game(huge)
         self.build(huge)
-        self.assertEqual(self.text("messages"), "list3.txt: program too large at line 10\n")
         self.pick_game(self.game("sample"))
         self.build(self.game("again"))
         self.assertEqual(self.text("error"), "")
 
-    def test_inputs_taken_by_their_names_and_a_missing_one_named(self):
-        self.pick_game(self.game("missing", {"list2.bin": None}))
-        self.assertIn("error: cannot open list2.bin", self.text("check"))
+    def test_inputs_dropped_or_picked_taken_by_their_names_and_a_missing_one_named(self):
+        missing = self.game("missing", {"list2.bin": None})
+        if ARGS.engine == "chromium":  # a folder dropped on a page opened from disk is refused
+            self.drop(missing)
+            self.assertShows("error", "The folder missing cannot be read when dropped here: "
+                             'pick it with "Or the folder that holds them", or drop its files.')
+            self.assertEqual(self.state(), "nothing")  # no "Ready" in green
+        self.drop(*missing.iterdir())
+        self.assertShows("check", run([ARGS.inspect, "check", missing]))
         self.assertEqual(self.page.js("return document.getElementById('build').disabled"), True)
         self.assertShows("build-needs", "Missing: list2.bin")
         self.assertEqual((self.state(), self.text("verdict", "class")), ("missing", "error"))
@@ -288,7 +276,8 @@ class Page(unittest.TestCase):
         for name, alike in (("list1.bin", "LIST1.BIN"), ("list2.bin", "list2 (2).bin"),
                             ("patch.bin", "patch(1).bin")):
             (saved / name).rename(saved / alike)
-        self.pick(*saved.iterdir())
+        # The folder picker; Firefox's and WebKit's drivers give it no folder.
+        self.pick(saved, id="folder") if ARGS.engine == "chromium" else self.pick(*saved.iterdir())
         self.assertShows("check", run([ARGS.inspect, "check", ARGS.sample]))
         self.assertEqual(self.page.js("return [...document.querySelectorAll('#files tr')]"
                                       ".map((row) => row.cells[2].textContent)"),
@@ -297,7 +286,12 @@ class Page(unittest.TestCase):
         self.assertShows("check", run([ARGS.inspect, "check", self.game("other",
                                                                         {"list3.txt": other})]))
 
-    def test_narrow_accessible_and_offline(self):
+    def test_ready_soon_narrow_accessible_and_offline(self):
+        # Ready: its first time in this browser, then ten more. The first alone moves by a third
+        # and more with the machine's other work; the median is held to 300 ms.
+        times = [float(self.text("status", "data-ready-ms"))] + [self.open() for _ in range(10)]
+        numbers["ready"] = (times[0], sorted(times)[5])
+        self.assertLessEqual(numbers["ready"][1], 300, f"ready after {times} ms")
         self.page.size(400, 1100)  # WebKit's window is 447 wide at least
         self.assertAccessible("at first view")
         self.pick_game(self.game("sample"))
@@ -320,27 +314,6 @@ class Page(unittest.TestCase):
             self.page.js("scrollTo(0, 0)")
             self.page.driver.save_screenshot(os.environ["FLYSEAT_WEB_SCREENSHOT"])
 
-    def test_files_and_folders_dropped_or_picked(self):
-        sample, partial = self.game("sample"), self.game("partial", {"list2.bin": None})
-        if self.page.cdp:  # a folder dropped on a page opened from disk: its entry is refused
-            self.drop(sample)
-            self.assertShows("error", 'The folder sample cannot be read when dropped here: pick '
-                             'it with "Or the folder that holds them" above, or drop the files in it.')
-            self.assertEqual((self.state(), self.text("status", "data-level")), ("nothing", "error"))
-        self.drop(*partial.iterdir())
-        self.assertShows("check", run([ARGS.inspect, "check", partial]))
-        if ARGS.engine != "chromium":  # their drivers give a folder picker no folder
-            return
-        self.page.pick("folder", [str(sample)])
-        self.assertShows("check", run([ARGS.inspect, "check", sample]))
-
-    def test_ready_soon_after_opening(self):
-        times = [float(self.text("status", "data-ready-ms"))]  # its first time in this browser
-        times += [self.open() for _ in range(9)]
-        numbers["ready"] = (times[0], statistics.median(times))
-        self.assertLessEqual(max(numbers["ready"]), 300, f"ready after {times} ms")
-        self.assertLessEqual(ARGS.page.stat().st_size, 1 << 20)
-
 
 def report():
     native = ""
@@ -352,11 +325,10 @@ def report():
                       if b["aggregate_name"] == "median") / 1000
         native = (f"; native in-memory build {median:.3f} ms, "
                   f"the page's {numbers['build'] / median:.1f} times that")
-    first, median = numbers["ready"]
     print(f"{run([ARGS.browser, '--version']).strip()}: page {ARGS.page.stat().st_size} bytes; "
-          f"ready {first:.0f} ms after its first opening in a browser just started, {median:.0f} "
-          f"ms the median of ten openings; build of the sample in the page "
-          f"{numbers['build']:.2f} ms (mean of 500 after 20 to warm up){native}")
+          "ready {:.0f} ms at its first opening, {:.0f} ms the median of eleven; build of the "
+          "sample in the page {:.2f} ms (mean of 500 after 20 to warm up)".format(
+              *numbers["ready"], numbers["build"]) + native)
 
 
 if __name__ == "__main__":

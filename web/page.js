@@ -382,7 +382,7 @@
       else {
         await filesIn(entry).then((inside) => files.push(...inside), () => unread.push(
           `The folder ${entry.name} cannot be read when dropped here: pick it with "Or the `
-          + "folder that holds them\" above, or drop the files in it."));
+          + 'folder that holds them", or drop its files.'));
       }
     }
     await addFiles(files.filter((file) => file), unread);
