@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The page against the command line in Chromium, Firefox (through firefox_bridge.mjs) or WebKit,
-with a report of its times beside the native build's. FLYSEAT_WEB_SCREENSHOT=FILE.png saves the
-page at 400 pixels wide (docs/web.png), in Chromium."""
+with axe-core (web/node_modules) and a report of its times beside the native build's.
+FLYSEAT_WEB_SCREENSHOT=FILE.png saves the page at 400 pixels wide (docs/web.png), in Chromium."""
 import argparse
 import io
 import json
@@ -49,6 +49,10 @@ for (let i = 0; i < arguments[0]; i++) {
   total += Number(document.getElementById("messages").dataset.ms);
 }
 return total / arguments[0];"""
+# Files dropped by a script, where the driver cannot drop from the desktop: [[name, bytes]].
+DROP = """const dropped = new DataTransfer();
+for (const [name, b] of arguments[0]) dropped.items.add(new File([new Uint8Array(b)], name));
+document.dispatchEvent(new DragEvent("drop", {dataTransfer: dropped}));"""
 
 
 def run(command, folder=None, problems=subprocess.DEVNULL):
@@ -104,9 +108,16 @@ class Page(unittest.TestCase):
         self.page = (Firefox if ARGS.engine == "firefox" else WebDriver)(self.tmp / "profile")
         self.addCleanup(shutil.rmtree, self.tmp, ignore_errors=True)
         self.addCleanup(self.page.quit)  # also when setUp fails, unlike tearDown
+        # A browser starts its process for local files at the first one it shows, whatever it is:
+        # not the page's time (Firefox took 100 to 200 ms more on its first local file).
+        self.page.open(self.tmp.as_uri())
+        self.open()
+
+    def open(self):  # how long the page took to be ready, in milliseconds
         self.page.open(ARGS.page.as_uri())
         self.until(lambda: self.state() != "loading")
         self.assertEqual(self.state(), "ready", self.text("status"))
+        return float(self.text("status", "data-ready-ms"))
 
     def tearDown(self):
         self.assertEqual(self.page.js("return window.flyseatTrouble"), [],
@@ -143,8 +154,22 @@ class Page(unittest.TestCase):
                 (folder / file).write_bytes(content)
         return folder
 
-    def pick(self, *paths):
-        self.page.pick("inputs", [str(p) for p in paths])
+    def pick(self, *paths, id="inputs"):
+        self.page.pick(id, [str(p) for p in paths])
+
+    def drop(self, *paths):  # as from the desktop in Chromium, by a script in the others
+        if ARGS.engine != "chromium":
+            return self.page.js(DROP, [[p.name, list(p.read_bytes())] for p in paths])
+        files = {"items": [], "files": [str(p) for p in paths], "dragOperationsMask": 1}
+        for event in ("dragEnter", "dragOver", "drop"):
+            self.page.driver.execute_cdp_cmd("Input.dispatchDragEvent",
+                                             {"type": event, "x": 9, "y": 9, "data": files})
+
+    def assertAccessible(self, when):  # axe-core: its violations, and what it leaves to review
+        self.page.js((ARGS.web.parent / "node_modules/axe-core/axe.min.js").read_text())
+        found = self.page.js("return axe.run().then((r) => r.violations.concat(r.incomplete)"
+                             ".map((v) => v.id + ' at ' + v.nodes.map((n) => n.target)))")
+        self.assertEqual(found, [], when)
 
     def pick_game(self, folder):
         self.pick(*sorted(folder.iterdir()))
@@ -153,8 +178,7 @@ class Page(unittest.TestCase):
     def build(self, folder):
         """Builds in the page and on the command line; compares messages and outputs."""
         self.click("build")
-        said = run([ARGS.build], folder)
-        self.assertShows("messages", said)
+        self.assertShows("messages", run([ARGS.build], folder))
         made = {name: self.download(url) for name, url in self.page.js(
             "return [...document.querySelectorAll('#outputs a')].map((a) => [a.download, a.href])")}
         self.assertEqual(made, {name: (folder / name).read_bytes() for name in OUTPUTS
@@ -170,7 +194,9 @@ class Page(unittest.TestCase):
                      ".dispatchEvent(new Event('input'))", listing.decode("latin-1"))
 
     def test_sample_and_an_edited_listing_as_the_command_line(self):
-        numbers["ready"] = float(self.text("status", "data-ready-ms"))
+        self.page.js("new MutationObserver(() => { const a = document.getElementById('preview-png')"
+                     "; window.bare ||= a.checkVisibility() && !a.href; })"
+                     ".observe(document.body, {subtree: true, attributes: true})")
         self.assertEqual(self.text("version"), run([ARGS.build, "--version"]).split()[-1])
         sample = self.game("sample")
         self.pick_game(sample)
@@ -180,17 +206,24 @@ class Page(unittest.TestCase):
         self.until(lambda: self.text("preview-png", "href"))
         want, got, differ = self.page.js(PREVIEW_DIFFERENCE, list(png.stdout))
         self.assertEqual((got, differ), (want, 0), "pixels differ from the command line's preview")
+        self.assertFalse(self.page.js("return window.bare"), "the PNG link showed with no link")
         made = self.build(sample)
+        info = json.loads(run([ARGS.inspect, "info", "--json", *OUTPUTS], sample))["files"]
+        self.assertShows("outputs", sums := "".join(
+            map("{file}, {size} bytes, CRC-32 {crc32}, SHA-1 {sha1}".format_map, info)))
         zipped = zipfile.ZipFile(io.BytesIO(self.download(self.text("zip", "href"))))
         self.assertEqual({name: zipped.read(name) for name in zipped.namelist()}, made)
         self.page.js(BUILD_TIME, 20)  # the browser compiles the hot code better once it runs
         numbers["build"] = self.page.js(BUILD_TIME, 500)
-        self.assertShows("listing", run([ARGS.inspect, "list", "flyseat3.p6"], sample))
+        self.assertShows("listing", listed := run([ARGS.inspect, "list", "flyseat3.p6"], sample))
         # The four images and a file that is none, whose CRC-32 begins with a zero.
         (sample / "zeros").write_bytes(bytes(13))
         self.pick(*(sample / name for name in OUTPUTS + ["zeros"]))
-        said = run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample, subprocess.STDOUT)
-        self.assertShows("info", said.replace("flyseat-inspect: ", ""))
+        self.assertShows("info", run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample,
+                                     subprocess.STDOUT).replace("flyseat-inspect: ", ""))
+        # Images to look at leave the build as it was.
+        self.assertEqual([self.state(), self.text("zip", "hidden"), self.text("outputs"),
+                          self.text("listing")], ["built", None, sums, listed])
 
         # Line 90 renumbered in the text area: two records fire nowhere.
         edited = (sample / "list3.txt").read_bytes().replace(b"\n90 ", b"\n95 ")
@@ -221,14 +254,19 @@ class Page(unittest.TestCase):
         huge = self.game("huge", {"list3.txt": listing})
         self.pick_game(huge)
         self.build(huge)
-        self.assertEqual(self.text("messages"), "list3.txt: program too large at line 10\n")
         self.pick_game(self.game("sample"))
         self.build(self.game("again"))
         self.assertEqual(self.text("error"), "")
 
-    def test_inputs_taken_by_their_names_and_a_missing_one_named(self):
-        self.pick_game(self.game("missing", {"list2.bin": None}))
-        self.assertIn("error: cannot open list2.bin", self.text("check"))
+    def test_inputs_dropped_or_picked_taken_by_their_names_and_a_missing_one_named(self):
+        missing = self.game("missing", {"list2.bin": None})
+        if ARGS.engine == "chromium":  # a folder dropped on a page opened from disk is refused
+            self.drop(missing)
+            self.assertShows("error", "The folder missing cannot be read when dropped here: "
+                             'pick it with "Or the folder that holds them", or drop its files.')
+            self.assertEqual(self.state(), "nothing")  # no "Ready" in green
+        self.drop(*missing.iterdir())
+        self.assertShows("check", run([ARGS.inspect, "check", missing]))
         self.assertEqual(self.page.js("return document.getElementById('build').disabled"), True)
         self.assertShows("build-needs", "Missing: list2.bin")
         self.assertEqual((self.state(), self.text("verdict", "class")), ("missing", "error"))
@@ -238,7 +276,8 @@ class Page(unittest.TestCase):
         for name, alike in (("list1.bin", "LIST1.BIN"), ("list2.bin", "list2 (2).bin"),
                             ("patch.bin", "patch(1).bin")):
             (saved / name).rename(saved / alike)
-        self.pick(*saved.iterdir())
+        # The folder picker; Firefox's and WebKit's drivers give it no folder.
+        self.pick(saved, id="folder") if ARGS.engine == "chromium" else self.pick(*saved.iterdir())
         self.assertShows("check", run([ARGS.inspect, "check", ARGS.sample]))
         self.assertEqual(self.page.js("return [...document.querySelectorAll('#files tr')]"
                                       ".map((row) => row.cells[2].textContent)"),
@@ -247,11 +286,20 @@ class Page(unittest.TestCase):
         self.assertShows("check", run([ARGS.inspect, "check", self.game("other",
                                                                         {"list3.txt": other})]))
 
-    def test_narrow_labelled_and_offline(self):
+    def test_ready_soon_narrow_accessible_and_offline(self):
+        # Ready: its first time in this browser, then ten more. The first alone moves by a third
+        # and more with the machine's other work; the median is held to 300 ms.
+        times = [float(self.text("status", "data-ready-ms"))] + [self.open() for _ in range(10)]
+        numbers["ready"] = (times[0], sorted(times)[5])
+        self.assertLessEqual(numbers["ready"][1], 300, f"ready after {times} ms")
         self.page.size(400, 1100)  # WebKit's window is 447 wide at least
+        self.assertAccessible("at first view")
         self.pick_game(self.game("sample"))
+        self.assertAccessible("after a check")
         self.build(self.game("built"))
+        self.assertAccessible("after a build")
         self.click("preview-full")
+        self.assertAccessible("with the preview at full size")
         scrolled = self.page.js(
             "const [page, canvas, area] = ['html', '#preview', '#list3'].map("
             "  (s) => document.querySelector(s));"
@@ -259,11 +307,6 @@ class Page(unittest.TestCase):
             "        area.scrollWidth > area.clientWidth, innerWidth]")
         # The page does not scroll sideways; the preview, at full size, and the listing do.
         self.assertEqual(scrolled[:3], [False, True, True], f"at {scrolled[3]} pixels wide")
-        unlabelled = self.page.js(
-            "return [...document.querySelectorAll('input, textarea, button, select')]"
-            ".filter((c) => !c.labels.length && !c.textContent.trim() && !c.ariaLabel)"
-            ".map((c) => c.id)")
-        self.assertEqual(unlabelled, [])
         # What the page fetched; what its policy blocked is in flyseatTrouble (tearDown).
         urls = self.page.js("return performance.getEntriesByType('resource').map((e) => e.name)")
         self.assertEqual([u for u in urls if not u.startswith(("file:", "data:", "blob:"))], [])
@@ -283,12 +326,13 @@ def report():
         native = (f"; native in-memory build {median:.3f} ms, "
                   f"the page's {numbers['build'] / median:.1f} times that")
     print(f"{run([ARGS.browser, '--version']).strip()}: page {ARGS.page.stat().st_size} bytes; "
-          f"ready {numbers['ready']:.0f} ms after opening; build of the sample in the page "
-          f"{numbers['build']:.2f} ms (mean of 500 after 20 to warm up){native}")
+          "ready {:.0f} ms at its first opening, {:.0f} ms the median of eleven; build of the "
+          "sample in the page {:.2f} ms (mean of 500 after 20 to warm up)".format(
+              *numbers["ready"], numbers["build"]) + native)
 
 
 if __name__ == "__main__":
     outcome = unittest.main(verbosity=2, exit=False).result
-    if outcome.wasSuccessful() and "build" in numbers:
+    if outcome.wasSuccessful() and {"build", "ready"} <= numbers.keys():
         report()
     sys.exit(0 if outcome.wasSuccessful() else 1)

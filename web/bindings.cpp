@@ -1,6 +1,8 @@
 // The page's way into the build and the inspector. JavaScript hands over each file's bytes and
-// the SHA-1 the browser computed; every answer is what the command line would print. Nothing
-// thrown here reaches JavaScript: each call answers {ok: true, ...} or {ok: false, error}.
+// the SHA-1 the browser computed; every answer is what the command line would print, with the
+// facts the page acts on as fields of their own, so that the page never reads them out of the
+// text. Nothing thrown here reaches JavaScript: each call answers {ok: true, ...} or
+// {ok: false, error}.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -54,11 +56,6 @@ std::vector<Byte> bytes_of(const val& array) {
   return bytes;
 }
 
-// A copy owned by JavaScript: a view of the module's memory dies when that memory grows.
-val uint8_array_of(std::span<const Byte> bytes) {
-  return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
-}
-
 // No copy: a view of the module's memory, good until the next call, which may grow it.
 val view_of(std::span<const Byte> bytes) {
   return val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
@@ -94,17 +91,26 @@ GameInputs game_inputs(const val& files) {
   return inputs;
 }
 
+// A line of a report as printed, its line feed kept, with the level the page marks it by.
+val line_of(const std::string& text, Level level) {
+  val line = val::object();
+  line.set("text", text);
+  line.set("level", std::string(kLevelNames[static_cast<std::size_t>(level)]));
+  return line;
+}
+
+// The report's lines, and its verdict with the counts and the worst level.
 val check(const val& files) {
   return answer([&](val& out) {
-    std::string text;
-    val marks = val::array();  // the class of each line: its level, unless it states a fact
-    for (const CheckLine& line : check_lines(check_inputs(game_inputs(files)))) {
-      text += line.text + "\n";
-      std::size_t level = static_cast<std::size_t>(line.level);
-      marks.call<void>("push", std::string(line.level == Level::fact ? "" : kLevelNames[level]));
-    }
-    out.set("text", text);
-    out.set("marks", marks);
+    CheckReport report = check_inputs(game_inputs(files));
+    val lines = val::array();
+    for (const CheckLine& line : check_lines(report))
+      lines.call<void>("push", line_of(line.text + "\n", line.level));
+    val verdict = line_of(report.verdict(), report.worst());
+    verdict.set("errors", report.count(Level::error));
+    verdict.set("warnings", report.count(Level::warning));
+    out.set("lines", lines);
+    out.set("verdict", verdict);
   });
 }
 
@@ -117,7 +123,8 @@ MemoryBuild& build_area() {
 
 // The build takes every input whole, as flyseat-build reads it; the page gives all five. The
 // outputs are handed over as views, which the page copies once, at once: nothing is allocated
-// in the module's memory once they are made, so none of them can die before.
+// in the module's memory once they are made, so none of them can die before. Its messages are
+// the lines flyseat-build prints; `failure` is its last, when it failed.
 val build(const val& files) {
   return answer([&](val& out) {
     std::array<std::vector<Byte>, kInputCount> in;
@@ -125,19 +132,30 @@ val build(const val& files) {
       in[i] = bytes_of(files[i]["bytes"]);
     MemoryBuild& made = build_area();
     build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
-    out.set("messages", made.messages());
-    out.set("failed", made.status != 0);
-    val outputs = val::array();
+    val messages = val::array(), outputs = val::array();
+    std::vector<std::string> said = made.message_lines();
+    for (std::size_t i = 0; i < said.size(); ++i) {
+      bool failed = made.status != 0 && i + 1 == said.size();
+      messages.call<void>("push", line_of(said[i], failed ? Level::error : Level::fact));
+    }
     for (const char* name : kOutputNames) {
       std::span<const Byte> bytes = made.output(name);
       if (bytes.empty()) continue;  // not made: the build stopped before it
       val output = val::object();
       output.set("name", val(name));
+      output.set("size", bytes.size());
       output.set("bytes", view_of(bytes));
       outputs.call<void>("push", output);
     }
+    out.set("messages", messages);
+    out.set("failure", made.status != 0 ? val(std::string(made.failure.message())) : val::null());
     out.set("outputs", outputs);
   });
+}
+
+// The CRC-32 of a file as `info` gives it, for the page's copy of an output.
+std::string crc32_of(const val& bytes) {
+  return crc32_text(crc32(bytes_of(bytes)));
 }
 
 // `flyseat-inspect list NAME`: the lines, then the problems.
@@ -158,7 +176,7 @@ val info(const val& files) {
   });
 }
 
-// `flyseat-inspect preview`: the picture itself, three bytes a pixel, for a canvas.
+// `flyseat-inspect preview`: the picture itself, four bytes a pixel, as a canvas takes it.
 val preview(const val& files) {
   return answer([&](val& out) {
     std::variant<Picture, Finding> made = preview_of(game_inputs(files), "");
@@ -168,13 +186,17 @@ val preview(const val& files) {
       return;
     }
     const Picture& picture = std::get<Picture>(made);
+    std::vector<Byte> rgba(picture.rgb.size() / 3 * 4, 0xFF);  // opaque
+    for (std::size_t i = 0; i < picture.rgb.size(); ++i)
+      rgba[i / 3 * 4 + i % 3] = picture.rgb[i];
     out.set("width", picture.width);
     out.set("height", picture.height);
-    out.set("rgb", uint8_array_of(picture.rgb));
+    out.set("rgba", val::global("Uint8ClampedArray")
+                        .new_(emscripten::typed_memory_view(rgba.size(), rgba.data())));
   });
 }
 
-// The names and the limit the page sorts files by, from the one place that has them.
+// The names the page sorts files by, from the one place that has them.
 val names() {
   val inputs = val::array();
   for (const char* name : kInputNames)
@@ -183,7 +205,6 @@ val names() {
   out.set("inputs", inputs);
   out.set("listing", std::string(kListingName));
   out.set("mainTape", std::string(kMainTapeName));
-  out.set("largest", kMaxInspectSize);
   return out;
 }
 
@@ -196,4 +217,5 @@ EMSCRIPTEN_BINDINGS(flyseat) {
   emscripten::function("info", &info);
   emscripten::function("preview", &preview);
   emscripten::function("names", &names);
+  emscripten::function("crc32", &crc32_of);
 }

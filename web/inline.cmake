@@ -44,6 +44,13 @@ foreach(name ${parts})
   inline(${name} "${text}")
 endforeach()
 
+# A porter downloads and opens it whole: past 1 MiB it would not open in the time the page is
+# measured for (docs/web.md), so it is not made.
+string(LENGTH "${page}" size)
+if(size GREATER 1048576)
+  message(FATAL_ERROR "inline.cmake: the page would be ${size} bytes, more than 1 MiB")
+endif()
+
 # A run that fails half-way leaves no page that the build takes for made: make removes the output
 # of a command that failed, and ninja runs such a command again.
 file(WRITE "${OUT}" "${page}")

@@ -1,58 +1,179 @@
 "use strict";
-// The page's glue: it reads the files picked or dropped, hands their bytes to the module, shows
-// what the module answers and offers the outputs as downloads. Every rule of the build and of
-// the checks is in the module; nothing here decides what an input or an image is worth.
+// The page's glue: it reads the files picked or dropped, hands their bytes to the module, keeps
+// what the module answers in one state and shows it. Every rule of the build and of the checks
+// is in the module, and every fact the page acts on is a field of its answers: nothing here
+// decides what an input or an image is worth, nor reads a report's text.
 (() => {
   const $ = (id) => document.getElementById(id);
+  // A larger listing is used as it is, not shown for editing: a text area that long is slow.
+  const largestEdited = 1 << 20;
 
-  let flyseat = null; // the module, null while it loads
-  let names = null; // the file names and the largest listing shown for editing, from the module
-  const inputs = new Map(); // input name -> {name, bytes, sha1, from: what it was taken from}
-  let images = []; // the other files given, for info
-  let listing = null; // the listing as given, before any edit
+  // Everything the page shows follows from this; render() puts it on the page.
+  const state = {
+    module: null, // null while it loads
+    broken: "", // why it could not load
+    names: null, // the file names, from the module
+    error: "", // the error line: a failure, or what a drop could not take
+    tookNothing: false, // the last files given were none that could be read
+    inputs: new Map(), // input name -> {name, bytes, sha1, from: what it was taken from}
+    listing: null, // the listing as given, before any edit
+    shownListing: 0, // counts the times the text area is to show the listing as given
+    listingNote: "",
+    edited: null, // the edits taken: {url} of their download, null while none
+    check: null, // the module's answer for these inputs
+    preview: null, // the module's answer for these inputs
+    png: "", // the preview's PNG, once made
+    full: false, // the preview pixel for pixel
+    build: null, // the last build, until the inputs change: the answer, urls and SHA-1s
+    listed: null, // the converted program, as `list` prints it
+    info: null, // the module's answer for the images given
+  };
   let editTimer = 0;
-  let urls = []; // of the downloads offered
-  let verdict = null; // the check's last line, and its level: "error", "warning" or ""
-  let built = null; // the last build's outcome, until the inputs change: {failed, line}
   let received = new Uint8Array(0); // the last build's outputs, out of the module's memory
 
-  function setStatus(state, text, level = "") {
-    Object.assign($("status").dataset, { state, level });
-    $("status").textContent = text;
+  // What shows at each part of the page was made of these values; a part is made again only
+  // when one of them changed, so that a text being read or a focused control stays as it is.
+  const shown = new Map();
+  function changed(part, ...values) {
+    const last = shown.get(part);
+    shown.set(part, values);
+    return !last || values.some((value, i) => value !== last[i]);
   }
 
+  // A report as the module gives it, a line a span, marked with its level.
+  const reportOf = (lines) => lines.map(({ text, level }) =>
+    Object.assign(document.createElement("span"), { textContent: text, className: level }));
+  const missingInputs = () => state.names.inputs.filter((name) => !state.inputs.has(name));
+
   // Where things stand: waiting for inputs, checked, built or failed.
-  function showStatus() {
-    if (!flyseat) return; // loading: load() says so
-    const missing = names.inputs.filter((name) => !inputs.has(name));
-    if (built && built.failed) setStatus("failed", `The build failed: ${built.line}`, "error");
-    else if (built) setStatus("built", "Built: the four images are ready to download below.");
-    else if (inputs.size === 0) setStatus("ready", "Ready: pick or drop the game's files.");
-    else if (missing.length > 0) {
-      setStatus("missing", `${inputs.size} of ${names.inputs.length} inputs given; missing: `
-        + `${missing.join(", ")}.`, "error");
-    } else if (!verdict) {
-      setStatus("checked", `All ${inputs.size} inputs given; the check could not run.`, "error");
-    } else {
-      setStatus("checked", `All ${inputs.size} inputs given; the check's ${verdict.text}`
-        + (verdict.level === "error" ? ": a build would fail." : "."), verdict.level);
+  function status() {
+    const { check, build, inputs, names } = state;
+    if (state.broken) return ["broken", `The page cannot run here: ${state.broken}`, "error"];
+    if (!state.module) return ["loading", "Loading…", ""];
+    const missing = missingInputs();
+    if (build?.failure) return ["failed", `The build failed: ${build.failure}`, "error"];
+    if (build) return ["built", "Built: the four images are ready to download below.", ""];
+    if (inputs.size === 0 && state.tookNothing) {
+      return ["nothing", "Nothing was taken from what was given.", "error"];
     }
+    if (inputs.size === 0) return ["ready", "Ready: pick or drop the game's files.", ""];
+    if (missing.length > 0) {
+      return ["missing", `${inputs.size} of ${names.inputs.length} inputs given; missing: `
+        + `${missing.join(", ")}.`, "error"];
+    }
+    if (!check?.ok) {
+      return ["checked", `All ${inputs.size} inputs given; the check could not run.`, "error"];
+    }
+    const { text, level } = check.verdict;
+    return ["checked", `All ${inputs.size} inputs given; the check's ${text}`
+      + (level === "error" ? ": a build would fail." : "."), level === "fact" ? "" : level];
+  }
+
+  function render() {
+    const [now, text, level] = status();
+    if (changed("status", now, text, level)) {
+      Object.assign($("status").dataset, { state: now, level });
+      $("status").textContent = text;
+    }
+    if (changed("error", state.error)) $("error").textContent = state.error;
+    if (!state.names) return;
+
+    if (changed("names", state.names)) {
+      $("list3-heading").textContent = `The listing, ${state.names.listing}`;
+      Object.assign($("list3-download"), {
+        download: state.names.listing, textContent: `Download the edited ${state.names.listing}`,
+      });
+    }
+    if (changed("inputs", state.inputs, state.module)) {
+      $("files").replaceChildren(...state.names.inputs.map((name) => {
+        const given = state.inputs.get(name);
+        const row = document.createElement("tr");
+        row.append(...[name, given ? `${given.bytes.length} bytes` : "missing", given?.from ?? ""]
+          .map((cell) => Object.assign(document.createElement("td"), { textContent: cell })));
+        row.cells[1].className = given ? "" : "missing";
+        return row;
+      }));
+      const missing = missingInputs();
+      $("build").disabled = !state.module || missing.length > 0;
+      $("build-needs").textContent = missing.length ? `Missing: ${missing.join(", ")}` : "";
+    }
+
+    const { check } = state;
+    if (changed("check", check)) {
+      $("check").replaceChildren(...reportOf(check?.ok ? check.lines : []));
+      const verdict = check?.ok ? check.verdict : null;
+      Object.assign($("verdict"), {
+        textContent: verdict?.text ?? "",
+        className: !verdict ? "" : verdict.level === "fact" ? "ok" : verdict.level,
+      });
+    }
+
+    const { listing } = state;
+    const area = $("list3");
+    if (listing && changed("listing", listing, state.shownListing)) {
+      const editable = listing.bytes.length <= largestEdited;
+      area.value = editable ? textOf(listing.bytes) : "";
+      area.disabled = !editable;
+    }
+    if (changed("edited", state.edited, state.listingNote)) {
+      $("list3-note").textContent = state.listingNote;
+      $("list3-undo").disabled = !state.edited;
+      Object.assign($("list3-download"), { hidden: !state.edited, href: state.edited?.url ?? "" });
+    }
+
+    const { build } = state;
+    if (changed("build", build, build?.summed)) {
+      $("messages").replaceChildren(...reportOf(build?.messages ?? []));
+      $("outputs").replaceChildren(...(build?.outputs ?? []).map((output) => {
+        const item = document.createElement("li");
+        const link = Object.assign(document.createElement("a"), {
+          download: output.name, href: output.url, textContent: output.name,
+        });
+        const sum = (className, hex) =>
+          Object.assign(document.createElement("code"), { className, textContent: hex });
+        item.append(link, `, ${output.size} bytes, CRC-32 `, sum("crc32", output.crc32),
+          ", SHA-1 ", sum("sha1", output.sha1 ?? "…"));
+        return item;
+      }));
+      Object.assign($("zip"), { hidden: !build?.zip, href: build?.zip ?? "" });
+    }
+    if (changed("listed", state.listed)) $("listing").textContent = state.listed ?? "";
+
+    const { preview } = state;
+    const canvas = $("preview");
+    if (changed("preview", preview)) {
+      canvas.hidden = !preview?.ok;
+      $("preview-tools").hidden = canvas.hidden;
+      $("preview-note").textContent = preview && !preview.ok ? `No preview: ${preview.error}` : "";
+      if (preview?.ok) {
+        Object.assign(canvas, { width: preview.width, height: preview.height });
+        canvas.getContext("2d").putImageData(
+          new ImageData(preview.rgba, preview.width, preview.height), 0, 0);
+      }
+    }
+    // The link shows only once it leads to the picture.
+    if (changed("png", state.png)) {
+      Object.assign($("preview-png"), { hidden: !state.png, href: state.png });
+    }
+    if (changed("full", state.full)) {
+      $("preview-box").classList.toggle("full", state.full);
+      $("preview-box").tabIndex = state.full ? 0 : -1; // it scrolls: the keyboard can scroll it
+    }
+
+    if (changed("info", state.info)) $("info").textContent = state.info?.text ?? "";
   }
 
   function load() {
-    setStatus("loading", "Loading…");
+    state.module = null;
+    render();
     return createFlyseat().then((module) => {
-      flyseat = module;
-      names = module.names();
-      $("list3-heading").textContent = `The listing, ${names.listing}`;
-      Object.assign($("list3-download"), {
-        download: names.listing, textContent: `Download the edited ${names.listing}`,
-      });
+      state.module = module;
+      state.names = module.names();
       $("status").dataset.readyMs = performance.now().toFixed(1);
-      showFiles();
-      showStatus();
+      render();
     }, (e) => {
-      setStatus("broken", `The page cannot run here: ${e}`, "error");
+      state.broken = String(e);
+      render();
       throw e;
     });
   }
@@ -61,33 +182,31 @@
   // Every call into the module. An exception that escapes it, or an abort, leaves its memory in
   // no known state: the page says so and starts a fresh module for the next try.
   function call(body) {
-    if (!flyseat) return null; // still loading after a failure: nothing to do yet
+    if (!state.module) return null; // still loading after a failure: nothing to do yet
     try {
-      return body(flyseat);
+      return body(state.module);
     } catch (e) {
       const what = e instanceof WebAssembly.Exception ? "an uncaught exception"
         : e instanceof WebAssembly.RuntimeError ? "an abort" : String(e);
-      $("error").textContent = `The module stopped on ${what}; it is loaded again, try again.`;
-      flyseat = null;
-      $("build").disabled = true;
+      state.error = `The module stopped on ${what}; it is loaded again, try again.`;
       ready = load();
       said(ready);
       return null;
     }
   }
-
-  // An answer of the module: its text, or its message in place of the text.
-  function answered(answer, show) {
-    if (answer && !answer.ok) $("error").textContent = answer.error;
-    if (answer && answer.ok) show(answer);
+  // An answer's text, or its message in the error line.
+  function answered(answer) {
+    if (answer && !answer.ok) state.error = answer.error;
+    return answer?.ok ? answer : null;
   }
 
   const hex = (buffer) =>
     Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
+  const sha1 = async (bytes) => hex(await crypto.subtle.digest("SHA-1", bytes));
 
   // A file as the module takes it, with the SHA-1 of all its bytes (the module adds the CRC-32).
   async function withChecksums(name, bytes, from = name) {
-    return { name, bytes, from, sha1: hex(await crypto.subtle.digest("SHA-1", bytes)) };
+    return { name, bytes, from, sha1: await sha1(bytes) };
   }
 
   // The listing's text, one character a byte, so that every byte comes back as it was.
@@ -105,151 +224,99 @@
   // browser adds to a name already in its downloads folder; undefined for any other file.
   function inputFor(fileName) {
     const plain = fileName.toLowerCase().replace(/ ?\(\d+\)(?=\.[^.]*$|$)/, "");
-    return names.inputs.find((name) => name.toLowerCase() === plain);
+    return state.names.inputs.find((name) => name.toLowerCase() === plain);
   }
 
-  async function addFiles(files) {
+  // Files picked or dropped: the inputs among them go to the build, the others to info. What
+  // could not be read (`unread`, and any file here) is said in the error line.
+  async function addFiles(files, unread = []) {
     await ready;
     const others = [];
     const taken = new Map(); // of these files, the last for each input, unless it only
     for (const file of files) { // resembles the input's name and an earlier one bears it
       const input = inputFor(file.name);
-      const bytes = new Uint8Array(await file.arrayBuffer());
-      if (!input) others.push(await withChecksums(file.name, bytes));
+      const bytes = await file.arrayBuffer().then((b) => new Uint8Array(b), () => null);
+      if (!bytes) unread.push(`${file.name} could not be read.`);
+      else if (!input) others.push(await withChecksums(file.name, bytes));
       else if (file.name === input || taken.get(input)?.from !== input) {
         taken.set(input, await withChecksums(input, bytes, file.name));
       }
     }
-    for (const [input, given] of taken) inputs.set(input, given);
-    if (taken.has(names.listing)) showListing(taken.get(names.listing));
-    if (others.length > 0) {
-      images = others;
-      showInfo();
+    state.tookNothing = taken.size === 0 && others.length === 0;
+    state.error = unread.join(" ");
+    if (others.length > 0) { // images change nothing but info
+      state.info = answered(call((m) => m.info(others)));
     }
-    showFiles();
-    inputsChanged();
+    if (taken.size > 0) {
+      state.inputs = new Map([...state.inputs, ...taken]);
+      if (taken.has(state.names.listing)) showListing(taken.get(state.names.listing));
+      inputsChanged();
+    }
+    render();
   }
 
-  function showFiles() {
-    const rows = names.inputs.map((name) => {
-      const given = inputs.get(name);
-      const row = document.createElement("tr");
-      row.append(...[name, given ? `${given.bytes.length} bytes` : "missing", given?.from ?? ""]
-        .map((text) => Object.assign(document.createElement("td"), { textContent: text })));
-      row.cells[1].className = given ? "" : "missing";
-      return row;
-    });
-    $("files").replaceChildren(...rows);
-    const missing = names.inputs.filter((name) => !inputs.has(name));
-    $("build").disabled = !flyseat || missing.length > 0;
-    $("build-needs").textContent = missing.length ? `Missing: ${missing.join(", ")}` : "";
-  }
+  const gameFiles = () => state.names.inputs.map((name) => state.inputs.get(name) ?? null);
 
-  const gameFiles = () => names.inputs.map((name) => inputs.get(name) ?? null);
-
-  function clearBuild() {
-    for (const url of urls) URL.revokeObjectURL(url);
-    urls = [];
-    built = null;
-    $("zip").hidden = true;
-    for (const id of ["messages", "outputs", "listing"]) $(id).replaceChildren();
+  function forgetBuild() {
+    for (const url of state.build?.urls ?? []) URL.revokeObjectURL(url);
+    state.build = null;
+    state.listed = null;
   }
 
   // Whatever was built or reported is of the earlier inputs.
   function inputsChanged() {
-    $("error").textContent = "";
-    clearBuild();
-    verdict = null;
-    $("verdict").textContent = "";
-    answered(call((m) => m.check(gameFiles())), (a) => {
-      showReport($("check"), a.text, a.marks);
-      // The verdict, the report's last line, above it, marked as its worst line is.
-      const level = ["error", "warning"].find((mark) => a.marks.includes(mark)) ?? "";
-      verdict = { text: a.text.trimEnd().split("\n").pop(), level };
-      Object.assign($("verdict"), { textContent: verdict.text, className: level || "ok" });
-    });
-    showPreview();
-    showStatus();
-  }
-
-  // The report as it is, a line a span, with the class the module gives it, if any.
-  function showReport(element, text, marks = []) {
-    element.replaceChildren(...text.split(/(?<=\n)/).map((line, i) => {
-      const span = document.createElement("span");
-      span.textContent = line;
-      if (marks[i]) span.className = marks[i];
-      return span;
-    }));
-  }
-
-  function showPreview() {
-    const canvas = $("preview");
-    const answer = call((m) => m.preview(gameFiles()));
-    canvas.hidden = !answer || !answer.ok;
-    $("preview-tools").hidden = canvas.hidden;
-    $("preview-note").textContent = answer && !answer.ok ? `No preview: ${answer.error}` : "";
-    URL.revokeObjectURL($("preview-png").href);
-    $("preview-png").removeAttribute("href");
-    if (canvas.hidden) return;
-    canvas.width = answer.width;
-    canvas.height = answer.height;
-    const picture = new ImageData(answer.width, answer.height);
-    const [rgb, rgba] = [answer.rgb, picture.data];
-    for (let from = 0, to = 0; from < rgb.length; from += 3, to += 4) {
-      rgba[to] = rgb[from];
-      rgba[to + 1] = rgb[from + 1];
-      rgba[to + 2] = rgb[from + 2];
-      rgba[to + 3] = 255;
-    }
-    canvas.getContext("2d").putImageData(picture, 0, 0);
-    canvas.toBlob((png) => {
-      if (png && !canvas.hidden) $("preview-png").href = URL.createObjectURL(png);
+    forgetBuild();
+    state.check = call((m) => m.check(gameFiles()));
+    answered(state.check);
+    URL.revokeObjectURL(state.png);
+    state.png = "";
+    const preview = call((m) => m.preview(gameFiles()));
+    state.preview = preview;
+    if (!preview?.ok) return;
+    // The PNG is made from the picture drawn: render() draws it first.
+    render();
+    $("preview").toBlob((png) => {
+      if (!png || state.preview !== preview) return;
+      state.png = URL.createObjectURL(png);
+      render();
     }, "image/png");
-  }
-
-  function showInfo() {
-    answered(call((m) => m.info(images)), (a) => showReport($("info"), a.text));
   }
 
   function showListing(given) {
     clearTimeout(editTimer); // an edit of the text before it is of no use now
     editTimer = 0;
-    listing = given;
-    const area = $("list3");
-    const editable = given.bytes.length <= names.largest;
-    area.value = editable ? textOf(given.bytes) : "";
-    area.disabled = !editable;
-    $("list3-note").textContent = editable ? ""
-      : `${names.listing} is ${given.bytes.length} bytes: too large to edit here, it is used as `
-        + "it is.";
-    $("list3-undo").disabled = true;
-    $("list3-download").hidden = true;
+    state.listing = given;
+    state.shownListing++;
+    URL.revokeObjectURL(state.edited?.url);
+    state.edited = null;
+    state.listingNote = given.bytes.length <= largestEdited ? ""
+      : `${state.names.listing} is ${given.bytes.length} bytes: too large to edit here, it is `
+        + "used as it is.";
   }
 
   // The edited text replaces list3.txt. A text area ends its lines with line feeds alone.
   async function takeEdits() {
     clearTimeout(editTimer);
     editTimer = 0;
-    const [text, from] = [$("list3").value, listing];
-    $("list3-note").textContent = /[^\0-\xff]/.test(text)
+    const [text, from] = [$("list3").value, state.listing];
+    const edited = await withChecksums(state.names.listing, bytesOfText(text), "the edits here");
+    if (state.listing !== from) return; // a listing given meanwhile replaces the text edited
+    state.listingNote = /[^\0-\xff]/.test(text)
       ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
-    const edited = await withChecksums(names.listing, bytesOfText(text), "the edits here");
-    if (listing !== from) return; // a listing given meanwhile replaces the text edited
-    inputs.set(names.listing, edited);
-    const link = $("list3-download");
-    URL.revokeObjectURL(link.href);
-    link.href = URL.createObjectURL(new Blob([edited.bytes], { type: "text/plain" }));
-    link.hidden = false;
-    $("list3-undo").disabled = false;
-    showFiles();
+    state.inputs = new Map(state.inputs).set(state.names.listing, edited);
+    state.error = "";
+    URL.revokeObjectURL(state.edited?.url);
+    state.edited = { url: URL.createObjectURL(new Blob([edited.bytes], { type: "text/plain" })) };
     inputsChanged();
+    render();
   }
 
   function undoEdits() {
-    inputs.set(names.listing, listing);
-    showListing(listing);
-    showFiles();
+    state.inputs = new Map(state.inputs).set(state.names.listing, state.listing);
+    showListing(state.listing);
+    state.error = "";
     inputsChanged();
+    render();
   }
 
   async function build() {
@@ -259,18 +326,27 @@
     const made = call((m) => m.build(given));
     if (made?.ok) handOver(made.outputs);
     $("messages").dataset.ms = (performance.now() - start).toFixed(2);
-    clearBuild();
-    answered(made, (a) => {
-      built = { failed: a.failed, line: a.messages.trimEnd().split("\n").pop() };
-      const lines = a.messages.split(/(?<=\n)/).length;
-      showReport($("messages"), a.messages, a.failed ? { [lines - 1]: "error" } : []);
-      $("outputs").replaceChildren(...a.outputs.map(offer));
-      if (!a.failed) offerZip(a.outputs);
-      const main = a.outputs.find((output) => output.name === names.mainTape);
-      if (!main) return;
-      answered(call((m) => m.list(main.name, main.bytes)), (l) => showReport($("listing"), l.text));
-    });
-    showStatus();
+    forgetBuild();
+    const built = answered(made);
+    if (built) {
+      const blob = (bytes, type) => URL.createObjectURL(new Blob([bytes], { type }));
+      for (const output of built.outputs) output.url = blob(output.bytes, "application/octet-stream");
+      if (!built.failure) {
+        built.zip = blob(zipLibrary().zipSync(Object.fromEntries(built.outputs.map((o) => [o.name,
+          o.bytes]))), "application/zip");
+      }
+      built.urls = [built.zip, ...built.outputs.map((o) => o.url)].filter((url) => url);
+      for (const output of built.outputs) output.crc32 = call((m) => m.crc32(output.bytes));
+      const main = built.outputs.find((output) => output.name === state.names.mainTape);
+      if (main) state.listed = answered(call((m) => m.list(main.name, main.bytes)))?.text;
+      // Digests copy the bytes as they start: a later build may reuse the buffer at once.
+      Promise.all(built.outputs.map(async (o) => { o.sha1 = await sha1(o.bytes); })).then(() => {
+        built.summed = true;
+        render();
+      });
+    }
+    state.build = built;
+    render();
   }
 
   // The outputs are views of the module's memory, good until its next call: they are copied at
@@ -286,60 +362,49 @@
     }
   }
 
-  // A download link for an output, with its size and, once computed, its SHA-256.
-  function offer(output) {
-    const item = document.createElement("li");
-    const link = document.createElement("a");
-    link.download = output.name;
-    link.href = URL.createObjectURL(new Blob([output.bytes], { type: "application/octet-stream" }));
-    link.textContent = output.name;
-    urls.push(link.href);
-    const sum = document.createElement("code");
-    item.append(link, `, ${output.bytes.length} bytes, SHA-256 `, sum);
-    crypto.subtle.digest("SHA-256", output.bytes).then((digest) => {
-      sum.textContent = hex(digest);
-    });
-    return item;
+  // The files in a dropped folder and its subfolders, through its entry.
+  async function filesIn(entry) {
+    if (entry.isFile) return [await new Promise((resolve, reject) => entry.file(resolve, reject))];
+    const reader = entry.createReader();
+    const files = [];
+    for (;;) {
+      const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
+      if (batch.length === 0) return files;
+      for (const child of batch) files.push(...await filesIn(child));
+    }
   }
 
-  // The four outputs in one zip file, by fflate (inlined above the module).
-  function offerZip(outputs) {
-    const zip = fflate.zipSync(Object.fromEntries(outputs.map((o) => [o.name, o.bytes])));
-    const link = $("zip");
-    link.href = URL.createObjectURL(new Blob([zip], { type: "application/zip" }));
-    urls.push(link.href);
-    link.hidden = false;
-  }
-
-  // A dropped folder is walked whole; the files are told apart by their names.
-  async function droppedFiles(items) {
-    const entries = items.map((item) => item.webkitGetAsEntry());
-    const files = items.filter((item, i) => !entries[i]).map((item) => item.getAsFile());
-    async function walk(entry) {
-      if (entry.isFile) {
-        files.push(await new Promise((resolve, reject) => entry.file(resolve, reject)));
-        return;
-      }
-      const reader = entry.createReader();
-      for (;;) {
-        const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
-        if (batch.length === 0) break;
-        for (const child of batch) await walk(child);
+  // A dropped file is taken as the drop gives it: through its entry, an engine may refuse to read
+  // it on a page opened from disk. A folder can be read through its entry only; where that is
+  // refused, the folder picker reads it.
+  async function dropped(given) {
+    const files = [];
+    const unread = [];
+    for (const { entry, file } of given) {
+      if (!entry?.isDirectory) files.push(file);
+      else {
+        await filesIn(entry).then((inside) => files.push(...inside), () => unread.push(
+          `The folder ${entry.name} cannot be read when dropped here: pick it with "Or the `
+          + 'folder that holds them", or drop its files.'));
       }
     }
-    for (const entry of entries) if (entry) await walk(entry);
-    return files.filter((file) => file);
+    await addFiles(files.filter((file) => file), unread);
   }
 
-  // A failure outside the module (a file that cannot be read, say) is said, not lost.
+  // A failure outside the module is said, not lost.
   function said(promise) {
-    return promise.catch((e) => { $("error").textContent = String(e); });
+    return promise.catch((e) => {
+      state.error = String(e);
+      render();
+    });
   }
 
-  $("inputs").addEventListener("change", (e) => {
-    said(addFiles([...e.target.files]));
-    e.target.value = ""; // the same file can be picked again, after a change on disk
-  });
+  for (const id of ["inputs", "folder"]) {
+    $(id).addEventListener("change", (e) => {
+      said(addFiles([...e.target.files]));
+      e.target.value = ""; // the same file can be picked again, after a change on disk
+    });
+  }
   $("list3").addEventListener("input", () => {
     clearTimeout(editTimer);
     editTimer = setTimeout(() => said(takeEdits()), 300);
@@ -347,7 +412,8 @@
   $("list3-undo").addEventListener("click", undoEdits);
   $("build").addEventListener("click", () => said(build()));
   $("preview-full").addEventListener("change", (e) => {
-    $("preview-box").classList.toggle("full", e.target.checked);
+    state.full = e.target.checked;
+    render();
   });
   document.addEventListener("dragover", (e) => {
     e.preventDefault();
@@ -357,8 +423,11 @@
   document.addEventListener("drop", (e) => {
     e.preventDefault();
     document.body.classList.remove("dropping");
-    // The items are gone once the event is over: their entries are taken now.
-    said(droppedFiles([...e.dataTransfer.items]).then(addFiles));
+    // The items are gone once the event is over: their entries and files are taken now.
+    const items = [...e.dataTransfer.items].filter((item) => item.kind === "file");
+    said(dropped(items.length > 0
+      ? items.map((item) => ({ entry: item.webkitGetAsEntry?.(), file: item.getAsFile() }))
+      : [...e.dataTransfer.files].map((file) => ({ file }))));
   });
   said(ready);
 })();

@@ -5,6 +5,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "flyseat/d88.hpp"
 #include "flyseat/failure.hpp"
@@ -31,8 +32,9 @@ struct MemoryBuild {
   // What the build wrote to an output; empty when it did not create it.
   std::span<const Byte> output(const char* name) const;
   // What a run in a folder prints for the same inputs: a line for each output it finished,
-  // then the failure's line, if any.
-  std::string messages() const;
+  // then the failure's line, if any; each with its line feed.
+  std::vector<std::string> message_lines() const;
+  std::string messages() const;  // the lines one after another
 };
 
 // Runs the build; the outcome is in `build`. Reentrant: each call starts from zeroed buffers.

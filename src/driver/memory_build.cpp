@@ -14,16 +14,23 @@ std::span<const Byte> MemoryBuild::output(const char* name) const {
   return file != files.end() && file->exists ? file->bytes : std::span<const Byte>();
 }
 
-std::string MemoryBuild::messages() const {
-  std::string said;
+std::vector<std::string> MemoryBuild::message_lines() const {
+  std::vector<std::string> lines;
   // An output exists once it is finished, and it is reported then.
   for (std::size_t i = kInputNames.size(); i < files.size(); ++i) {
     if (!files[i].exists) continue;
     std::array<char, 64> line;
     std::snprintf(line.data(), line.size(), kOutputReport, files[i].name);
-    said += line.data();
+    lines.emplace_back(line.data());
   }
-  if (status != 0) said += std::string(failure.message()) + "\n";
+  if (status != 0) lines.push_back(std::string(failure.message()) + "\n");
+  return lines;
+}
+
+std::string MemoryBuild::messages() const {
+  std::string said;
+  for (const std::string& line : message_lines())
+    said += line;
   return said;
 }
 
