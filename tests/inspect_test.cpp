@@ -535,6 +535,10 @@ TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
   std::string empty = check_text(check_inputs(inputs));
   EXPECT_NE(empty.find("  raw disk image: 7 of 40 tracks"), std::string::npos);
   EXPECT_EQ(empty.find("already converted"), std::string::npos);
+  inputs.files[kListing].bytes = test::text_bytes("119 REM\n345 REM\n");  // nothing stored
+  std::string dropped = check_text(check_inputs(inputs));
+  EXPECT_NE(dropped.find("  2 lines read: 0 records stored, 2 dropped\n"), std::string::npos);
+  EXPECT_EQ(dropped.find("longest edited line"), std::string::npos);
 }
 
 // What a record that replaces a whole line throws away, up to 60 characters of it.
