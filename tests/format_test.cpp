@@ -2,6 +2,8 @@
 // is named by its place, its field, its value and the value a build writes there.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
@@ -98,6 +100,11 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "sector 112 (cylinder 7, R 1): byte 0 of the fill is 0x00, expected 0xFF\n"},
       {"a later byte of the fill", kD88, changed(d88, sector_header(300) + 16 + 255, {0x12}),
        "sector 300 (cylinder 18, R 13): byte 255 of the fill is 0x12, expected 0xFF\n"},
+      {"a D88 image of the fill alone", kD88, [] {
+         auto fill = std::make_unique<D88Image>();
+         encode_d88_image({}, *fill);
+         return Bytes(fill->begin(), fill->end());
+       }(), "block count is 0, expected 4 to 29\n"},
       {"a program block changed", kD88, changed(d88, sector_header(96) + 16, {0xFE}), no_program},
       {"a byte after the end marker it holds", kD88, changed(d88, sector_header(109) + 16 + 96, {7}),
        "sector 109 (cylinder 6, R 14), byte 96: byte after the end marker is 0x07, expected "

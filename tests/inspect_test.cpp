@@ -397,6 +397,10 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "a number after line 2000: stored as line 0\nwarning: line 2147483647: stored number is "
        "65535, expected 2147483647; a build stores the low 16 bits\nwarning: line 5: follows line "
        "65535, out of ascending order\nwarning: line 0: follows line 2000, out of ascending order\n"},
+      {"a cut line whose rest is a number alone", appended(kListing, test::text_bytes(
+         "2040 " + std::string(994, 'Z') + "77")),
+       "warning: line 2040: length is 1001 bytes, expected at most 999 bytes; a build cuts it and "
+       "stores the rest as line 77\nwarning: line 77: follows line 2040, out of ascending order\n"},
       {"blank lines", [](GameInputs& in) {
          Bytes& b = in.files[kListing].bytes;
          b = concat({test::text_bytes("  \r\n"), b, bytes({'\n'})}); },
