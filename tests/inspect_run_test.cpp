@@ -95,6 +95,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info big.bin", 1, "big.bin: 256 blocks: a build writes 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
+      {"check flyseat3.p6/sub", 1, "flyseat3.p6/sub: cannot open: Not a directory\n"},
       {"list bad.d88", 1, every_sector.substr(17)},
       {"info flyseat.d88 changed.dsk", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4) differs\n"},

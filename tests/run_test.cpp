@@ -123,6 +123,8 @@ const Case kRuns[] = {
     {.what = "standard output on a full disk", .setup = kBlank, .before = "exec >/dev/full;",
      .err = "flyseat-build: cannot write standard output: No space left on device\n", .status = 1,
      .sizes = kBlankSizes},
+    {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
+     .out = "cannot open " + std::string(250, 'd') + "\n", .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
      .program = FLYSEAT_MAKE_SAMPLE_PATH},
     {.what = "make-sample with two folders", .args = ". .", .err = kUsage, .status = 2,

@@ -1,11 +1,12 @@
 // flyseat-inspect: lists the BASIC program of an image, checks the images a build wrote,
 // checks the inputs before a build, and previews the graphics before and after the depth
 // reduction. Reports go to standard output, problems to standard error, one line each.
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,11 +53,11 @@ int say_problems(const std::string& file, const std::vector<std::string>& proble
 
 // What is wrong with a folder argument; nothing for a folder.
 std::optional<Problem> folder_problem(const std::string& folder) {
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return std::nullopt;
-  return Problem{folder, std::filesystem::exists(folder, error)
-                             ? "not a folder"
-                             : "cannot open: No such file or directory"};
+  struct stat facts;
+  if (::stat(folder.c_str(), &facts) != 0)
+    return Problem{folder, std::string("cannot open: ") + std::strerror(errno)};
+  if (!S_ISDIR(facts.st_mode)) return Problem{folder, "not a folder"};
+  return std::nullopt;
 }
 
 int list_command(const Options& o) {
