@@ -20,6 +20,7 @@ struct Failure {
   const char* file = nullptr;    // the input the message is about, when it names one
   std::size_t detail_at = 0;     // where the message goes on after "FILE: "
   int error = 0;                 // errno of a failed open, read, write or close; 0 for the others
+  bool standard_output = false;  // the run's own messages could not be written: text is empty
   const char* message() const { return text.c_str(); }
   const char* detail() const { return text.c_str() + detail_at; }
 };
@@ -42,5 +43,7 @@ inline constexpr const char* kNotAFile = "not a regular file";  // "NAME: " befo
 // Reading or writing a file failed: "cannot read NAME" or "cannot write NAME", errno kept.
 [[noreturn]] void fail_read(const char* name);
 [[noreturn]] void fail_write(const char* name);
+// Standard output, where a run says what it did, cannot be written; errno kept.
+[[noreturn]] void fail_standard_output();
 
 }  // namespace flyseat

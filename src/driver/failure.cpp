@@ -68,4 +68,11 @@ void fail_write(const char* name) {
   fail_file(kCannotWrite, name);
 }
 
+void fail_standard_output() {
+  Failure failure;
+  failure.error = errno;
+  failure.standard_output = true;
+  throw failure;
+}
+
 }  // namespace flyseat

@@ -25,7 +25,7 @@ std::span<const Byte> region(const MemoryImage& memory, int start, std::int32_t 
 }  // namespace
 
 int run(Folder& folder) {
-  refuse_special_files(folder, kInputNames);
+  open_inputs(folder);
   auto work = std::make_unique<WorkArea>();  // zero-filled
 
   load_loader(folder, work->loader);

@@ -157,7 +157,6 @@ void write_d88_image(Folder& folder) {
     fail("disk full");
   close_input(disk);
   close_output(out);
-  report_output(folder, kD88Name);
 }
 
 }  // namespace flyseat

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "checksums.hpp"
+#include "flyseat/io.hpp"
 #include "text.hpp"
 
 namespace flyseat::inspect {
@@ -41,17 +42,42 @@ FileRead read_open(std::FILE* file, std::size_t keep, bool whole) {
   return read;
 }
 
+FileRead cannot_open() {
+  FileRead read;
+  read.status = ReadStatus::cannot_open;
+  read.reason = std::strerror(errno);
+  return read;
+}
+
 FileRead read_path(const std::string& path, std::size_t keep, bool whole) {
   bool from_stdin = path == kStandardStream;
   std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    FileRead read;
-    read.status = ReadStatus::cannot_open;
-    read.reason = std::strerror(errno);
-    return read;
-  }
+  if (file == nullptr) return cannot_open();
   FileRead read = read_open(file, keep, whole);
   if (!from_stdin) std::fclose(file);
+  return read;
+}
+
+// An input, opened and judged as a build opens it.
+FileRead read_input(const std::string& path, std::size_t keep) {
+  int descriptor = -1;
+  FileRead read;
+  switch (open_input_file(path.c_str(), descriptor)) {
+    case Opened::cannot_open:
+      return cannot_open();
+    case Opened::not_a_file:
+      read.status = ReadStatus::not_a_file;
+      return read;
+    case Opened::file:
+      break;
+  }
+  std::FILE* file = ::fdopen(descriptor, "rb");
+  if (file == nullptr) {
+    ::close(descriptor);
+    return cannot_open();
+  }
+  read = read_open(file, keep, true);
+  std::fclose(file);
   return read;
 }
 
@@ -66,15 +92,7 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
   for (Input input : wanted) {
     std::string path = folder + "/" + kInputNames[input];
     FileRead& read = inputs.files[input];
-    // A device, a pipe or a socket might never end or never answer: a build refuses it unread.
-    std::error_code missing;
-    auto status = std::filesystem::status(path, missing);
-    if (!missing && !std::filesystem::is_regular_file(status) &&
-        !std::filesystem::is_directory(status)) {
-      read.status = ReadStatus::not_a_file;
-      continue;
-    }
-    read = read_path(path, check_limit(input), true);
+    read = read_input(path, check_limit(input));
     if (kMostRead[input] == kWhole && read.size > kMaxCheckSize) {
       read.status = ReadStatus::too_large;
       read.bytes.clear();

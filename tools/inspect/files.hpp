@@ -18,8 +18,8 @@ inline constexpr const char* kStandardStream = "-";
 FileRead read_file(const std::string& path, std::size_t limit);
 
 // Reads the inputs wanted from `folder` (the others stay unread) as far as a build reads them,
-// with each file's whole size and checksums; each read says whether it worked. An input that is
-// no regular file nor a folder is not opened.
+// with each file's whole size and checksums; each read says whether it worked. Each is opened
+// and judged as a build opens it: one that is no regular file nor a folder is not read.
 GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted = std::array{
                                                       kLoader, kList1, kList2, kPatch, kListing});
 
