@@ -278,6 +278,60 @@ TEST(StoppedBuild, LeavesNoPartFileAndSaysEachOutputItReplaced) {
   EXPECT_GT(stops, 50);
 }
 
+#ifdef FLYSEAT_INSPECT_PATH
+// The check foretells what stops a build in the folder, with the build's own message: shell
+// commands run in the folder as root, then the check and the build each after `before` (as
+// another user with kNobody); the lines of the outputs the build writes first, its message, and
+// why, which the check says after it; no message for a build that nothing stops. Those with
+// chattr come last: a file system without it skips them.
+struct Foreseen {
+  const char* what;
+  std::string setup, before;
+  int written;
+  std::string message{}, why{};
+};
+const std::string kNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+const std::string kSticky = kSample + "; chmod 1777 .; ";
+const std::string kOthers =
+    "it is another user's, in a folder whose sticky bit lets only its owner replace or remove it";
+const std::string kNeither = ": a build can neither replace nor remove it";
+const Foreseen kForeseen[] = {
+    {"another build", kSample, kLocked, 0, "another build is running in this folder", ""},
+    {"root, others' outputs, sticky", kSticky + kBuild + ">/dev/null; chown 65534 f*", "", 4, ""},
+    {"the sticky folder's owner", kSticky + kBuild + ">/dev/null; chown 65534 .", kNobody, 4, ""},
+    {"another user's output, sticky", kSticky + kBuild + " >/dev/null", kNobody, 0,
+     "cannot open flyseat2.p6", kOthers},
+    {"another user's part file, sticky", kSticky + "touch flyseat.dsk.part", kNobody, 2,
+     "cannot open flyseat.dsk.part", kOthers},
+    {"a folder of root's", kSample + "; chmod 555 .", kNobody, 0, "cannot open flyseat2.p6",
+     "the folder cannot be written (Permission denied)"},
+    {"an immutable folder", kSample + "; chattr +i .", "", 0, "cannot open flyseat2.p6",
+     "the folder cannot be written (it is immutable)"},
+    {"an immutable output", kSample + "; touch flyseat.dsk; chattr +i flyseat.dsk", "", 2,
+     "cannot open flyseat.dsk", "it is immutable" + kNeither},
+    {"an append-only part file", kSample + "; touch flyseat3.p6.part; chattr +a flyseat3.p6.part",
+     "", 1, "cannot open flyseat3.p6.part", "it is append-only" + kNeither},
+};
+
+TEST(Check, ForeseesWhatStopsTheBuildInItsWords) {
+  if (::geteuid() != 0 || std::system((kNobody + "test -x " + kBuild).c_str()) != 0)
+    GTEST_SKIP() << "needs root and setpriv";
+  for (const Foreseen& c : kForeseen) {
+    TempDir dir;
+    std::string in = "cd '" + dir.path().string() + "' && ";
+    if (std::system((in + c.setup + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << c.what;
+    RunResult check = run_program(FLYSEAT_INSPECT_PATH, dir, "check", c.before);
+    RunResult build = run_build(dir, "", c.before);
+    ASSERT_EQ(std::system((in + "chattr -i -a . * 2>/dev/null; true").c_str()), 0);
+    EXPECT_EQ(build.out, done(c.written) + (c.message.empty() ? "" : c.message + "\n")) << c.what;
+    std::string said = c.message.empty()
+                           ? "\n  nothing stands in the way of the four outputs\n"
+                           : "\n  error: " + c.message + (c.why.empty() ? "" : ": " + c.why) + "\n";
+    EXPECT_NE(check.out.find("Outputs" + said), std::string::npos) << c.what << check.out;
+  }
+}
+#endif
+
 // The committed sample inputs are exactly what the generator writes, so neither can drift.
 TEST(SampleGame, CommittedBinariesAreWhatTheGeneratorWrites) {
   TempDir dir;

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "checksums.hpp"
+#include "flyseat/folder.hpp"
 #include "flyseat/io.hpp"
 #include "text.hpp"
 
@@ -103,20 +103,9 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
 
 std::vector<std::string> outputs_blocked(const std::string& folder) {
   std::vector<std::string> blocked;
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    blocked.push_back(format(kCannotOpen, kOutputNames[0]) +
-                      format(": the folder cannot be written (%s)", std::strerror(errno)));
-  }
-  // A file or a link of an output's name, or of its part file's, is replaced; a folder is not.
-  for (const char* name : kOutputNames) {
-    for (std::string file : {std::string(name), std::string(name) + ".part"}) {
-      std::error_code ignored;
-      if (std::filesystem::is_directory(
-              std::filesystem::symlink_status(folder + "/" + file, ignored)))
-        blocked.push_back(format(kCannotOpen, file.c_str()) +
-                          ": a folder of that name is in the way");
-    }
-  }
+  OutputsAhead ahead = foresee_outputs(folder.c_str());
+  for (const Blocked& obstacle : ahead.list())
+    blocked.push_back(blocked_message(obstacle, folder.c_str()));
   return blocked;
 }
 

@@ -23,8 +23,9 @@ FileRead read_file(const std::string& path, std::size_t limit);
 GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted = std::array{
                                                       kLoader, kList1, kList2, kPatch, kListing});
 
-// What stands in the way of the four outputs in `folder`, each in the build's words: a folder
-// that cannot be written, or a folder with an output's name or its part file's.
+// What stands in the way of the four outputs in `folder`, each in the build's words: another
+// build there, a folder that cannot be written, or an output or a part file that the build
+// cannot replace or remove (see flyseat/folder.hpp).
 std::vector<std::string> outputs_blocked(const std::string& folder);
 
 }  // namespace flyseat::inspect
