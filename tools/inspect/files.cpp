@@ -1,5 +1,6 @@
 #include "files.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,6 +108,18 @@ std::vector<std::string> outputs_blocked(const std::string& folder) {
   for (const Blocked& obstacle : ahead.list())
     blocked.push_back(blocked_message(obstacle, folder.c_str()));
   return blocked;
+}
+
+std::optional<Input> input_at(const std::string& folder, const std::string& path) {
+  struct stat file, input;
+  if (::stat(path.c_str(), &file) != 0) return std::nullopt;
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    std::string name = folder + "/" + kInputNames[i];
+    if (::stat(name.c_str(), &input) == 0 && input.st_dev == file.st_dev &&
+        input.st_ino == file.st_ino)
+      return Input(i);
+  }
+  return std::nullopt;
 }
 
 }  // namespace flyseat::inspect

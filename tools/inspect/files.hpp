@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,5 +28,9 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted 
 // build there, a folder that cannot be written, or an output or a part file that the build
 // cannot replace or remove (see flyseat/folder.hpp).
 std::vector<std::string> outputs_blocked(const std::string& folder);
+
+// The input in `folder` that `path` is, by the file it names (through links and other paths to
+// it); nothing when it is none of them.
+std::optional<Input> input_at(const std::string& folder, const std::string& path);
 
 }  // namespace flyseat::inspect

@@ -123,6 +123,12 @@ int check_command(const Options& o) {
 
 int preview_command(const Options& o) {
   if (std::optional<Problem> problem = folder_problem(o.folder)) return say(*problem), kFailed;
+  std::optional<Input> input;
+  if (o.output != kStandardStream && (input = input_at(o.folder, o.output))) {
+    say({o.output, std::string("is the game's ") + kInputNames[*input] +
+                       ", which the preview never writes over"});
+    return kFailed;
+  }
   std::variant<Picture, Problem> made =
       preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
   if (const Problem* problem = std::get_if<Problem>(&made)) return say(*problem), kFailed;
@@ -262,8 +268,10 @@ int run(int argc, char** argv) {
     return usage_error(error.what(), command);
   }
   CLI::App* chosen = apps[static_cast<std::size_t>(command - kCommands)];
-  if (std::vector<std::string> extra = chosen->remaining(); !extra.empty())
-    return usage_error(unexpected(extra.front()), command);
+  std::vector<std::string> extra = chosen->remaining();
+  // "--" ends the options, as for flyseat-build; CLI11 keeps it among the extras.
+  if (auto end = std::find(extra.begin(), extra.end(), "--"); end != extra.end()) extra.erase(end);
+  if (!extra.empty()) return usage_error(unexpected(extra.front()), command);
   if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
     return usage_error("standard input (-) can be read once only", command);
   return command->run(o);
