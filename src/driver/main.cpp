@@ -42,7 +42,9 @@ int build(const char* folder) {
     flyseat::enter_folder(folder);
     flyseat::Folder here;
     here.console = stdout;
-    return flyseat::run(here);
+    // Zero, as a run must start; a page of it is touched only once a stage uses it.
+    static flyseat::WorkArea work;
+    return flyseat::run(here, work);
   } catch (const flyseat::Failure& failure) {
     if (failure.standard_output) {
       errno = failure.error;
