@@ -11,11 +11,13 @@
 namespace flyseat::test {
 namespace {
 
-// Opening, reading, writing and renaming fail at random. A failing remove is left out: a
-// clean-up that itself fails cannot clean up.
+// Opening, reading, writing and renaming fail at random: the folder, the inputs and the raw
+// disk image read back are opened and read with open and read, the outputs written with stdio.
+// A failing remove is left out: a clean-up that itself fails cannot clean up.
 const std::string kFaults =
+    "-c 'enable_random name=posix/io/oc/open,probability=0.02' "
     "-c 'enable_random name=posix/stdio/oc/fopen,probability=0.02' "
-    "-c 'enable_random name=posix/stdio/rw/fread,probability=0.02' "
+    "-c 'enable_random name=posix/io/rw/read,probability=0.02' "
     "-c 'enable_random name=posix/stdio/rw/fwrite,probability=0.02' "
     "-c 'enable_random name=posix/io/dir/rename,probability=0.1' "
     "-c 'enable_random name=posix/stdio/fflush,probability=0.02' ";

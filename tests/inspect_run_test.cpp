@@ -54,6 +54,7 @@ const BuiltSample& built_sample() {
 // output (status 0).
 TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const std::string no_file = ": cannot open: No such file or directory\n";
+  const std::string kNotOver = ", which the preview never writes over\n";
   std::string every_sector;  // the first twelve of 640 problems, then a count of the rest
   for (int s = 0; s < 12; ++s)
     every_sector += "flyseat-inspect: bad.d88: sector " + std::to_string(s) + " (cylinder 0, R " +
@@ -95,6 +96,10 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info big.bin", 1, "big.bin: block count is 256, expected 4 to 29\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
+      {"check flyseat3.p6/sub", 1, "flyseat3.p6/sub: cannot open: Not a directory\n"},
+      {"check -- -nodash", 1, "-nodash" + no_file},
+      {"preview -o list1.bin", 1, "list1.bin: is the game's list1.bin" + kNotOver},
+      {"preview adir/.. -o ./patch.bin", 1, "./patch.bin: is the game's patch.bin" + kNotOver},
       {"list bad.d88", 1, every_sector.substr(17)},
       {"info flyseat.d88 changed.dsk", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4): its record "

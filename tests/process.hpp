@@ -56,20 +56,21 @@ struct RunResult {
 
 // Runs a built program in `dir` with `args` appended to its command line and no standard
 // input. `before` is shell text run first in the program's own subshell: a limit, a trap, a
-// redirection of its standard output.
+// redirection of its standard output. The shell's own words on a signal are not kept.
 inline RunResult run_program(const char* program, const TempDir& dir, const std::string& args,
                              const std::string& before = "") {
   TempDir logs;
-  std::string command = "cd '" + dir.path().string() + "' && (" + before + " '" + program + "' " +
-                        args + ") >'" + (logs / "out").string() + "' 2>'" +
+  std::string command = "exec 2>/dev/null; cd '" + dir.path().string() + "' && (" + before + " '" +
+                        program + "' " + args + ") >'" + (logs / "out").string() + "' 2>'" +
                         (logs / "err").string() + "' </dev/null";
   int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text_of(logs.read("out")),
           text_of(logs.read("err"))};
 }
 
-inline RunResult run_build(const TempDir& dir, const std::string& args = "") {
-  return run_program(FLYSEAT_BUILD_PATH, dir, args);
+inline RunResult run_build(const TempDir& dir, const std::string& args = "",
+                           const std::string& before = "") {
+  return run_program(FLYSEAT_BUILD_PATH, dir, args, before);
 }
 
 // Writes the five inputs (the bundled sample game's by default) into `dir`.

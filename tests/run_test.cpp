@@ -2,8 +2,13 @@
 // output size that the README gives for flyseat-build, and flyseat-make-sample's usage.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
+#include <csignal>
+#include <map>
 #include <set>
+#include <sstream>
 
 #include "process.hpp"
 
@@ -34,9 +39,10 @@ const std::string kSample = "cp '" FLYSEAT_SAMPLE_DIR "'/* .";
 // Shell commands run in the folder first, files written then, shell text before the program in
 // its subshell (see run_program), then what the run should print, end with and leave: the size
 // of each output, or kNone where there is none. Every other file in the folder stays as it was.
+// A case that needs a command (`needs`, run first) is skipped where that fails.
 struct Case {
   const char* what;
-  std::string setup{};
+  std::string needs{}, setup{};
   std::vector<std::pair<const char*, std::string>> files{};
   std::string before{}, args{}, out{}, err{};
   bool usage = false;  // `out` is the usage, which the manual page gives
@@ -47,6 +53,14 @@ struct Case {
 };
 
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
+const std::array<long, 4> kSampleSizes = {14928, 3151, 7 * 4096, 174768};
+const std::string kBuild = "'" FLYSEAT_BUILD_PATH "'";
+const std::string kStrace = "strace -o /dev/null true";
+// A build run by strace, which a sanitizer's leak check cannot run under.
+const std::string kNoLeakCheck = "-E ASAN_OPTIONS=detect_leaks=0 ";
+const std::string kTraced = "strace " + kNoLeakCheck;
+// Holds the folder's lock, as a build does, for the program run after it.
+const std::string kLocked = "exec 9<.; flock 9; ";
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
 const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
 const std::string kTryHelp = " (see 'flyseat-build --help')\n";
@@ -78,6 +92,26 @@ const Case kRuns[] = {
      .out = "patch.bin: not a regular file\n", .status = 1},
     {.what = "a pipe for an input", .setup = kBlank + "; rm list3.txt; mkfifo list3.txt",
      .out = "list3.txt: not a regular file\n", .status = 1},
+    {.what = "a missing input before a pipe", .setup = kBlank + "; rm loader.bin list3.txt; "
+     "mkfifo list3.txt", .out = "cannot open loader.bin\n", .status = 1},
+    // The pipe takes the listing's name while the build is held at its open: it is refused
+    // without waiting for a writer.
+    {.what = "an input swapped for a pipe", .needs = kStrace,
+     .setup = kBlank + "; mkdir p; mkfifo p/pipe", .before = "(sleep 0.5; mv p/pipe list3.txt) & "
+     "exec timeout 10 " + kTraced + "-o /dev/null -P list3.txt -e inject=openat:delay_enter=1000000",
+     .args = "2>/dev/null", .out = "list3.txt: not a regular file\n", .status = 1},
+    {.what = "a hangup ignored from the start, as under nohup", .needs = kStrace, .setup = kBlank,
+     .before = "trap '' HUP; exec " + kTraced + "-o /dev/null -e inject=write:signal=SIGHUP:when=1",
+     .out = done(4), .sizes = kBlankSizes},
+    {.what = "another build holds the folder", .setup = kBlank, .before = kLocked,
+     .out = "another build is running in this folder\n", .status = 1},
+    {.what = "another build holds the folder named", .setup = "mkdir g", .before = "cd g; " + kLocked
+     + "cd ..;", .args = "g", .out = "g: another build is running there\n", .status = 1},
+    // The first build waits to say its first output into a full pipe, holding the folder.
+    {.what = "two builds at once", .setup = kSample, .before = "mkfifo f; exec 3<>f; rm f; head -c "
+     "65536 /dev/zero >&3; " + kBuild + " >&3 & until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
+     .args = "; echo $?; head -c 65536 <&3 >/dev/null; wait; head -c 88 <&3",
+     .out = "another build is running in this folder\n1\n" + done(4), .sizes = kSampleSizes},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
     // of at most 999 bytes, giving records of 1,002, 1,004, 1,004, 1,004 and 106 bytes.
     {.what = "the largest inputs, read in chunks", .setup = kBlank,
@@ -120,9 +154,16 @@ const Case kRuns[] = {
      .out = "list3.txt: line 10 too long after editing\n", .status = 1},
     {.what = "a program too large", .setup = kBlank, .files = {{"list3.txt", records(759)}},
      .out = "list3.txt: program too large at line 2310\n", .status = 1},
+    // The run stops at the first line it cannot say: the output it names is new, no other.
     {.what = "standard output on a full disk", .setup = kBlank, .before = "exec >/dev/full;",
      .err = "flyseat-build: cannot write standard output: No space left on device\n", .status = 1,
-     .sizes = kBlankSizes},
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "standard output a closed pipe", .setup = kBlank,
+     .before = "mkfifo f; exec 4<>f 3>f 4<&-; rm f; exec >&3 3>&-;",
+     .err = "flyseat-build: cannot write standard output: Broken pipe\n", .status = 1,
+     .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
+     .out = "cannot open " + std::string(250, 'd') + "\n", .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
      .program = FLYSEAT_MAKE_SAMPLE_PATH},
     {.what = "make-sample with two folders", .args = ". .", .err = kUsage, .status = 2,
@@ -134,6 +175,8 @@ class WholeRun : public testing::TestWithParam<Case> {};
 
 TEST_P(WholeRun, PrintsItsMessagesAndLeavesItsOutputs) {
   const Case& run = GetParam();
+  if (!run.needs.empty() && std::system((run.needs + " >/dev/null 2>&1").c_str()) != 0)
+    GTEST_SKIP() << "needs " << run.needs;
   TempDir dir;
   ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' || exit 1; " + run.setup).c_str()), 0);
   for (const auto& [name, text] : run.files)
@@ -199,6 +242,95 @@ TEST(SampleGame, IsBuiltInTheFolderNamed) {
       EXPECT_TRUE(text_of(dir.read(folder + "/" + kOutputNames[i])) == sample_outputs()[i]);
   }
 }
+
+// A build stopped at each of its system calls in turn, by SIGINT, SIGTERM or SIGHUP, ends as the
+// signal asks and leaves no part file; each output is the older build's or, said, the new one.
+TEST(StoppedBuild, LeavesNoPartFileAndSaysEachOutputItReplaced) {
+  if (std::system((kStrace + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "needs strace";
+  Inputs older = sample_game();
+  older[kListing].resize(older[kListing].size() / 2);
+  const auto was = built_in_memory(older);
+  TempDir traced;
+  write_inputs(traced);
+  ASSERT_EQ(run_program("strace", traced, kNoLeakCheck + "-o calls " + kBuild).status, 0);
+  std::istringstream calls(text_of(traced.read("calls")));
+  std::map<std::string, int> seen;
+  int stops = 0;
+  for (std::string call; std::getline(calls, call);) {
+    std::string name = call.substr(0, call.find('('));
+    if (name == call || name == "execve" || name == "exit_group") continue;
+    int signal = std::array{SIGINT, SIGTERM, SIGHUP}[static_cast<std::size_t>(stops++ % 3)];
+    std::string at =
+        name + ":signal=" + std::to_string(signal) + ":when=" + std::to_string(++seen[name]);
+    TempDir dir;
+    write_inputs(dir);
+    for (std::size_t i = 0; i < was.size(); ++i)
+      dir.write(kOutputNames[i], text_bytes(was[i]));
+    RunResult run =
+        run_program("strace", dir, kNoLeakCheck + "-o /dev/null -e inject=" + at + " " + kBuild);
+    EXPECT_EQ(run.status, 128 + signal) << at;
+    EXPECT_EQ(dir.names().size(), kInputNames.size() + kOutputNames.size()) << at;
+    for (std::size_t i = 0; i < was.size(); ++i) {
+      bool said = run.out.find("output to "s + kOutputNames[i] + "\n") != std::string::npos;
+      EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == (said ? sample_outputs() : was)[i]) << at;
+    }
+  }
+  EXPECT_GT(stops, 50);
+}
+
+#ifdef FLYSEAT_INSPECT_PATH
+// The check foretells what stops a build in the folder, with the build's own message: shell
+// commands run in the folder as root, then the check and the build each after `before` (as
+// another user with kNobody); the lines of the outputs the build writes first, its message, and
+// why, which the check says after it; no message for a build that nothing stops. Those with
+// chattr come last: a file system without it skips them.
+struct Foreseen {
+  const char* what;
+  std::string setup, before;
+  int written;
+  std::string message{}, why{};
+};
+const std::string kNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+const std::string kSticky = kSample + "; chmod 1777 .; ";
+const std::string kOthers =
+    "it is another user's, in a folder whose sticky bit lets only its owner replace or remove it";
+const std::string kNeither = ": a build can neither replace nor remove it";
+const Foreseen kForeseen[] = {
+    {"another build", kSample, kLocked, 0, "another build is running in this folder", ""},
+    {"root, others' outputs, sticky", kSticky + kBuild + ">/dev/null; chown 65534 f*", "", 4, ""},
+    {"the sticky folder's owner", kSticky + kBuild + ">/dev/null; chown 65534 .", kNobody, 4, ""},
+    {"another user's output, sticky", kSticky + kBuild + " >/dev/null", kNobody, 0,
+     "cannot open flyseat2.p6", kOthers},
+    {"another user's part file, sticky", kSticky + "touch flyseat.dsk.part", kNobody, 2,
+     "cannot open flyseat.dsk.part", kOthers},
+    {"a folder of root's", kSample + "; chmod 555 .", kNobody, 0, "cannot open flyseat2.p6",
+     "the folder cannot be written (Permission denied)"},
+    {"an immutable folder", kSample + "; chattr +i .", "", 0, "cannot open flyseat2.p6",
+     "the folder cannot be written (it is immutable)"},
+    {"an immutable output", kSample + "; touch flyseat.dsk; chattr +i flyseat.dsk", "", 2,
+     "cannot open flyseat.dsk", "it is immutable" + kNeither},
+    {"an append-only part file", kSample + "; touch flyseat3.p6.part; chattr +a flyseat3.p6.part",
+     "", 1, "cannot open flyseat3.p6.part", "it is append-only" + kNeither},
+};
+
+TEST(Check, ForeseesWhatStopsTheBuildInItsWords) {
+  if (::geteuid() != 0 || std::system((kNobody + "test -x " + kBuild).c_str()) != 0)
+    GTEST_SKIP() << "needs root and setpriv";
+  for (const Foreseen& c : kForeseen) {
+    TempDir dir;
+    std::string in = "cd '" + dir.path().string() + "' && ";
+    if (std::system((in + c.setup + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << c.what;
+    RunResult check = run_program(FLYSEAT_INSPECT_PATH, dir, "check", c.before);
+    RunResult build = run_build(dir, "", c.before);
+    ASSERT_EQ(std::system((in + "chattr -i -a . * 2>/dev/null; true").c_str()), 0);
+    EXPECT_EQ(build.out, done(c.written) + (c.message.empty() ? "" : c.message + "\n")) << c.what;
+    std::string said = c.message.empty()
+                           ? "\n  nothing stands in the way of the four outputs\n"
+                           : "\n  error: " + c.message + (c.why.empty() ? "" : ": " + c.why) + "\n";
+    EXPECT_NE(check.out.find("Outputs" + said), std::string::npos) << c.what << check.out;
+  }
+}
+#endif
 
 // The committed sample inputs are exactly what the generator writes, so neither can drift.
 TEST(SampleGame, CommittedBinariesAreWhatTheGeneratorWrites) {

@@ -2,8 +2,8 @@
 // the line to print; the entry point prints it and ends with status 1.
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <string>
 
 // Lets GCC and Clang check a printf-style format against its arguments.
 #if defined(__GNUC__) || defined(__clang__)
@@ -16,12 +16,13 @@
 namespace flyseat {
 
 struct Failure {
-  std::array<char, 160> text{};
-  const char* file = nullptr;  // the input the message is about, when it names one
-  std::size_t detail_at = 0;   // where the message goes on after "FILE: "
-  int error = 0;               // errno of a failed open, read, write or close; 0 for the others
-  const char* message() const { return text.data(); }
-  const char* detail() const { return text.data() + detail_at; }
+  std::string text;              // whole, however long a name from the command line is
+  const char* file = nullptr;    // the input the message is about, when it names one
+  std::size_t detail_at = 0;     // where the message goes on after "FILE: "
+  int error = 0;                 // errno of a failed open, read, write or close; 0 for the others
+  bool standard_output = false;  // the run's own messages could not be written: text is empty
+  const char* message() const { return text.c_str(); }
+  const char* detail() const { return text.c_str() + detail_at; }
 };
 
 // The messages of a file that fails, each with its name: the one wording of the build and of
@@ -42,5 +43,7 @@ inline constexpr const char* kNotAFile = "not a regular file";  // "NAME: " befo
 // Reading or writing a file failed: "cannot read NAME" or "cannot write NAME", errno kept.
 [[noreturn]] void fail_read(const char* name);
 [[noreturn]] void fail_write(const char* name);
+// Standard output, where a run says what it did, cannot be written; errno kept.
+[[noreturn]] void fail_standard_output();
 
 }  // namespace flyseat

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 #include "flyseat/work_area.hpp"
 
@@ -37,5 +38,17 @@ inline constexpr const char* kRawDiskName = "flyseat.dsk";
 inline constexpr const char* kD88Name = "flyseat.d88";
 
 inline constexpr std::array kOutputNames = {kDataTapeName, kMainTapeName, kRawDiskName, kD88Name};
+
+// Where each output is written until it is whole: its name and ".part".
+inline constexpr std::array kPartNames = {"flyseat2.p6.part", "flyseat3.p6.part",
+                                          "flyseat.dsk.part", "flyseat.d88.part"};
+constexpr bool parts_named_after_outputs() {
+  for (std::size_t i = 0; i < kOutputNames.size(); ++i) {
+    std::string_view part = kPartNames[i], name = kOutputNames[i];
+    if (!part.starts_with(name) || part.substr(name.size()) != ".part") return false;
+  }
+  return kPartNames.size() == kOutputNames.size();
+}
+static_assert(parts_named_after_outputs());
 
 }  // namespace flyseat

@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 
+#include "flyseat/file_names.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
@@ -31,14 +32,25 @@ struct MemoryFile {
   bool exists = false;
 };
 
+// The five inputs of a build in a folder, opened before any of them is read; the stage that
+// reads one takes it from here.
+struct OpenedInputs {
+  std::array<int, kInputNames.size()> files;  // descriptors, -1 for none
+  OpenedInputs() { files.fill(-1); }
+  OpenedInputs(const OpenedInputs&) = delete;
+  OpenedInputs& operator=(const OpenedInputs&) = delete;
+  ~OpenedInputs();
+};
+
 struct Folder {
   std::span<MemoryFile> memory;  // empty: the current working folder
-  std::FILE* console = stdout;   // where "output to" lines go; null prints nothing
+  std::FILE* console = nullptr;  // where "output to" lines go; null prints nothing
+  OpenedInputs inputs{};
 };
 
 // An input open for reading.
 struct Source {
-  std::FILE* file = nullptr;  // null for an in-memory input
+  int file = -1;  // its descriptor; -1 for an in-memory input
   const char* name = nullptr;
   std::span<const Byte> held;     // in memory: the whole input; from a file: the chunk read
   std::size_t pos = 0;            // next byte of held
@@ -56,6 +68,7 @@ struct Sink {
   std::FILE* file = nullptr;
   MemoryFile* memory = nullptr;
   const char* name = nullptr;
+  std::FILE* console = nullptr;        // the folder's
   std::array<char, 4096> part_name{};  // where a file is written until it is whole
   std::size_t size = 0;                // bytes written so far
   std::unique_ptr<char[]> buffer;      // of a file, kFileBuffer bytes
@@ -69,10 +82,17 @@ struct Sink {
 // An in-memory input that is a byte string.
 void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
 
-// Stops the run with "NAME: not a regular file" when one of the files named is there but is
-// neither a regular file nor a folder: a device, a pipe or a socket, which might never end or
-// never answer. A folder is left to fail when it is read.
-void refuse_special_files(const Folder& folder, std::span<const char* const> names);
+// How a build opens an input, and the check with it: at once, whatever the name is now (a pipe
+// with no writer does not hold the open), then judged by what was opened. A device, a pipe or a
+// socket might never end or never answer and is closed unread; a folder is opened, and fails
+// when it is read. On cannot_open, errno says why.
+enum class Opened { file, cannot_open, not_a_file };
+Opened open_input_file(const char* path, int& descriptor);
+
+// Opens the five inputs in their order before any is read: the first that is missing stops the
+// run with "cannot open NAME", the first that is no regular file with "NAME: not a regular
+// file". A folder in memory has nothing to open ahead.
+void open_inputs(Folder& folder);
 
 // Opens an input for binary reading; a missing input stops the run with "cannot open NAME".
 void open_input(Folder& folder, Source& source, const char* name);
@@ -98,14 +118,14 @@ void create_output(Folder& folder, Sink& sink, const char* name);
 // Writes bytes; a short write stops the run with "cannot write NAME".
 void write_bytes(Sink& sink, std::span<const Byte> bytes);
 void write_fill(Sink& sink, Byte value, std::size_t count);
-// Closes the output and gives it its name, replacing a file of that name; a failed close (a
-// full disk seen late) stops the run with "cannot write NAME", a name that cannot be taken
-// with "cannot open NAME".
+// Closes the output and gives it its name, replacing a file of that name, then says "output to
+// NAME" on the folder's console at once; a stop signal waits until both are done. A failed
+// close (a full disk seen late) stops the run with "cannot write NAME", a name that cannot be
+// taken with "cannot open NAME", a console that cannot be written with a standard output
+// Failure: the output has its name then.
 void close_output(Sink& sink);
 
-// The line a run prints for each finished output: "output to NAME".
+// The line a run prints for each finished output.
 inline constexpr const char* kOutputReport = "output to %s\n";
-// Prints it to the folder's console.
-void report_output(const Folder& folder, const char* name);
 
 }  // namespace flyseat

@@ -3,14 +3,34 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 namespace flyseat {
 namespace {
 
-void put_message(Failure& failure, const char* format, va_list args) {
-  std::vsnprintf(failure.text.data() + failure.detail_at, failure.text.size() - failure.detail_at,
-                 format, args);
+// Appends the formatted message, at whatever length it comes.
+void append(std::string& text, const char* format, va_list args) {
+  va_list again;
+  va_copy(again, args);
+  int size = std::vsnprintf(nullptr, 0, format, args);
+  std::size_t at = text.size();
+  text.resize(at + static_cast<std::size_t>(size > 0 ? size : 0));
+  std::vsnprintf(text.data() + at, text.size() - at + 1, format, again);
+  va_end(again);
+}
+
+void append(std::string& text, const char* format, ...) FLYSEAT_PRINTF_FORMAT(2, 3);
+void append(std::string& text, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  append(text, format, args);
+  va_end(args);
+}
+
+[[noreturn]] void fail_file(const char* message, const char* name) {
+  Failure failure;
+  failure.error = errno;
+  append(failure.text, message, name);
+  throw failure;
 }
 
 }  // namespace
@@ -19,7 +39,7 @@ void fail(const char* format, ...) {
   Failure failure;
   va_list args;
   va_start(args, format);
-  put_message(failure, format, args);
+  append(failure.text, format, args);
   va_end(args);
   throw failure;
 }
@@ -27,25 +47,14 @@ void fail(const char* format, ...) {
 void fail_in(const char* file, const char* format, ...) {
   Failure failure;
   failure.file = file;
-  std::snprintf(failure.text.data(), failure.text.size(), "%s: ", file);
-  failure.detail_at = std::strlen(failure.text.data());
+  append(failure.text, "%s: ", file);
+  failure.detail_at = failure.text.size();
   va_list args;
   va_start(args, format);
-  put_message(failure, format, args);
+  append(failure.text, format, args);
   va_end(args);
   throw failure;
 }
-
-namespace {
-
-[[noreturn]] void fail_file(const char* message, const char* name) {
-  Failure failure;
-  failure.error = errno;
-  std::snprintf(failure.text.data(), failure.text.size(), message, name);
-  throw failure;
-}
-
-}  // namespace
 
 void fail_open(const char* name) {
   fail_file(kCannotOpen, name);
@@ -57,6 +66,13 @@ void fail_read(const char* name) {
 
 void fail_write(const char* name) {
   fail_file(kCannotWrite, name);
+}
+
+void fail_standard_output() {
+  Failure failure;
+  failure.error = errno;
+  failure.standard_output = true;
+  throw failure;
 }
 
 }  // namespace flyseat

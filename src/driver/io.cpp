@@ -1,11 +1,15 @@
 #include "flyseat/io.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "flyseat/failure.hpp"
+#include "stop_signals.hpp"
 
 namespace flyseat {
 namespace {
@@ -17,22 +21,79 @@ MemoryFile* find_file(Folder& folder, const char* name) {
   return nullptr;
 }
 
+// Reads until the chunk is full or the input ends.
+std::size_t read_chunk(Source& source) {
+  std::size_t got = 0;
+  while (got < kFileBuffer) {
+    ssize_t n = ::read(source.file, source.chunk.get() + got, kFileBuffer - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fail_read(source.name);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
 // A chunk that comes short is the file's last: no read is wasted on finding its end again.
 bool refill(Source& source) {
   if (source.ended) return false;
-  if (!source.chunk) source.chunk = std::make_unique<Byte[]>(kFileBuffer);
-  std::size_t got = std::fread(source.chunk.get(), 1, kFileBuffer, source.file);
-  if (got < kFileBuffer && std::ferror(source.file)) fail_read(source.name);
+  if (!source.chunk) source.chunk.reset(new Byte[kFileBuffer]);  // not zeroed: read into
+  std::size_t got = read_chunk(source);
   source.ended = got < kFileBuffer;
   source.held = std::span<const Byte>(source.chunk.get(), got);
   source.pos = 0;
   return got > 0;
 }
 
+// The descriptor of an input opened ahead, handed over once; -1 for none.
+int take_opened(Folder& folder, const char* name) {
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    if (std::strcmp(kInputNames[i], name) != 0) continue;
+    int file = folder.inputs.files[i];
+    folder.inputs.files[i] = -1;
+    return file;
+  }
+  return -1;
+}
+
+// Said at once: a run stopped after an output took its name has told that it did.
+void say_output(std::FILE* console, const char* name) {
+  if (console == nullptr) return;
+  if (std::fprintf(console, kOutputReport, name) < 0 || std::fflush(console) != 0)
+    fail_standard_output();
+}
+
+// Created afresh ("x": never an existing file, nor through a link of that name). A part file
+// left by an earlier run, or a link, is removed first; a folder is in the way.
+std::FILE* create_part(const char* part) {
+  std::FILE* file = std::fopen(part, "wbx");
+  if (file != nullptr || errno != EEXIST) return file;
+  struct stat facts;
+  if (::lstat(part, &facts) != 0 || !S_ISDIR(facts.st_mode)) ::unlink(part);
+  return std::fopen(part, "wbx");
+}
+
+// The part file goes and the run stops: "cannot write NAME" when the file did not close whole,
+// "cannot open NAME" when it could not take its name; errno kept.
+[[noreturn]] void give_up(Sink& sink, bool closed) {
+  int error = errno;
+  std::remove(sink.part_name.data());
+  drop_part();
+  errno = error;
+  if (!closed) fail_write(sink.name);
+  fail_open(sink.name);
+}
+
 }  // namespace
 
+OpenedInputs::~OpenedInputs() {
+  for (int file : files) {
+    if (file >= 0) ::close(file);
+  }
+}
+
 Source::~Source() {
-  if (file != nullptr) std::fclose(file);
+  if (file >= 0) ::close(file);
 }
 
 Sink::~Sink() {
@@ -40,24 +101,51 @@ Sink::~Sink() {
   if (file != nullptr) {
     std::fclose(file);
     std::remove(part_name.data());
+    drop_part();
   }
 }
 
 void open_bytes(Source& source, const char* name, std::span<const Byte> bytes) {
-  source.file = nullptr;
+  source.file = -1;
   source.name = name;
   source.held = bytes;
   source.pos = 0;
 }
 
+Opened open_input_file(const char* path, int& descriptor) {
+  descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat facts;
+  if (descriptor < 0) return Opened::cannot_open;
+  if (::fstat(descriptor, &facts) == 0 && (S_ISREG(facts.st_mode) || S_ISDIR(facts.st_mode)))
+    return Opened::file;
+  ::close(descriptor);
+  descriptor = -1;
+  return Opened::not_a_file;
+}
+
+void open_inputs(Folder& folder) {
+  if (!folder.memory.empty()) return;
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    switch (open_input_file(kInputNames[i], folder.inputs.files[i])) {
+      case Opened::file:
+        break;
+      case Opened::cannot_open:
+        fail_open(kInputNames[i]);
+      case Opened::not_a_file:
+        fail_in(kInputNames[i], "%s", kNotAFile);
+    }
+  }
+}
+
 bool try_open_input(Folder& folder, Source& source, const char* name) {
   if (folder.memory.empty()) {
-    source.file = std::fopen(name, "rb");
+    source.file = take_opened(folder, name);
+    if (source.file < 0) source.file = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     source.name = name;
     source.held = {};
     source.pos = 0;
     source.ended = false;
-    return source.file != nullptr;
+    return source.file >= 0;
   }
   MemoryFile* file = find_file(folder, name);
   if (file == nullptr || !file->exists) return false;
@@ -65,37 +153,24 @@ bool try_open_input(Folder& folder, Source& source, const char* name) {
   return true;
 }
 
-void refuse_special_files(const Folder& folder, std::span<const char* const> names) {
-  if (!folder.memory.empty()) return;
-  for (const char* name : names) {
-    std::error_code missing;  // left to the open, which names it
-    auto status = std::filesystem::status(name, missing);
-    if (missing || std::filesystem::is_regular_file(status) ||
-        std::filesystem::is_directory(status)) {
-      continue;
-    }
-    fail_in(name, "%s", kNotAFile);
-  }
-}
-
 void open_input(Folder& folder, Source& source, const char* name) {
   if (!try_open_input(folder, source, name)) fail_open(name);
 }
 
 void close_input(Source& source) {
-  if (source.file != nullptr) std::fclose(source.file);
-  source.file = nullptr;
+  if (source.file >= 0) ::close(source.file);
+  source.file = -1;
 }
 
 int read_byte_refill(Source& source) {
-  if (source.file == nullptr || !refill(source)) return -1;
+  if (source.file < 0 || !refill(source)) return -1;
   return source.held[source.pos++];
 }
 
 std::size_t read_bytes(Source& source, std::span<Byte> into) {
   std::size_t done = 0;
   while (done < into.size()) {
-    if (source.pos == source.held.size() && (source.file == nullptr || !refill(source))) break;
+    if (source.pos == source.held.size() && (source.file < 0 || !refill(source))) break;
     std::size_t n = std::min(into.size() - done, source.held.size() - source.pos);
     std::memcpy(into.data() + done, source.held.data() + source.pos, n);
     source.pos += n;
@@ -107,21 +182,20 @@ std::size_t read_bytes(Source& source, std::span<Byte> into) {
 void create_output(Folder& folder, Sink& sink, const char* name) {
   sink.name = name;
   sink.size = 0;
+  sink.console = folder.console;
   if (folder.memory.empty()) {
     const char* part = sink.part_name.data();
     int length = std::snprintf(sink.part_name.data(), sink.part_name.size(), "%s.part", name);
     if (length < 0 || static_cast<std::size_t>(length) >= sink.part_name.size()) fail_open(name);
-    // Created afresh ("x": never an existing file, nor through a link of that name). A part
-    // file left by an earlier run, or a link, is removed first; a folder is in the way.
-    sink.file = std::fopen(part, "wbx");
-    if (sink.file == nullptr && errno == EEXIST) {
-      std::error_code ignored;
-      if (!std::filesystem::is_directory(std::filesystem::symlink_status(part, ignored)))
-        std::remove(part);
-      sink.file = std::fopen(part, "wbx");
+    hold_part(part);
+    sink.file = create_part(part);
+    if (sink.file == nullptr) {
+      int error = errno;
+      drop_part();
+      errno = error;
+      fail_open(error == EEXIST ? part : name);
     }
-    if (sink.file == nullptr) fail_open(errno == EEXIST ? part : name);
-    sink.buffer = std::make_unique<char[]>(kFileBuffer);
+    sink.buffer.reset(new char[kFileBuffer]);
     std::setvbuf(sink.file, sink.buffer.get(), _IOFBF, kFileBuffer);
     return;
   }
@@ -162,21 +236,16 @@ void close_output(Sink& sink) {
     sink.memory->bytes = sink.memory->room.first(sink.size);
     sink.memory->exists = true;
     sink.memory = nullptr;
+    say_output(sink.console, sink.name);
     return;
   }
   std::FILE* file = sink.file;
   sink.file = nullptr;
-  bool closed = std::fclose(file) == 0;
-  if (closed && std::rename(sink.part_name.data(), sink.name) == 0) return;
-  int error = errno;
-  std::remove(sink.part_name.data());
-  errno = error;
-  if (!closed) fail_write(sink.name);
-  fail_open(sink.name);
-}
-
-void report_output(const Folder& folder, const char* name) {
-  if (folder.console != nullptr) std::fprintf(folder.console, kOutputReport, name);
+  if (std::fclose(file) != 0) give_up(sink, false);
+  StopsHeldBack held;  // until the output has its name and has been said
+  if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
+  drop_part();
+  say_output(sink.console, sink.name);
 }
 
 }  // namespace flyseat

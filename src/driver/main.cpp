@@ -1,13 +1,14 @@
 // flyseat-build [DIR]: ports the game in DIR (the current folder by default) and writes its tape
 // and disk images there. It asks nothing; --help and --version answer without touching a file.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 
 #include "flyseat/driver.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/folder.hpp"
 
 namespace {
 
@@ -34,18 +35,22 @@ int usage_error(const char* what, const char* argument) {
   return kWrongUsage;
 }
 
+// A standard output that fails stops the run, and is said on the way out, from errno.
 int build(const char* folder) {
   try {
-    std::error_code error;
-    if (folder != nullptr) std::filesystem::current_path(folder, error);
-    if (error) {
-      errno = error.value();
-      flyseat::fail_open(folder);
-    }
+    flyseat::handle_stop_signals();
+    flyseat::enter_folder(folder);
     flyseat::Folder here;
-    return flyseat::run(here);
+    here.console = stdout;
+    // Zero, as a run must start; a page of it is touched only once a stage uses it.
+    static flyseat::WorkArea work;
+    return flyseat::run(here, work);
   } catch (const flyseat::Failure& failure) {
-    std::printf("%s\n", failure.message());
+    if (failure.standard_output) {
+      errno = failure.error;
+    } else {
+      std::printf("%s\n", failure.message());
+    }
     return kFailed;
   }
 }
@@ -74,6 +79,8 @@ const char* folder_argument(int argc, char** argv, int& status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A standard output closed early is a failure to write it, said as any other, not a silent end.
+  std::signal(SIGPIPE, SIG_IGN);
   int status = kBuilt;
   if (asked(argc, argv, "--help") || asked(argc, argv, "-h")) {
     std::fputs(kUsage, stdout);

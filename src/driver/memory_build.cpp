@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "flyseat/driver.hpp"
 
@@ -46,7 +47,7 @@ void build_in_memory(const BuildInputs& inputs, MemoryBuild& build) {
                   {kD88Name, {}, build.d88, false}}};
   Folder folder{build.files, nullptr};
   try {
-    build.status = run(folder);
+    build.status = run(folder, *std::make_unique<WorkArea>());  // zero-filled
   } catch (const Failure& failure) {
     build.status = 1;
     build.failure = failure;

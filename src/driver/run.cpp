@@ -1,5 +1,3 @@
-#include <memory>
-
 #include "flyseat/basic.hpp"
 #include "flyseat/driver.hpp"
 #include "flyseat/file_names.hpp"
@@ -24,31 +22,30 @@ std::span<const Byte> region(const MemoryImage& memory, int start, std::int32_t 
 
 }  // namespace
 
-int run(Folder& folder) {
-  refuse_special_files(folder, kInputNames);
-  auto work = std::make_unique<WorkArea>();  // zero-filled
+int run(Folder& folder, WorkArea& work) {
+  open_inputs(folder);
 
-  load_loader(folder, work->loader);
+  load_loader(folder, work.loader);
 
-  DumpLengths lengths = load_dumps(folder, work->memory);
-  work->list1_length = lengths.list1;
-  work->list2_length = lengths.list2;
-  apply_patch(folder, work->memory, work->list2_length);
+  DumpLengths lengths = load_dumps(folder, work.memory);
+  work.list1_length = lengths.list1;
+  work.list2_length = lengths.list2;
+  apply_patch(folder, work.memory, work.list2_length);
 
-  convert_memory_image(work->memory);
+  convert_memory_image(work.memory);
 
   Source listing;
   open_input(folder, listing, kListingName);
-  work->program_length = convert_listing(listing, *work);
+  work.program_length = convert_listing(listing, work);
   close_input(listing);
 
   write_tape_image(folder, kDataTapeName, kDataTapeTitle,
-                   {region(work->memory, kList1Start, work->list1_length),
-                    region(work->memory, kList2Start, work->list2_length)});
+                   {region(work.memory, kList1Start, work.list1_length),
+                    region(work.memory, kList2Start, work.list2_length)});
   write_tape_image(folder, kMainTapeName, kMainTapeTitle,
-                   {std::span<const Byte>(work->program)
-                        .first(static_cast<std::size_t>(work->program_length + kEndMarkerSize))});
-  write_raw_disk_image(folder, *work);
+                   {std::span<const Byte>(work.program)
+                        .first(static_cast<std::size_t>(work.program_length + kEndMarkerSize))});
+  write_raw_disk_image(folder, work);
   write_d88_image(folder);
   return 0;
 }

@@ -408,7 +408,6 @@ void write_d88_image(Folder& folder) {
              [&out](std::span<const Byte> bytes) { write_bytes(out, bytes); });
   close_input(disk);
   close_output(out);
-  report_output(folder, kD88Name);
 }
 
 }  // namespace flyseat

@@ -119,7 +119,6 @@ void write_raw_disk_image(Folder& folder, const WorkArea& work) {
     write_fill(disk, 0x00, piece.zeros);
   }
   close_output(disk);
-  report_output(folder, kRawDiskName);
 }
 
 }  // namespace flyseat

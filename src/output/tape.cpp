@@ -87,7 +87,6 @@ void write_tape_image(Folder& folder, const char* file_name, std::string_view ta
   for (std::span<const Byte> stretch : stretches)
     write_bytes(tape, stretch);
   close_output(tape);
-  report_output(folder, file_name);
 }
 
 }  // namespace flyseat

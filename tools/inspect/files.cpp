@@ -1,14 +1,16 @@
 #include "files.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "checksums.hpp"
+#include "flyseat/folder.hpp"
+#include "flyseat/io.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
@@ -42,34 +44,63 @@ FileRead read_open(std::FILE* file, std::size_t keep, bool whole) {
   return read;
 }
 
-FileRead read_path(const std::string& path, std::size_t keep, bool whole, bool stream = false) {
+FileRead cannot_open() {
+  FileRead read;
+  read.status = ReadStatus::cannot_open;
+  read.reason = std::strerror(errno);
+  return read;
+}
+
+FileRead read_path(const std::string& path, std::size_t keep, bool whole) {
   bool from_stdin = path == kStandardStream;
   std::FILE* file = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    FileRead read;
-    read.status = ReadStatus::cannot_open;
-    read.reason = std::strerror(errno);
-    return read;
-  }
+  if (file == nullptr) return cannot_open();
   FileRead read = read_open(file, keep, whole);
-  if (from_stdin) return read;
-  if (!stream || read.status != ReadStatus::read || read.whole()) {
-    std::fclose(file);
-    return read;
-  }
-  // The file stays open, and each reading starts afresh from a descriptor of its own on it: what
-  // was read stays what is read, whatever takes the file's name meanwhile.
+  if (!from_stdin) std::fclose(file);
+  return read;
+}
+
+// A file kept open when more of it is there than was kept: each reading starts afresh from a
+// descriptor of its own on it, so what was read stays what is read, whatever takes the file's
+// name meanwhile.
+void keep_open(std::FILE* file, const char* name, FileRead& read) {
   std::shared_ptr<std::FILE> open(file, std::fclose);
-  read.reopen = [open, name = kInputNames[kPatch]](Source& source) {
+  read.reopen = [open, name](Source& source) {
     int copy = ::dup(::fileno(open.get()));
-    std::FILE* again = copy < 0 ? nullptr : ::fdopen(copy, "rb");
-    if (again == nullptr || std::fseek(again, 0, SEEK_SET) != 0) {
-      if (again != nullptr) std::fclose(again);
+    if (copy < 0 || ::lseek(copy, 0, SEEK_SET) != 0) {
+      if (copy >= 0) ::close(copy);
       fail_read(name);
     }
-    source.file = again;
+    source.file = copy;
     source.name = name;
   };
+}
+
+// An input, opened and judged as a build opens it; one that a build reads whole however large
+// (the patch file) stays open when it is larger than `keep`.
+FileRead read_input(const std::string& path, Input input, std::size_t keep) {
+  int descriptor = -1;
+  FileRead read;
+  switch (open_input_file(path.c_str(), descriptor)) {
+    case Opened::cannot_open:
+      return cannot_open();
+    case Opened::not_a_file:
+      read.status = ReadStatus::not_a_file;
+      return read;
+    case Opened::file:
+      break;
+  }
+  std::FILE* file = ::fdopen(descriptor, "rb");
+  if (file == nullptr) {
+    ::close(descriptor);
+    return cannot_open();
+  }
+  read = read_open(file, keep, true);
+  if (input == kPatch && read.status == ReadStatus::read && !read.whole()) {
+    keep_open(file, kInputNames[input], read);
+  } else {
+    std::fclose(file);
+  }
   return read;
 }
 
@@ -84,15 +115,7 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
   for (Input input : wanted) {
     std::string path = folder + "/" + kInputNames[input];
     FileRead& read = inputs.files[input];
-    // A device, a pipe or a socket might never end or never answer: a build refuses it unread.
-    std::error_code missing;
-    auto status = std::filesystem::status(path, missing);
-    if (!missing && !std::filesystem::is_regular_file(status) &&
-        !std::filesystem::is_directory(status)) {
-      read.status = ReadStatus::not_a_file;
-      continue;
-    }
-    read = read_path(path, check_limit(input), true, input == kPatch);
+    read = read_input(path, input, check_limit(input));
     if (input == kListing) limit_listing(read);
   }
   return inputs;
@@ -100,21 +123,22 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
 
 std::vector<std::string> outputs_blocked(const std::string& folder) {
   std::vector<std::string> blocked;
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    blocked.push_back(format(kCannotOpen, kOutputNames[0]) +
-                      format(": the folder cannot be written (%s)", std::strerror(errno)));
-  }
-  // A file or a link of an output's name, or of its part file's, is replaced; a folder is not.
-  for (const char* name : kOutputNames) {
-    for (std::string file : {std::string(name), std::string(name) + ".part"}) {
-      std::error_code ignored;
-      if (std::filesystem::is_directory(
-              std::filesystem::symlink_status(folder + "/" + file, ignored)))
-        blocked.push_back(format(kCannotOpen, file.c_str()) +
-                          ": a folder of that name is in the way");
-    }
-  }
+  OutputsAhead ahead = foresee_outputs(folder.c_str());
+  for (const Blocked& obstacle : ahead.list())
+    blocked.push_back(blocked_message(obstacle, folder.c_str()));
   return blocked;
+}
+
+std::optional<Input> input_at(const std::string& folder, const std::string& path) {
+  struct stat file, input;
+  if (::stat(path.c_str(), &file) != 0) return std::nullopt;
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    std::string name = folder + "/" + kInputNames[i];
+    if (::stat(name.c_str(), &input) == 0 && input.st_dev == file.st_dev &&
+        input.st_ino == file.st_ino)
+      return Input(i);
+  }
+  return std::nullopt;
 }
 
 }  // namespace flyseat::inspect

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,13 +19,18 @@ inline constexpr const char* kStandardStream = "-";
 FileRead read_file(const std::string& path, std::size_t limit);
 
 // Reads the inputs wanted from `folder` (the others stay unread) as far as a build reads them,
-// with each file's whole size and checksums; each read says whether it worked. An input that is
-// no regular file nor a folder is not opened.
+// with each file's whole size and checksums; each read says whether it worked. Each is opened
+// and judged as a build opens it: one that is no regular file nor a folder is not read.
 GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted = std::array{
                                                       kLoader, kList1, kList2, kPatch, kListing});
 
-// What stands in the way of the four outputs in `folder`, each in the build's words: a folder
-// that cannot be written, or a folder with an output's name or its part file's.
+// What stands in the way of the four outputs in `folder`, each in the build's words: another
+// build there, a folder that cannot be written, or an output or a part file that the build
+// cannot replace or remove (see flyseat/folder.hpp).
 std::vector<std::string> outputs_blocked(const std::string& folder);
+
+// The input in `folder` that `path` is, by the file it names (through links and other paths to
+// it); nothing when it is none of them.
+std::optional<Input> input_at(const std::string& folder, const std::string& path);
 
 }  // namespace flyseat::inspect

@@ -1,11 +1,12 @@
 // flyseat-inspect: lists the BASIC program of an image, checks the images a build wrote,
 // checks the inputs before a build, and previews the graphics before and after the depth
 // reduction. Reports go to standard output, problems to standard error, one line each.
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,12 +57,11 @@ int say_problems(const std::string& file, const Findings& problems) {
 
 // What is wrong with a folder argument; nothing for a folder.
 std::optional<Finding> folder_problem(const std::string& folder) {
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return std::nullopt;
-  return Finding{.file = folder,
-                 .note = std::filesystem::exists(folder, error)
-                             ? "not a folder"
-                             : "cannot open: No such file or directory"};
+  struct stat facts;
+  if (::stat(folder.c_str(), &facts) != 0)
+    return Finding{.file = folder, .note = std::string("cannot open: ") + std::strerror(errno)};
+  if (!S_ISDIR(facts.st_mode)) return Finding{.file = folder, .note = "not a folder"};
+  return std::nullopt;
 }
 
 int list_command(const Options& o) {
@@ -128,6 +128,13 @@ int check_command(const Options& o) {
 
 int preview_command(const Options& o) {
   if (std::optional<Finding> problem = folder_problem(o.folder)) return say(*problem), kFailed;
+  std::optional<Input> input;
+  if (o.output != kStandardStream && (input = input_at(o.folder, o.output))) {
+    say({.file = o.output,
+         .note = std::string("is the game's ") + kInputNames[*input] +
+                 ", which the preview never writes over"});
+    return kFailed;
+  }
   std::variant<Picture, Finding> made =
       preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
   if (const Finding* problem = std::get_if<Finding>(&made)) return say(*problem), kFailed;
@@ -267,8 +274,10 @@ int run(int argc, char** argv) {
     return usage_error(error.what(), command);
   }
   CLI::App* chosen = apps[static_cast<std::size_t>(command - kCommands)];
-  if (std::vector<std::string> extra = chosen->remaining(); !extra.empty())
-    return usage_error(unexpected(extra.front()), command);
+  std::vector<std::string> extra = chosen->remaining();
+  // "--" ends the options, as for flyseat-build; CLI11 keeps it among the extras.
+  if (auto end = std::find(extra.begin(), extra.end(), "--"); end != extra.end()) extra.erase(end);
+  if (!extra.empty()) return usage_error(unexpected(extra.front()), command);
   if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
     return usage_error("standard input (-) can be read once only", command);
   return command->run(o);
