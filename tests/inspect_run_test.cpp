@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -148,29 +149,60 @@ bool matches(std::istringstream& expected, std::istringstream& actual) {
   return !std::getline(actual, got);
 }
 
+// The examples of a document: each command after "$ " in a block, with the lines it prints up
+// to the next command or the end of the block. The manual pages' blocks are roff, unescaped.
+struct Example {
+  std::string command, output;
+};
+std::vector<Example> examples_in(std::string text, const std::string& open,
+                                 const std::string& close) {
+  for (auto [roff, plain] : {std::pair{"\\-", "-"}, {"\\&", ""}, {"\\e", "\\"}}) {
+    for (std::size_t at = 0; (at = text.find(roff, at)) != std::string::npos;)
+      text.replace(at, std::strlen(roff), plain);
+  }
+  std::vector<Example> found;
+  for (std::size_t at = 0; (at = text.find(open, at)) != std::string::npos;) {
+    std::size_t end = text.find(close, at + open.size());
+    std::istringstream block(text.substr(at + open.size(), end - at - open.size()));
+    bool commands = false;  // in this block
+    for (std::string line; std::getline(block, line);) {
+      if (line.starts_with("$ "))
+        found.push_back({line.substr(2), ""});
+      else if (commands)
+        found.back().output += line + "\n";
+      commands = commands || line.starts_with("$ ");
+    }
+    at = end;
+  }
+  return found;
+}
+
 TEST(InspectRun, TheExamplesOfTheDocumentsAreItsRealOutput) {
   const BuiltSample& sample = built_sample();
-  std::filesystem::create_directories(sample.dir / "examples");
-  std::filesystem::copy(
-      FLYSEAT_SAMPLE_DIR, sample.dir / "examples/sample",
-      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  for (const char* copy : {"examples/sample", "game"}) {
+    std::filesystem::create_directories(sample.dir / copy);
+    std::filesystem::copy(FLYSEAT_SAMPLE_DIR, sample.dir / copy,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+  }
   std::string path = std::filesystem::path(FLYSEAT_INSPECT_PATH).parent_path().string();
   int run = 0;
-  for (const char* document : {"/../README.md", "/checks.md", "/json.md"}) {
+  for (const char* document : {"/../README.md", "/checks.md", "/json.md", "/../man/flyseat-build.1",
+                               "/../man/flyseat-inspect.1"}) {
     std::string text = test::text_of(test::read_file(std::string(FLYSEAT_DOCS_DIR) + document));
-    for (std::size_t at = 0; (at = text.find("```\n$ ", at)) != std::string::npos; ++at) {
-      std::size_t end = text.find("\n```", at);
-      std::string example = text.substr(at + 6, end + 1 - (at + 6));
-      std::string command = example.substr(0, example.find('\n'));
-      if (command.find("flyseat-inspect") == std::string::npos) continue;
-      test::RunResult result =
-          test::run_program("sh", sample.dir, "-c 'PATH=" + path + ":$PATH; " + command + "' 2>&1");
-      std::istringstream expected(example.substr(command.size() + 1)), actual(result.out);
-      EXPECT_TRUE(matches(expected, actual)) << document << ": " << command << "\n" << result.out;
+    bool page = std::string_view(document).ends_with(".1");
+    for (const Example& example :
+         page ? examples_in(text, ".nf\n", ".fi") : examples_in(text, "```\n", "```")) {
+      if (example.command.find("flyseat-") == std::string::npos) continue;
+      test::RunResult result = test::run_program(
+          "sh", sample.dir, "-c 'PATH=" + path + ":$PATH; " + example.command + "' 2>&1");
+      std::istringstream expected(example.output), actual(result.out);
+      EXPECT_TRUE(matches(expected, actual)) << document << ": " << example.command << "\n"
+                                             << result.out;
       ++run;
     }
   }
-  EXPECT_GE(run, 5);
+  EXPECT_GE(run, 13);
 }
 
 TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {
