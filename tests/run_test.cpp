@@ -305,10 +305,13 @@ const Foreseen kForeseen[] = {
      "cannot open flyseat.dsk.part", kOthers},
     {"a folder of root's", kSample + "; chmod 555 .", kNobody, 0, "cannot open flyseat2.p6",
      "the folder cannot be written (Permission denied)"},
+    {"a folder this user cannot list, built unlocked", kSample + "; chmod 333 .", kNobody, 4},
     {"an immutable folder", kSample + "; chattr +i .", "", 0, "cannot open flyseat2.p6",
      "the folder cannot be written (it is immutable)"},
     {"an immutable output", kSample + "; touch flyseat.dsk; chattr +i flyseat.dsk", "", 2,
      "cannot open flyseat.dsk", "it is immutable" + kNeither},
+    {"an append-only folder", kSample + "; chattr +a .", "", 0, "cannot open flyseat2.p6",
+     "the folder is append-only: no file there can be renamed or removed"},
     {"an append-only part file", kSample + "; touch flyseat3.p6.part; chattr +a flyseat3.p6.part",
      "", 1, "cannot open flyseat3.p6.part", "it is append-only" + kNeither},
 };
