@@ -7,8 +7,8 @@
 #       one tape file;
 # and prints the build's peak resident set size on each.
 # Usage: bench/startup.sh [BUILD-FOLDER] (default: build); RUNS=N sets the runs of each command
-# (default 1000). Needs hyperfine, zmakebas and GNU time (Debian: time), and the floor built
-# (with the benchmark, when libbenchmark-dev is there).
+# (default 1000). Needs hyperfine, zmakebas and GNU time (Debian: time), and the floor and the
+# pair timer built (with the benchmark, FLYSEAT_BENCH).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
