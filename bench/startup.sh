@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Times flyseat-build as a whole process, each comparison side by side in one hyperfine run:
 #   (a) the build of the sample against the floor (bench/floor.c) in the same folder, the floor
-#       writing each output beside its name and renaming it, as the build does;
+#       writing each output beside its name and renaming it, as the build does; then the same
+#       two in turn, their ratio taken pair by pair (bench/paired.c), and the page faults of each;
 #   (b) the build of a full-size input set against zmakebas tokenizing the same listing into
 #       one tape file;
 # and prints the build's peak resident set size on each.
 # Usage: bench/startup.sh [BUILD-FOLDER] (default: build); RUNS=N sets the runs of each command
-# (default 1000). Needs hyperfine, zmakebas and GNU time (Debian: time), and the floor built
-# (with the benchmark, when libbenchmark-dev is there).
+# (default 1000). Needs hyperfine, zmakebas and GNU time (Debian: time), and the floor and the
+# pair timer built (with the benchmark, FLYSEAT_BENCH).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 tool=$build/flyseat-build
 floor=$build/bench/flyseat-floor
+paired=$build/bench/flyseat-paired
 runs=${RUNS:-1000}
-for program in "$tool" "$floor"; do
+for program in "$tool" "$floor" "$paired"; do
   [ -x "$program" ] || { echo "startup.sh: $program is not built" >&2; exit 1; }
 done
 scratch=$(mktemp -d)
@@ -23,6 +25,11 @@ trap 'rm -rf "$scratch"' EXIT
 # The peak resident set size of a run of the build in the current folder, in KiB (GNU time).
 peak_rss() {
   /usr/bin/time -f %M "$tool" 2>&1 >/dev/null
+}
+
+# The minor page faults of a run of a command (GNU time).
+faults() {
+  /usr/bin/time -f %R "$@" 2>&1 >/dev/null
 }
 
 # The median of the first command over that of the second, from hyperfine's CSV export
@@ -58,6 +65,8 @@ sizes=$(stat -c %s flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88 | paste -sd '
 hyperfine -N --warmup 50 --runs "$runs" --export-csv "$scratch/a.csv" \
   "$tool" "$floor --rename $sizes"
 ratio "$scratch/a.csv"
+"$paired" "$runs" "$tool" -- "$floor" --rename $sizes
+echo "page faults: $(faults "$tool"), the floor's $(faults "$floor" --rename $sizes)"
 echo "peak RSS: $(peak_rss) KiB"
 
 echo "== (b) a full-size input set: flyseat-build against zmakebas on the same listing"

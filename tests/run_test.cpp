@@ -53,7 +53,6 @@ struct Case {
 };
 
 const std::array<long, 4> kBlankSizes = {16, 26, 4 * 4096, 174768};
-const std::array<long, 4> kSampleSizes = {14928, 3151, 7 * 4096, 174768};
 const std::string kBuild = "'" FLYSEAT_BUILD_PATH "'";
 const std::string kStrace = "strace -o /dev/null true";
 // A build run by strace, which a sanitizer's leak check cannot run under.
@@ -103,15 +102,13 @@ const Case kRuns[] = {
     {.what = "a hangup ignored from the start, as under nohup", .needs = kStrace, .setup = kBlank,
      .before = "trap '' HUP; exec " + kTraced + "-o /dev/null -e inject=write:signal=SIGHUP:when=1",
      .out = done(4), .sizes = kBlankSizes},
-    {.what = "another build holds the folder", .setup = kBlank, .before = kLocked,
-     .out = "another build is running in this folder\n", .status = 1},
     {.what = "another build holds the folder named", .setup = "mkdir g", .before = "cd g; " + kLocked
      + "cd ..;", .args = "g", .out = "g: another build is running there\n", .status = 1},
     // The first build waits to say its first output into a full pipe, holding the folder.
     {.what = "two builds at once", .setup = kSample, .before = "mkfifo f; exec 3<>f; rm f; head -c "
      "65536 /dev/zero >&3; " + kBuild + " >&3 & until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
      .args = "; echo $?; head -c 65536 <&3 >/dev/null; wait; head -c 88 <&3",
-     .out = "another build is running in this folder\n1\n" + done(4), .sizes = kSampleSizes},
+     .out = "another build is running in this folder\n1\n" + done(4), .sizes = {14928, 3151, 7 * 4096, 174768}},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
     // of at most 999 bytes, giving records of 1,002, 1,004, 1,004, 1,004 and 106 bytes.
     {.what = "the largest inputs, read in chunks", .setup = kBlank,
@@ -275,7 +272,6 @@ TEST(StoppedBuild, LeavesNoPartFileAndSaysEachOutputItReplaced) {
       EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == (said ? sample_outputs() : was)[i]) << at;
     }
   }
-  EXPECT_GT(stops, 50);
 }
 
 #ifdef FLYSEAT_INSPECT_PATH
@@ -305,10 +301,13 @@ const Foreseen kForeseen[] = {
      "cannot open flyseat.dsk.part", kOthers},
     {"a folder of root's", kSample + "; chmod 555 .", kNobody, 0, "cannot open flyseat2.p6",
      "the folder cannot be written (Permission denied)"},
+    {"a folder this user cannot list, built unlocked", kSample + "; chmod 333 .", kNobody, 4},
     {"an immutable folder", kSample + "; chattr +i .", "", 0, "cannot open flyseat2.p6",
      "the folder cannot be written (it is immutable)"},
     {"an immutable output", kSample + "; touch flyseat.dsk; chattr +i flyseat.dsk", "", 2,
      "cannot open flyseat.dsk", "it is immutable" + kNeither},
+    {"an append-only folder", kSample + "; chattr +a .", "", 0, "cannot open flyseat2.p6",
+     "the folder is append-only: no file there can be renamed or removed"},
     {"an append-only part file", kSample + "; touch flyseat3.p6.part; chattr +a flyseat3.p6.part",
      "", 1, "cannot open flyseat3.p6.part", "it is append-only" + kNeither},
 };

@@ -113,7 +113,8 @@ OutputsAhead foresee_outputs(const char* path) {
   OutputsAhead ahead;
   int folder = open_folder(path);
   struct stat facts;
-  if (folder < 0 || ::fstat(folder, &facts) != 0) return ahead;
+  if (folder < 0) return ahead;
+  if (::fstat(folder, &facts) != 0) return ::close(folder), ahead;
   if (build_holds(folder)) add(ahead, Obstacle::another_build, nullptr);
   foresee_folder(folder, ahead);
   for (std::size_t i = 0; i < kOutputNames.size(); ++i) {

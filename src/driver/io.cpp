@@ -190,10 +190,8 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
     hold_part(part);
     sink.file = create_part(part);
     if (sink.file == nullptr) {
-      int error = errno;
       drop_part();
-      errno = error;
-      fail_open(error == EEXIST ? part : name);
+      fail_open(errno == EEXIST ? part : name);
     }
     sink.buffer.reset(new char[kFileBuffer]);
     std::setvbuf(sink.file, sink.buffer.get(), _IOFBF, kFileBuffer);
