@@ -13,6 +13,7 @@
 
 #include "check.hpp"
 #include "files.hpp"
+#include "flyseat/folder.hpp"
 #include "images.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
@@ -139,6 +140,7 @@ int preview_command(const Options& o) {
       preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
   if (const Finding* problem = std::get_if<Finding>(&made)) return say(*problem), kFailed;
   const Picture& picture = std::get<Picture>(made);
+  handle_stop_signals();  // a preview stopped while written leaves no part file, as a build does
   if (std::optional<Finding> problem = write_png(picture, o.output)) {
     // Standard output that cannot be written is said once, at the end of every command.
     if (o.output != kStandardStream) say(*problem);
