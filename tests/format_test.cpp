@@ -152,10 +152,6 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
   // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(texts(checked(c.format, c.file)), c.findings) << c.what;
-  for (std::size_t output = 0; output < kOutputNames.size(); ++output) {
-    Format format = output < 2 ? kTape : output == 2 ? kRawDisk : kD88;
-    EXPECT_EQ(texts(checked(format, sample(output))), "") << kOutputNames[output];
-  }
 }
 
 TEST(FormatCheck, SaysWhereAD88ImageDoesNotHoldTheRawImage) {

@@ -246,6 +246,7 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_EQ(failed.status, 1);
   for (const char* line :
        {"  error: list3.txt: not a regular file\n", "  patch.bin: 4194304 records\n",
+        "  record 16 at offset 60: stores nothing\n  and 4194288 more records\n",
         "  warning: offset 16777216: 1 stray "
         "byte after the last record, too few for another: ignored\n",
         "Outputs\n  error: cannot open flyseat3.p6: a folder of that name is in "
