@@ -28,6 +28,7 @@ struct BuiltSample {
     dir.write("changed.dsk", disk);
     dir.write("empty", {});
     dir.write("big.bin", test::Bytes(kMaxInspectSize, 0));
+    dir.write("huge.bin", test::Bytes(kMaxInspectSize + 2, 0));
     // 10 PRINT with a space before it, which no listing gives back.
     dir.write("odd.bin",
               test::concat({test::bytes({0xFF, 0xFF, 10, 0, ' ', 0x95, 0}), test::Bytes(10, 0)}));
@@ -95,6 +96,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"list odd.bin", 1, "odd.bin: not an image of a build: no tape leader, no D88 header, and 17 "
        "bytes is not a whole number of 4096-byte blocks (use --raw for a file of line records)\n"},
       {"info big.bin", 1, "big.bin: block count is 256, expected 4 to 29\n"},
+      {"list huge.bin", 1, "huge.bin: larger than 1048576 bytes, which no file of a build is\n"},
       {"check nonexist", 1, "nonexist" + no_file},
       {"check flyseat3.p6", 1, "flyseat3.p6: not a folder\n"},
       {"check flyseat3.p6/sub", 1, "flyseat3.p6/sub: cannot open: Not a directory\n"},

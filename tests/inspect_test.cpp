@@ -547,6 +547,7 @@ TEST(Check, JsonGivesEachFindingItsParts) {
   }
   EXPECT_EQ(text + json["verdict"].get<std::string>() + "\n", check_text(report));
   EXPECT_EQ(json["warnings"], 1);
+  EXPECT_EQ(report.worst(), Level::warning);
   const auto& memory = json["sections"][kMemorySection]["findings"];
   const auto& warning = *std::find_if(memory.begin(), memory.end(),
                                       [](const auto& f) { return f["level"] == "warning"; });

@@ -99,6 +99,13 @@ const Case kRuns[] = {
      .setup = kBlank + "; mkdir p; mkfifo p/pipe", .before = "(sleep 0.5; mv p/pipe list3.txt) & "
      "exec timeout 10 " + kTraced + "-o /dev/null -P list3.txt -e inject=openat:delay_enter=1000000",
      .args = "2>/dev/null", .out = "list3.txt: not a regular file\n", .status = 1},
+    // The listing is swapped for another once the five are open, before the first is read: the
+    // build reads the one it opened.
+    {.what = "an input swapped once opened", .needs = kStrace,
+     .setup = kSample + "; mkdir p; echo 10 END >p/other", .before = "(sleep 1; mv p/other "
+     "list3.txt) & exec timeout 10 " + kTraced + "-o /dev/null -P loader.bin -e "
+     "inject=read:delay_enter=3000000", .args = "2>/dev/null", .out = done(4),
+     .sizes = {14928, 3151, 7 * 4096, 174768}},
     {.what = "a hangup ignored from the start, as under nohup", .needs = kStrace, .setup = kBlank,
      .before = "trap '' HUP; exec " + kTraced + "-o /dev/null -e inject=write:signal=SIGHUP:when=1",
      .out = done(4), .sizes = kBlankSizes},

@@ -20,10 +20,8 @@ std::optional<Finding> read_problem(const std::string& name, const FileRead& rea
     case ReadStatus::not_a_file:
       problem.note = kNotAFile;
       return problem;
-    case ReadStatus::too_large:
-      problem.field = "size";
-      problem.value = count_of(read.size, "byte");
-      problem.expected = "at most " + count_of(limit, "byte");
+    case ReadStatus::too_large:  // read no further than that: its size is not known
+      problem.note = format("larger than %zu bytes, which no file of a build is", limit);
       return problem;
     case ReadStatus::read:
       break;
