@@ -12,16 +12,6 @@
 namespace flyseat::test {
 namespace {
 
-Bytes changed(Bytes file, std::size_t at, std::initializer_list<int> values) {
-  for (int v : values)
-    file.at(at++) = static_cast<Byte>(v);
-  return file;
-}
-
-Bytes cut(const Bytes& file, std::size_t size) {
-  return Bytes(file.begin(), file.begin() + static_cast<long>(size));
-}
-
 Bytes tape(const std::string& name, const Bytes& payload) {
   return concat({Bytes(10, 0xD3), text_bytes(name), payload});
 }

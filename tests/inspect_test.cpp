@@ -22,17 +22,7 @@
 namespace flyseat::inspect {
 namespace {
 
-using test::Bytes, test::bytes, test::concat, test::patch_record;
-
-Bytes changed(Bytes file, std::size_t at, std::initializer_list<int> values) {
-  for (int v : values)
-    file.at(at++) = static_cast<Byte>(v);
-  return file;
-}
-
-Bytes cut(const Bytes& file, std::size_t size) {
-  return Bytes(file.begin(), file.begin() + static_cast<long>(size));
-}
+using test::Bytes, test::bytes, test::changed, test::concat, test::cut, test::patch_record;
 
 GameInputs sample_inputs() {
   GameInputs inputs;

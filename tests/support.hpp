@@ -36,6 +36,18 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
+// The file with bytes from `at` on given other values.
+inline Bytes changed(Bytes file, std::size_t at, std::initializer_list<int> values) {
+  for (int v : values)
+    file.at(at++) = static_cast<Byte>(v);
+  return file;
+}
+
+// Its first `size` bytes.
+inline Bytes cut(const Bytes& file, std::size_t size) {
+  return Bytes(file.begin(), file.begin() + static_cast<long>(size));
+}
+
 // A patch record: its header as the build encodes it, then the data bytes given, which may be
 // fewer than its count.
 inline Bytes patch_record(int count, int address, const Bytes& data = {}) {
