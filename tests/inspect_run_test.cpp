@@ -102,7 +102,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"check flyseat3.p6/sub", 1, "flyseat3.p6/sub: cannot open: Not a directory\n"},
       {"check -- -nodash", 1, "-nodash" + no_file},
       {"preview -o list1.bin", 1, "list1.bin: is the game's list1.bin" + kNotOver},
-      {"preview adir/.. -o ./patch.bin", 1, "./patch.bin: is the game's patch.bin" + kNotOver},
+      {"preview adir/.. -o ./loader.bin", 1, "./loader.bin: is the game's loader.bin" + kNotOver},
       {"list bad.d88", 1, every_sector.substr(17)},
       {"info flyseat.d88 changed.dsk", 1,
        "flyseat.d88: does not hold changed.dsk: sector 19 (cylinder 1, R 4): its record "
