@@ -292,18 +292,20 @@ struct Foreseen {
   std::string setup, before;
   int written;
   std::string message{}, why{};
+  int errors = 1;  // when there is a message
 };
 const std::string kNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 const std::string kSticky = kSample + "; chmod 1777 .; ";
 const std::string kOthers =
     "it is another user's, in a folder whose sticky bit lets only its owner replace or remove it";
+const std::string kOutputs = "flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88";
 const std::string kNeither = ": a build can neither replace nor remove it";
 const Foreseen kForeseen[] = {
     {"another build", kSample, kLocked, 0, "another build is running in this folder", ""},
     {"root, others' outputs, sticky", kSticky + kBuild + ">/dev/null; chown 65534 f*", "", 4, ""},
     {"the sticky folder's owner", kSticky + kBuild + ">/dev/null; chown 65534 .", kNobody, 4, ""},
     {"another user's output, sticky", kSticky + kBuild + " >/dev/null", kNobody, 0,
-     "cannot open flyseat2.p6", kOthers},
+     "cannot open flyseat2.p6", kOthers, 4},
     {"another user's part file, sticky", kSticky + "touch flyseat.dsk.part", kNobody, 2,
      "cannot open flyseat.dsk.part", kOthers},
     {"a folder of root's", kSample + "; chmod 555 .", kNobody, 0, "cannot open flyseat2.p6",
@@ -317,6 +319,9 @@ const Foreseen kForeseen[] = {
      "the folder is append-only: no file there can be renamed or removed"},
     {"an append-only part file", kSample + "; touch flyseat3.p6.part; chattr +a flyseat3.p6.part",
      "", 1, "cannot open flyseat3.p6.part", "it is append-only" + kNeither},
+    {"all ten at once",
+     kSample + "; for f in " + kOutputs + "; do mkdir $f $f.part; done; chattr +a .", kLocked, 0,
+     "another build is running in this folder", "", 10},
 };
 
 TEST(Check, ForeseesWhatStopsTheBuildInItsWords) {
@@ -334,6 +339,8 @@ TEST(Check, ForeseesWhatStopsTheBuildInItsWords) {
                            ? "\n  nothing stands in the way of the four outputs\n"
                            : "\n  error: " + c.message + (c.why.empty() ? "" : ": " + c.why) + "\n";
     EXPECT_NE(check.out.find("Outputs" + said), std::string::npos) << c.what << check.out;
+    std::string verdict = "verdict: " + std::to_string(c.message.empty() ? 0 : c.errors) + " error";
+    EXPECT_NE(check.out.find(verdict), std::string::npos) << c.what << check.out;
   }
 }
 #endif
