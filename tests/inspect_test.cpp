@@ -336,13 +336,13 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "the line)\nwarning: a line without a number at the start: stored as line 0\n"
        "warning: record 8 (line 10, finds \"CLEAR,\"): fired nowhere: the listing has no line "
        "10\n"},
-      // Lines of 1,200 and 2,500 bytes before the listing: the rest of each is read as lines of
-      // their own, those of line 2010 numbered 2147483647 and 5. A line of 999 bytes with its
-      // line feed is whole; one of 1,006 bytes is cut, and its rest read as line 119, which a
-      // build drops.
+      // Line 1, then lines of 1,200 and 2,500 bytes before the listing: the rest of each is
+      // read as lines of its own, those of line 2010 numbered 2147483647 and 5. A line of 999
+      // bytes with its line feed is whole; one of 1,006 bytes is cut, and its rest read as line
+      // 119, which a build drops.
       {"lines cut", [](GameInputs& in) {
          Bytes& b = in.files[kListing].bytes;
-         b = concat({test::text_bytes("2010 " + std::string(1993, '9') + "5" +
+         b = concat({test::text_bytes("1 REM\n2010 " + std::string(1993, '9') + "5" +
                                       std::string(500, ' ') + "\r\n345 REM\n2000 REM" +
                                       std::string(1192, '*') + "\n"),
                      b, test::text_bytes("2020 " + std::string(993, 'X') + "\n2030 " +
