@@ -66,6 +66,9 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "inside its record, which starts at offset 99968\n"},
       {"a D88 image cut inside its header", kD88, cut(d88, 600),
        "size is 600 bytes, expected 174768 bytes; the file ends inside the 688-byte header\n"},
+      {"a D88 image of its header alone", kD88, cut(d88, 688),
+       "size is 688 bytes, expected 174768 bytes\nsector 0 (cylinder 0, R 1): the file ends "
+       "inside its record, which starts at offset 688\n"},
       {"D88 header fields", kD88,
        changed(d88, 0x00, {'A', 0, 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                            1, 0, 0, 0, 0, 0, 0, 0, 2, 0x10, 0x20, 0xB1}),
