@@ -322,6 +322,8 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"
        "warning: line 345 after line 1930: dropped as well: a build leaves out every line 345, "
        "and this one holds \"END\"\n"},
+      {"the only line 345 the last", [](GameInputs& in) { listing_line("345 ", "")(in);
+                            appended(kListing, test::text_bytes("345 END\n"))(in); }, ""},
       {"the program nearly full", appended(kListing, test::text_bytes(rems)),
        "warning: program: 32009 of 32758 bytes, 749 to spare, less than a listing line may "
        "need\n"},
