@@ -487,6 +487,11 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
          b[b.size() - 1] ^= 1; b[b.size() - 50] ^= 1; },
        "warning: list1.bin: offset 36304: 100 bytes from here on lie under the list2 region, and "
        "2 bytes of them differ from list2.bin's, which a build stores in their place\n"},
+      {"list1 under list2, with list2's own bytes", [](GameInputs& in) {
+         Bytes& b = in.files[kList1].bytes;
+         b.resize(kList2Start - kList1Start);
+         b.insert(b.end(), in.files[kList2].bytes.begin(), in.files[kList2].bytes.begin() + 100); },
+       ""},
   };
   // clang-format on
   expect_complaints(kMemorySection, cases);
