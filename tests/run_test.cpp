@@ -298,7 +298,12 @@ const std::string kNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups 
 const std::string kSticky = kSample + "; chmod 1777 .; ";
 const std::string kOthers =
     "it is another user's, in a folder whose sticky bit lets only its owner replace or remove it";
-const std::string kOutputs = "flyseat2.p6 flyseat3.p6 flyseat.dsk flyseat.d88";
+const std::string kOutputs = [] {
+  std::string names;
+  for (const char* name : kOutputNames)
+    names += std::string(name) + " ";
+  return names;
+}();
 const std::string kNeither = ": a build can neither replace nor remove it";
 const Foreseen kForeseen[] = {
     {"another build", kSample, kLocked, 0, "another build is running in this folder", ""},
