@@ -145,6 +145,9 @@ const Case kRuns[] = {
     {.what = "a full disk on writing flyseat.d88", .setup = kSample, .before = kFull + "338;",
      .out = done(3) + "cannot write flyseat.d88\n", .status = 1,
      .sizes = {14928, 3151, 7 * 4096, kNone}},
+    // The same limit unheeded: SIGXFSZ ends the build, which removes its part file.
+    {.what = "a file size limit", .setup = kSample, .before = "ulimit -f 338;", .out = done(3),
+     .status = 128 + SIGXFSZ, .sizes = {14928, 3151, 7 * 4096, kNone}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
     {.what = "a full disk on writing flyseat.dsk", .setup = kBlank,
      .files = {{"list3.txt", records(758)}}, .before = kFull + "90;",
@@ -166,6 +169,19 @@ const Case kRuns[] = {
      .before = "mkfifo f; exec 4<>f 3>f 4<&-; rm f; exec >&3 3>&-;",
      .err = "flyseat-build: cannot write standard output: Broken pipe\n", .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
+    // A stop is obeyed at once while standard output is a full pipe that nobody reads (a build
+    // that holds it back is killed after 5 s): the output whose line was being said is new.
+    {.what = "a stop while standard output is stalled", .setup = kSample,
+     .before = "mkfifo f; exec 3<>f; rm f; head -c 65536 /dev/zero >&3; timeout -s KILL 5 " + kBuild
+     + " >&3 & b=$!; until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
+     .args = "-TERM $b; wait $b 2>/dev/null; echo $?", .out = "143\n",
+     .sizes = {14928, kNone, kNone, kNone}, .program = "kill"},
+    // The address space the build needs to start, and a little more: its first chunk of input is
+    // more than it can have (the sanitizers' runtime cannot start under a limit).
+    {.what = "out of memory", .needs = "ulimit -v 65536 && " + kBuild + " --version",
+     .setup = kSample, .before = "v=1024; until (ulimit -v $v; exec " + kBuild + " --version) "
+     ">/dev/null 2>&1; do v=$((v + 16)); done; ulimit -v $((v + 160));",
+     .err = "flyseat-build: out of memory\n", .status = 1},
     {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
      .out = "cannot open " + std::string(250, 'd') + "\n", .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
@@ -247,8 +263,11 @@ TEST(SampleGame, IsBuiltInTheFolderNamed) {
   }
 }
 
-// The signals that stop a build.
-const std::vector<int> kStops = {SIGINT, SIGTERM, SIGHUP};
+// The signals that end a process unless caught, but those of a fault the program hits: of the
+// real-time ones, the first and the last.
+const std::vector<int> kStops = {SIGINT,  SIGTERM,   SIGHUP,    SIGQUIT,  SIGUSR1, SIGUSR2,
+                                 SIGALRM, SIGVTALRM, SIGPROF,   SIGXCPU,  SIGXFSZ, SIGABRT,
+                                 SIGIO,   SIGPWR,    SIGSTKFLT, SIGRTMIN, SIGRTMAX};
 
 // strace's selection of the calls a build makes to write its outputs in `dir`: those on a part
 // file or an output, by name or by descriptor, and on standard output, sent to `said` there.

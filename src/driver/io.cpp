@@ -240,10 +240,14 @@ void close_output(Sink& sink) {
   std::FILE* file = sink.file;
   sink.file = nullptr;
   if (std::fclose(file) != 0) give_up(sink, false);
-  StopsHeldBack held;  // until the output has its name and has been said
-  if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
-  drop_part();
-  say_output(sink.console, sink.name);
+  {
+    StopsHeldBack held;  // until the output has its name and a stop would say it
+    if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
+    drop_part();
+    if (sink.console != nullptr) owe_line(::fileno(sink.console), kOutputReport, sink.name);
+  }
+  // Said at once, but not under a stop held back: standard output may keep the run waiting.
+  if (sink.console != nullptr && (errno = pay_line()) != 0) fail_standard_output();
 }
 
 }  // namespace flyseat
