@@ -60,9 +60,14 @@ const std::string kNoLeakCheck = "-E ASAN_OPTIONS=detect_leaks=0 ";
 const std::string kTraced = "strace " + kNoLeakCheck;
 // Holds the folder's lock, as a build does, for the program run after it.
 const std::string kLocked = "exec 9<.; flock 9; ";
+// A file size limit stands for a full disk: the same message, why "File too large".
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
 const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
 const std::string kTryHelp = " (see 'flyseat-build --help')\n";
+// The second line of a refusal, on standard error: the file, and why the system refused it.
+std::string why(const std::string& name, const char* reason = "No such file or directory") {
+  return "flyseat-build: " + name + ": " + reason + "\n";
+}
 // Notes of the porter's that share the folder: a run must never write them.
 const std::string kNotes = "; echo notes >notes.txt";
 
@@ -70,7 +75,9 @@ const std::string kNotes = "; echo notes >notes.txt";
 const Case kRuns[] = {
     {.what = "empty inputs", .setup = kBlank, .out = done(4), .sizes = kBlankSizes},
     {.what = "a folder that is not there", .setup = kBlank, .args = "nowhere",
-     .out = "cannot open nowhere\n", .status = 1},
+     .out = "cannot open nowhere\n", .err = why("nowhere"), .status = 1},
+    {.what = "a file for the folder", .setup = kBlank, .args = "list3.txt",
+     .out = "cannot open list3.txt\n", .err = why("list3.txt", "Not a directory"), .status = 1},
     {.what = "help: no file read or written", .setup = kBlank + "; rm list1.bin",
      .args = "x --help", .usage = true},
     {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
@@ -85,14 +92,15 @@ const Case kRuns[] = {
      .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
      .out = done(4), .sizes = kBlankSizes},
     {.what = "a folder for a part file", .setup = kBlank + "; mkdir flyseat3.p6.part",
-     .out = done(1) + "cannot open flyseat3.p6.part\n", .status = 1,
+     .out = done(1) + "cannot open flyseat3.p6.part\n",
+     .err = why("flyseat3.p6.part", "Is a directory"), .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
     {.what = "a device for an input", .setup = kBlank + "; ln -sf /dev/zero patch.bin",
      .out = "patch.bin: not a regular file\n", .status = 1},
     {.what = "a pipe for an input", .setup = kBlank + "; rm list3.txt; mkfifo list3.txt",
      .out = "list3.txt: not a regular file\n", .status = 1},
     {.what = "a missing input before a pipe", .setup = kBlank + "; rm loader.bin list3.txt; "
-     "mkfifo list3.txt", .out = "cannot open loader.bin\n", .status = 1},
+     "mkfifo list3.txt", .out = "cannot open loader.bin\n", .err = why("loader.bin"), .status = 1},
     // The pipe takes the listing's name while the build is held at its open: it is refused
     // without waiting for a writer.
     {.what = "an input swapped for a pipe", .needs = kStrace,
@@ -122,37 +130,40 @@ const Case kRuns[] = {
      .files = {{"loader.bin", std::string(5000, 'L')}, {"list1.bin", std::string(60000, 1)},
                {"list2.bin", std::string(20000, 2)}, {"list3.txt", "1 " + std::string(4095, 'A')}},
      .out = done(4), .sizes = {16 + 54272 + 17968, 26 + 4120, (1 + 14 + 5 + 2) * 4096, 174768}},
-    {.what = "no inputs", .out = "cannot open loader.bin\n", .status = 1},
+    {.what = "no inputs", .out = "cannot open loader.bin\n", .err = why("loader.bin"), .status = 1},
     {.what = "list1.bin missing", .setup = kBlank + "; rm list1.bin",
-     .out = "cannot open list1.bin\n", .status = 1},
+     .out = "cannot open list1.bin\n", .err = why("list1.bin"), .status = 1},
     {.what = "list2.bin missing", .setup = kBlank + "; rm list2.bin",
-     .out = "cannot open list2.bin\n", .status = 1},
+     .out = "cannot open list2.bin\n", .err = why("list2.bin"), .status = 1},
     {.what = "patch.bin missing", .setup = kBlank + "; rm patch.bin",
-     .out = "cannot open patch.bin\n", .status = 1},
+     .out = "cannot open patch.bin\n", .err = why("patch.bin"), .status = 1},
     {.what = "list3.txt missing", .setup = kBlank + "; rm list3.txt",
-     .out = "cannot open list3.txt\n", .status = 1},
+     .out = "cannot open list3.txt\n", .err = why("list3.txt"), .status = 1},
     {.what = "a folder for an input", .setup = kBlank + "; rm loader.bin; mkdir loader.bin",
-     .out = "cannot read loader.bin\n", .status = 1},
+     .out = "cannot read loader.bin\n", .err = why("loader.bin", "Is a directory"), .status = 1},
+    {.what = "too low a limit of open files", .setup = kBlank, .before = "exec 3>&- 4>&-; ulimit -n 5;",
+     .out = "cannot open list1.bin\n", .err = why("list1.bin", "Too many open files"), .status = 1},
     {.what = "a folder for an output", .setup = kBlank + "; mkdir flyseat3.p6",
-     .out = done(1) + "cannot open flyseat3.p6\n", .status = 1, .sizes = {16, kNone, kNone, kNone}},
+     .out = done(1) + "cannot open flyseat3.p6\n", .err = why("flyseat3.p6", "Is a directory"),
+     .status = 1, .sizes = {16, kNone, kNone, kNone}},
     {.what = "a full disk on a write", .setup = kSample, .before = kFull + "10;",
-     .out = "cannot write flyseat2.p6\n", .status = 1},
+     .out = "cannot write flyseat2.p6\n", .err = why("flyseat2.p6", "File too large"), .status = 1},
     // The program is one write that the C library holds until the file is closed.
     {.what = "a full disk on closing flyseat3.p6",
      .setup = kBlank + "; cp '" FLYSEAT_SAMPLE_DIR "/list3.txt' .", .before = kFull + "1;",
-     .out = done(1) + "cannot write flyseat3.p6\n", .status = 1,
-     .sizes = {16, kNone, kNone, kNone}},
+     .out = done(1) + "cannot write flyseat3.p6\n", .err = why("flyseat3.p6", "File too large"),
+     .status = 1, .sizes = {16, kNone, kNone, kNone}},
     {.what = "a full disk on writing flyseat.d88", .setup = kSample, .before = kFull + "338;",
-     .out = done(3) + "cannot write flyseat.d88\n", .status = 1,
-     .sizes = {14928, 3151, 7 * 4096, kNone}},
+     .out = done(3) + "cannot write flyseat.d88\n", .err = why("flyseat.d88", "File too large"),
+     .status = 1, .sizes = {14928, 3151, 7 * 4096, kNone}},
     // The same limit unheeded: SIGXFSZ ends the build, which removes its part file.
     {.what = "a file size limit", .setup = kSample, .before = "ulimit -f 338;", .out = done(3),
      .status = 128 + SIGXFSZ, .sizes = {14928, 3151, 7 * 4096, kNone}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
     {.what = "a full disk on writing flyseat.dsk", .setup = kBlank,
      .files = {{"list3.txt", records(758)}}, .before = kFull + "90;",
-     .out = done(2) + "cannot write flyseat.dsk\n", .status = 1,
-     .sizes = {16, 26 + 32758, kNone, kNone}},
+     .out = done(2) + "cannot write flyseat.dsk\n", .err = why("flyseat.dsk", "File too large"),
+     .status = 1, .sizes = {16, 26 + 32758, kNone, kNone}},
     {.what = "a patch record past the end of memory", .setup = kBlank,
      .files = {{"patch.bin", "\x01\x00\xFF\xFF\x01\x02\x00\xFF\xFF\x01\x02"s}},
      .out = "patch.bin: record at offset 5 runs past the end of memory\n", .status = 1},
@@ -183,7 +194,8 @@ const Case kRuns[] = {
      ">/dev/null 2>&1; do v=$((v + 16)); done; ulimit -v $((v + 160));",
      .err = "flyseat-build: out of memory\n", .status = 1},
     {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
-     .out = "cannot open " + std::string(250, 'd') + "\n", .status = 1},
+     .out = "cannot open " + std::string(250, 'd') + "\n", .err = why(std::string(250, 'd')),
+     .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
      .program = FLYSEAT_MAKE_SAMPLE_PATH},
     {.what = "make-sample with two folders", .args = ". .", .err = kUsage, .status = 2,

@@ -42,6 +42,8 @@ int lost_output(int error) {
   return kFailed;
 }
 
+// A run that fails says so on standard output in the build's words, and why on standard error
+// when the system said why (errno).
 int build(const char* folder) {
   try {
     flyseat::handle_stop_signals();
@@ -54,6 +56,10 @@ int build(const char* folder) {
   } catch (const flyseat::Failure& failure) {
     if (failure.standard_output) return lost_output(failure.error);
     std::printf("%s\n", failure.message());
+    std::fflush(stdout);  // before why, in a log of both
+    if (failure.error != 0)
+      std::fprintf(stderr, "flyseat-build: %s: %s\n", failure.name.c_str(),
+                   std::strerror(failure.error));
     return kFailed;
   } catch (const std::bad_alloc&) {
     // The only exception besides a Failure: the part file went on the way here.
