@@ -172,6 +172,9 @@ const Case kRuns[] = {
      .before = "mkfifo f; exec 4<>f 3>f 4<&-; rm f; exec >&3 3>&-;",
      .err = "flyseat-build: cannot write standard output: Broken pipe\n", .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a failure said to a full standard output", .before = "exec >/dev/full;",
+     .err = why("loader.bin") + "flyseat-build: cannot write standard output: No space left on "
+     "device\n", .status = 1},
     // A stop is obeyed at once while standard output is a full pipe that nobody reads (a build
     // that holds it back is killed after 5 s): the output whose line was being said is new.
     {.what = "a stop while standard output is stalled", .setup = kSample,
@@ -179,6 +182,11 @@ const Case kRuns[] = {
      + " >&3 & b=$!; until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
      .args = "-TERM $b; wait $b 2>/dev/null; echo $?", .out = "143\n",
      .sizes = {14928, kNone, kNone, kNone}, .program = "kill"},
+    // The same stop while flyseat2.p6 takes its name, held back until then: its line is unsaid.
+    {.what = "a stop as an output takes its name, standard output stalled", .needs = kStrace,
+     .setup = kSample, .before = "mkfifo f; exec 3<>f; rm f; head -c 65536 /dev/zero >&3; exec >&3 "
+     "timeout -s KILL 5 " + kTraced + "-o /dev/null -P flyseat2.p6.part -e inject=rename:signal=15",
+     .status = 128 + SIGTERM, .sizes = {14928, kNone, kNone, kNone}},
     // The address space the build needs to start, and a little more: its first chunk of input is
     // more than it can have (the sanitizers' runtime cannot start under a limit).
     {.what = "out of memory", .needs = "ulimit -v 65536 && " + kBuild + " --version",
