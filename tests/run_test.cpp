@@ -325,6 +325,7 @@ TEST(StoppedBuild, LeavesNoPartFileAndSaysEachOutputItReplaced) {
     EXPECT_EQ(run.status, 128 + signal) << at;
     EXPECT_EQ(dir.names().size(), kInputNames.size() + kOutputNames.size() + 1) << at;
     std::string said = text_of(dir.read("said"));
+    EXPECT_EQ(done(4).find(said), 0u) << at;  // each line once, in order
     for (std::size_t i = 0; i < was.size(); ++i) {
       bool is_new = said.find("output to "s + kOutputNames[i] + "\n") != std::string::npos;
       EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == (is_new ? sample_outputs() : was)[i]) << at;
