@@ -60,17 +60,22 @@ const std::string kNoLeakCheck = "-E ASAN_OPTIONS=detect_leaks=0 ";
 const std::string kTraced = "strace " + kNoLeakCheck;
 // Holds the folder's lock, as a build does, for the program run after it.
 const std::string kLocked = "exec 9<.; flock 9; ";
+// A file size limit stands for a full disk: the same message, why "File too large".
 const std::string kFull = "trap '' XFSZ; ulimit -f ";  // then the file size limit in 512 bytes
 const char* const kUsage = "usage: flyseat-make-sample FOLDER\n";
 const std::string kTryHelp = " (see 'flyseat-build --help')\n";
+// The second line of a refusal, on standard error: the file, and why the system refused it.
+std::string why(const std::string& name, const char* reason = "No such file or directory") {
+  return "flyseat-build: " + name + ": " + reason + "\n";
+}
+// A full pipe on descriptor 3 that nobody reads: a write to it waits.
+const std::string kStalled = "mkfifo f; exec 3<>f; rm f; head -c 65536 /dev/zero >&3; ";
 // Notes of the porter's that share the folder: a run must never write them.
 const std::string kNotes = "; echo notes >notes.txt";
 
 // clang-format off
 const Case kRuns[] = {
     {.what = "empty inputs", .setup = kBlank, .out = done(4), .sizes = kBlankSizes},
-    {.what = "a folder that is not there", .setup = kBlank, .args = "nowhere",
-     .out = "cannot open nowhere\n", .status = 1},
     {.what = "help: no file read or written", .setup = kBlank + "; rm list1.bin",
      .args = "x --help", .usage = true},
     {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
@@ -85,14 +90,15 @@ const Case kRuns[] = {
      .setup = kBlank + kNotes + "; ln -s notes.txt flyseat2.p6.part",
      .out = done(4), .sizes = kBlankSizes},
     {.what = "a folder for a part file", .setup = kBlank + "; mkdir flyseat3.p6.part",
-     .out = done(1) + "cannot open flyseat3.p6.part\n", .status = 1,
+     .out = done(1) + "cannot open flyseat3.p6.part\n",
+     .err = why("flyseat3.p6.part", "Is a directory"), .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
     {.what = "a device for an input", .setup = kBlank + "; ln -sf /dev/zero patch.bin",
      .out = "patch.bin: not a regular file\n", .status = 1},
     {.what = "a pipe for an input", .setup = kBlank + "; rm list3.txt; mkfifo list3.txt",
      .out = "list3.txt: not a regular file\n", .status = 1},
     {.what = "a missing input before a pipe", .setup = kBlank + "; rm loader.bin list3.txt; "
-     "mkfifo list3.txt", .out = "cannot open loader.bin\n", .status = 1},
+     "mkfifo list3.txt", .out = "cannot open loader.bin\n", .err = why("loader.bin"), .status = 1},
     // The pipe takes the listing's name while the build is held at its open: it is refused
     // without waiting for a writer.
     {.what = "an input swapped for a pipe", .needs = kStrace,
@@ -112,8 +118,8 @@ const Case kRuns[] = {
     {.what = "another build holds the folder named", .setup = "mkdir g", .before = "cd g; " + kLocked
      + "cd ..;", .args = "g", .out = "g: another build is running there\n", .status = 1},
     // The first build waits to say its first output into a full pipe, holding the folder.
-    {.what = "two builds at once", .setup = kSample, .before = "mkfifo f; exec 3<>f; rm f; head -c "
-     "65536 /dev/zero >&3; " + kBuild + " >&3 & until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
+    {.what = "two builds at once", .setup = kSample, .before = kStalled + kBuild +
+     " >&3 & until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
      .args = "; echo $?; head -c 65536 <&3 >/dev/null; wait; head -c 88 <&3",
      .out = "another build is running in this folder\n1\n" + done(4), .sizes = {14928, 3151, 7 * 4096, 174768}},
     // The dumps and the loader are cut to their maximum; the 4,097-byte listing is read in lines
@@ -122,34 +128,26 @@ const Case kRuns[] = {
      .files = {{"loader.bin", std::string(5000, 'L')}, {"list1.bin", std::string(60000, 1)},
                {"list2.bin", std::string(20000, 2)}, {"list3.txt", "1 " + std::string(4095, 'A')}},
      .out = done(4), .sizes = {16 + 54272 + 17968, 26 + 4120, (1 + 14 + 5 + 2) * 4096, 174768}},
-    {.what = "no inputs", .out = "cannot open loader.bin\n", .status = 1},
-    {.what = "list1.bin missing", .setup = kBlank + "; rm list1.bin",
-     .out = "cannot open list1.bin\n", .status = 1},
-    {.what = "list2.bin missing", .setup = kBlank + "; rm list2.bin",
-     .out = "cannot open list2.bin\n", .status = 1},
-    {.what = "patch.bin missing", .setup = kBlank + "; rm patch.bin",
-     .out = "cannot open patch.bin\n", .status = 1},
-    {.what = "list3.txt missing", .setup = kBlank + "; rm list3.txt",
-     .out = "cannot open list3.txt\n", .status = 1},
     {.what = "a folder for an input", .setup = kBlank + "; rm loader.bin; mkdir loader.bin",
-     .out = "cannot read loader.bin\n", .status = 1},
+     .out = "cannot read loader.bin\n", .err = why("loader.bin", "Is a directory"), .status = 1},
     {.what = "a folder for an output", .setup = kBlank + "; mkdir flyseat3.p6",
-     .out = done(1) + "cannot open flyseat3.p6\n", .status = 1, .sizes = {16, kNone, kNone, kNone}},
+     .out = done(1) + "cannot open flyseat3.p6\n", .err = why("flyseat3.p6", "Is a directory"),
+     .status = 1, .sizes = {16, kNone, kNone, kNone}},
     {.what = "a full disk on a write", .setup = kSample, .before = kFull + "10;",
-     .out = "cannot write flyseat2.p6\n", .status = 1},
+     .out = "cannot write flyseat2.p6\n", .err = why("flyseat2.p6", "File too large"), .status = 1},
     // The program is one write that the C library holds until the file is closed.
     {.what = "a full disk on closing flyseat3.p6",
      .setup = kBlank + "; cp '" FLYSEAT_SAMPLE_DIR "/list3.txt' .", .before = kFull + "1;",
-     .out = done(1) + "cannot write flyseat3.p6\n", .status = 1,
-     .sizes = {16, kNone, kNone, kNone}},
+     .out = done(1) + "cannot write flyseat3.p6\n", .err = why("flyseat3.p6", "File too large"),
+     .status = 1, .sizes = {16, kNone, kNone, kNone}},
     {.what = "a full disk on writing flyseat.d88", .setup = kSample, .before = kFull + "338;",
-     .out = done(3) + "cannot write flyseat.d88\n", .status = 1,
-     .sizes = {14928, 3151, 7 * 4096, kNone}},
+     .out = done(3) + "cannot write flyseat.d88\n", .err = why("flyseat.d88", "File too large"),
+     .status = 1, .sizes = {14928, 3151, 7 * 4096, kNone}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
     {.what = "a full disk on writing flyseat.dsk", .setup = kBlank,
      .files = {{"list3.txt", records(758)}}, .before = kFull + "90;",
-     .out = done(2) + "cannot write flyseat.dsk\n", .status = 1,
-     .sizes = {16, 26 + 32758, kNone, kNone}},
+     .out = done(2) + "cannot write flyseat.dsk\n", .err = why("flyseat.dsk", "File too large"),
+     .status = 1, .sizes = {16, 26 + 32758, kNone, kNone}},
     {.what = "a patch record past the end of memory", .setup = kBlank,
      .files = {{"patch.bin", "\x01\x00\xFF\xFF\x01\x02\x00\xFF\xFF\x01\x02"s}},
      .out = "patch.bin: record at offset 5 runs past the end of memory\n", .status = 1},
@@ -166,8 +164,29 @@ const Case kRuns[] = {
      .before = "mkfifo f; exec 4<>f 3>f 4<&-; rm f; exec >&3 3>&-;",
      .err = "flyseat-build: cannot write standard output: Broken pipe\n", .status = 1,
      .sizes = {16, kNone, kNone, kNone}},
+    {.what = "a failure said to a full standard output", .before = "exec >/dev/full;",
+     .err = why("loader.bin") + "flyseat-build: cannot write standard output: No space left on "
+     "device\n", .status = 1},
+    // A stop is obeyed at once while standard output is a full pipe that nobody reads (a build
+    // that holds it back is killed after 5 s): the output whose line was being said is new.
+    {.what = "a stop while standard output is stalled", .setup = kSample, .before = kStalled +
+     "timeout -s KILL 5 " + kBuild + " >&3 & b=$!; until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
+     .args = "-TERM $b; wait $b 2>/dev/null; echo $?", .out = "143\n",
+     .sizes = {14928, kNone, kNone, kNone}, .program = "kill"},
+    // The same stop while flyseat2.p6 takes its name, held back until then: its line is unsaid.
+    {.what = "a stop as an output takes its name, standard output stalled", .needs = kStrace,
+     .setup = kSample, .before = kStalled + "exec >&3 timeout -s KILL 5 " + kTraced +
+     "-o /dev/null -P flyseat2.p6.part -e inject=rename:signal=15",
+     .status = 128 + SIGTERM, .sizes = {14928, kNone, kNone, kNone}},
+    // The address space the build needs to start, and a little more: its first chunk of input is
+    // more than it can have (the sanitizers' runtime cannot start under a limit).
+    {.what = "out of memory", .needs = "ulimit -v 65536 && " + kBuild + " --version",
+     .setup = kSample, .before = "v=1024; until (ulimit -v $v; exec " + kBuild + " --version) "
+     ">/dev/null 2>&1; do v=$((v + 16)); done; ulimit -v $((v + 160));",
+     .err = "flyseat-build: out of memory\n", .status = 1},
     {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
-     .out = "cannot open " + std::string(250, 'd') + "\n", .status = 1},
+     .out = "cannot open " + std::string(250, 'd') + "\n", .err = why(std::string(250, 'd')),
+     .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
      .program = FLYSEAT_MAKE_SAMPLE_PATH},
     {.what = "make-sample with two folders", .args = ". .", .err = kUsage, .status = 2,
@@ -247,38 +266,63 @@ TEST(SampleGame, IsBuiltInTheFolderNamed) {
   }
 }
 
-// A build stopped at each of its system calls in turn, by SIGINT, SIGTERM or SIGHUP, ends as the
-// signal asks and leaves no part file; each output is the older build's or, said, the new one.
+// The signals that end a process unless caught, but those of a fault the program hits: of the
+// real-time ones, the first and the last.
+const std::vector<int> kStops = {SIGINT,  SIGTERM,   SIGHUP,    SIGQUIT,  SIGUSR1, SIGUSR2,
+                                 SIGALRM, SIGVTALRM, SIGPROF,   SIGXCPU,  SIGXFSZ, SIGABRT,
+                                 SIGIO,   SIGPWR,    SIGSTKFLT, SIGRTMIN, SIGRTMAX};
+
+// strace's selection of the calls a build makes to write its outputs in `dir`: those on a part
+// file or an output, by name or by descriptor, and on standard output, sent to `said` there.
+std::string writing(const TempDir& dir) {
+  std::string paths = " -P " + (dir / "said").string() + " ";
+  for (const std::string name : kOutputNames)
+    for (const std::string& file : {name, name + ".part"})
+      paths += "-P " + file + " -P " + (dir / file).string() + " ";
+  return paths;
+}
+
+// A build stopped at each call that writes its outputs, by each signal of kStops in turn, ends as
+// the signal asks and leaves no part file; each output is the older build's or, said, the new
+// one. The calls are told by the files they name, which no runtime beneath the build touches, so
+// each is reached in every run.
 TEST(StoppedBuild, LeavesNoPartFileAndSaysEachOutputItReplaced) {
   if (std::system((kStrace + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "needs strace";
   Inputs older = sample_game();
+  older[kList1].resize(4000);  // an older build of other inputs: each output differs
   older[kListing].resize(older[kListing].size() / 2);
   const auto was = built_in_memory(older);
+  const std::string kSaid = "ulimit -c 0; exec >said;";  // no core file from SIGQUIT and others
   TempDir traced;
   write_inputs(traced);
-  ASSERT_EQ(run_program("strace", traced, kNoLeakCheck + "-o calls " + kBuild).status, 0);
+  std::string trace = kNoLeakCheck + "-o calls" + writing(traced) + kBuild;
+  ASSERT_EQ(run_program("strace", traced, trace, kSaid).status, 0);
   std::istringstream calls(text_of(traced.read("calls")));
   std::map<std::string, int> seen;
-  int stops = 0;
+  std::size_t stops = 0;
   for (std::string call; std::getline(calls, call);) {
     std::string name = call.substr(0, call.find('('));
-    if (name == call || name == "execve" || name == "exit_group") continue;
-    int signal = std::array{SIGINT, SIGTERM, SIGHUP}[static_cast<std::size_t>(stops++ % 3)];
+    if (name == call) continue;
+    int signal = kStops[stops++ % kStops.size()];
     std::string at =
-        name + ":signal=" + std::to_string(signal) + ":when=" + std::to_string(++seen[name]);
+        name + ":when=" + std::to_string(++seen[name]) + ":signal=" + std::to_string(signal);
     TempDir dir;
     write_inputs(dir);
     for (std::size_t i = 0; i < was.size(); ++i)
       dir.write(kOutputNames[i], text_bytes(was[i]));
-    RunResult run =
-        run_program("strace", dir, kNoLeakCheck + "-o /dev/null -e inject=" + at + " " + kBuild);
+    RunResult run = run_program(
+        "strace", dir,
+        kNoLeakCheck + "-o /dev/null" + writing(dir) + "-e inject=" + at + " " + kBuild, kSaid);
     EXPECT_EQ(run.status, 128 + signal) << at;
-    EXPECT_EQ(dir.names().size(), kInputNames.size() + kOutputNames.size()) << at;
+    EXPECT_EQ(dir.names().size(), kInputNames.size() + kOutputNames.size() + 1) << at;
+    std::string said = text_of(dir.read("said"));
+    EXPECT_EQ(done(4).find(said), 0u) << at;  // each line once, in order
     for (std::size_t i = 0; i < was.size(); ++i) {
-      bool said = run.out.find("output to "s + kOutputNames[i] + "\n") != std::string::npos;
-      EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == (said ? sample_outputs() : was)[i]) << at;
+      bool is_new = said.find("output to "s + kOutputNames[i] + "\n") != std::string::npos;
+      EXPECT_TRUE(text_of(dir.read(kOutputNames[i])) == (is_new ? sample_outputs() : was)[i]) << at;
     }
   }
+  EXPECT_GE(stops, kStops.size());  // each signal once at least
 }
 
 #ifdef FLYSEAT_INSPECT_PATH

@@ -20,6 +20,7 @@ struct Failure {
   const char* file = nullptr;    // the input the message is about, when it names one
   std::size_t detail_at = 0;     // where the message goes on after "FILE: "
   int error = 0;                 // errno of a failed open, read, write or close; 0 for the others
+  std::string name;              // the file whose open, read, write or close failed
   bool standard_output = false;  // the run's own messages could not be written: text is empty
   const char* message() const { return text.c_str(); }
   const char* detail() const { return text.c_str() + detail_at; }
@@ -38,6 +39,8 @@ inline constexpr const char* kNotAFile = "not a regular file";  // "NAME: " befo
 // Stops the run with a message about the content of an input: "FILE: " and the message.
 [[noreturn]] void fail_in(const char* file, const char* format, ...) FLYSEAT_PRINTF_FORMAT(2, 3);
 
+// A file of the run failed: `message` with its name for %s, errno kept as why.
+[[noreturn]] void fail_file(const char* message, const char* name);
 // A file of the run cannot be opened or created: "cannot open NAME", with errno kept.
 [[noreturn]] void fail_open(const char* name);
 // Reading or writing a file failed: "cannot read NAME" or "cannot write NAME", errno kept.

@@ -13,8 +13,9 @@
 
 namespace flyseat {
 
-// A stop (SIGINT, SIGTERM, SIGHUP) from now on removes the part file the run holds and ends the
-// process as the signal asks; a stop ignored from the start (nohup) stays ignored.
+// A stop (a signal that ends a process unless caught: SIGINT, SIGTERM, SIGHUP, SIGQUIT and the
+// like) from now on removes the part file the run holds and ends the process as the signal asks;
+// a stop ignored from the start (nohup) stays ignored.
 void handle_stop_signals();
 
 // Makes `path` the working folder (null: the current one) and locks it until the process ends,

@@ -119,10 +119,11 @@ void create_output(Folder& folder, Sink& sink, const char* name);
 void write_bytes(Sink& sink, std::span<const Byte> bytes);
 void write_fill(Sink& sink, Byte value, std::size_t count);
 // Closes the output and gives it its name, replacing a file of that name, then says "output to
-// NAME" on the folder's console at once; a stop signal waits until both are done. A failed
-// close (a full disk seen late) stops the run with "cannot write NAME", a name that cannot be
-// taken with "cannot open NAME", a console that cannot be written with a standard output
-// Failure: the output has its name then.
+// NAME" on the folder's console at once; a stop signal waits while the name is taken, and says
+// the line before it ends the run if the console takes it without waiting. A failed close (a
+// full disk seen late) stops the run with "cannot write NAME", a name that cannot be taken with
+// "cannot open NAME", a console that cannot be written with a standard output Failure: the
+// output has its name then.
 void close_output(Sink& sink);
 
 // The line a run prints for each finished output.

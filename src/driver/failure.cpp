@@ -26,14 +26,15 @@ void append(std::string& text, const char* format, ...) {
   va_end(args);
 }
 
-[[noreturn]] void fail_file(const char* message, const char* name) {
+}  // namespace
+
+void fail_file(const char* message, const char* name) {
   Failure failure;
   failure.error = errno;
+  failure.name = name;
   append(failure.text, message, name);
   throw failure;
 }
-
-}  // namespace
 
 void fail(const char* format, ...) {
   Failure failure;

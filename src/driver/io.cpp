@@ -64,13 +64,21 @@ void say_output(std::FILE* console, const char* name) {
 }
 
 // Created afresh ("x": never an existing file, nor through a link of that name). A part file
-// left by an earlier run, or a link, is removed first; a folder is in the way.
-std::FILE* create_part(const char* part) {
+// left by an earlier run, or a link, is removed first; what cannot be removed (a folder, an
+// immutable file) is in the way, errno saying why.
+std::FILE* create_part(const char* part, bool& in_the_way) {
   std::FILE* file = std::fopen(part, "wbx");
-  if (file != nullptr || errno != EEXIST) return file;
+  in_the_way = file == nullptr && errno == EEXIST;
+  if (!in_the_way) return file;
   struct stat facts;
-  if (::lstat(part, &facts) != 0 || !S_ISDIR(facts.st_mode)) ::unlink(part);
-  return std::fopen(part, "wbx");
+  if (::lstat(part, &facts) == 0 && S_ISDIR(facts.st_mode)) {
+    errno = EISDIR;
+    return nullptr;
+  }
+  if (::unlink(part) != 0 && errno != ENOENT) return nullptr;
+  file = std::fopen(part, "wbx");
+  in_the_way = file == nullptr && errno == EEXIST;
+  return file;
 }
 
 // The part file goes and the run stops: "cannot write NAME" when the file did not close whole,
@@ -186,12 +194,16 @@ void create_output(Folder& folder, Sink& sink, const char* name) {
   if (folder.memory.empty()) {
     const char* part = sink.part_name.data();
     int length = std::snprintf(sink.part_name.data(), sink.part_name.size(), "%s.part", name);
-    if (length < 0 || static_cast<std::size_t>(length) >= sink.part_name.size()) fail_open(name);
+    if (length < 0 || static_cast<std::size_t>(length) >= sink.part_name.size()) {
+      errno = ENAMETOOLONG;
+      fail_open(name);
+    }
     hold_part(part);
-    sink.file = create_part(part);
+    bool in_the_way = false;
+    sink.file = create_part(part, in_the_way);
     if (sink.file == nullptr) {
       drop_part();
-      fail_open(errno == EEXIST ? part : name);
+      fail_open(in_the_way ? part : name);
     }
     sink.buffer.reset(new char[kFileBuffer]);
     std::setvbuf(sink.file, sink.buffer.get(), _IOFBF, kFileBuffer);
@@ -240,10 +252,14 @@ void close_output(Sink& sink) {
   std::FILE* file = sink.file;
   sink.file = nullptr;
   if (std::fclose(file) != 0) give_up(sink, false);
-  StopsHeldBack held;  // until the output has its name and has been said
-  if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
-  drop_part();
-  say_output(sink.console, sink.name);
+  {
+    StopsHeldBack held;  // until the output has its name and a stop would say it
+    if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
+    drop_part();
+    if (sink.console != nullptr) owe_line(::fileno(sink.console), kOutputReport, sink.name);
+  }
+  // Said at once, but not under a stop held back: standard output may keep the run waiting.
+  if (sink.console != nullptr && (errno = pay_line()) != 0) fail_standard_output();
 }
 
 }  // namespace flyseat

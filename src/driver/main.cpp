@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "flyseat/driver.hpp"
@@ -35,7 +36,14 @@ int usage_error(const char* what, const char* argument) {
   return kWrongUsage;
 }
 
-// A standard output that fails stops the run, and is said on the way out, from errno.
+// A run whose messages were lost on the way out has not told the user what it did.
+int lost_output(int error) {
+  std::fprintf(stderr, "flyseat-build: cannot write standard output: %s\n", std::strerror(error));
+  return kFailed;
+}
+
+// A run that fails says so on standard output in the build's words, and why on standard error
+// when the system said why (errno).
 int build(const char* folder) {
   try {
     flyseat::handle_stop_signals();
@@ -46,11 +54,16 @@ int build(const char* folder) {
     static flyseat::WorkArea work;
     return flyseat::run(here, work);
   } catch (const flyseat::Failure& failure) {
-    if (failure.standard_output) {
-      errno = failure.error;
-    } else {
-      std::printf("%s\n", failure.message());
-    }
+    if (failure.standard_output) return lost_output(failure.error);
+    std::printf("%s\n", failure.message());
+    std::fflush(stdout);  // before why, in a log of both
+    if (failure.error != 0)
+      std::fprintf(stderr, "flyseat-build: %s: %s\n", failure.name.c_str(),
+                   std::strerror(failure.error));
+    return kFailed;
+  } catch (const std::bad_alloc&) {
+    // The only exception besides a Failure: the part file went on the way here.
+    std::fputs("flyseat-build: out of memory\n", stderr);
     return kFailed;
   }
 }
@@ -89,10 +102,6 @@ int main(int argc, char** argv) {
   } else if (const char* folder = folder_argument(argc, argv, status); status == kBuilt) {
     status = build(folder);
   }
-  // A run whose messages were lost on the way out has not told the user what it did.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "flyseat-build: cannot write standard output: %s\n", std::strerror(errno));
-    return kFailed;
-  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return lost_output(errno);
   return status;
 }

@@ -399,7 +399,8 @@ void write_d88_image(Folder& folder) {
   Sink out;
   create_output(folder, out, kD88Name);
   Source disk;
-  if (!try_open_input(folder, disk, kRawDiskName)) fail("cannot open %s for reading", kRawDiskName);
+  if (!try_open_input(folder, disk, kRawDiskName))
+    fail_file("cannot open %s for reading", kRawDiskName);
   encode_d88([&disk](std::span<Byte> into) { return read_bytes(disk, into); },
              [&out](std::span<const Byte> bytes) { write_bytes(out, bytes); });
   close_input(disk);
