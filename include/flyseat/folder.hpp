@@ -58,7 +58,6 @@ enum class Obstacle {
   others_file,           // nor another user's file in a folder with the sticky bit (as /tmp)
   mount_point,           // nor a file that something is mounted on
   no_room,               // the file system has `have` bytes for this user, the build `need`s more
-  no_inode,              // nor a file entry (inode) for each new file: `have`, `need`
   too_few_descriptors,   // the open-file limit is `have`; a build needs `need`
   output_folder_unfit,   // -o names something that cannot be opened as a folder; `error` says why
   output_folder_unmade,  // -o names a folder that is not there and cannot be made; `error`

@@ -108,33 +108,25 @@ void foresee_name(int folder, const struct stat& facts, const char* name, Output
 
 // Each output is written whole beside the older one it replaces, then takes its name: while
 // output i is written the file system holds the new outputs up to i, less the older outputs
-// replaced before it and the stale part files removed up to it. A new file takes whole blocks
-// and a file entry (inode). In a folder the build makes there is nothing to replace.
+// replaced before it and the stale part files removed up to it. A new file takes whole blocks.
+// In a folder the build makes there is nothing to replace.
 void foresee_room(int folder, bool made, const OutputSizes& sizes, OutputsAhead& ahead) {
   struct statvfs room;
   if (::fstatvfs(folder, &room) != 0) return;
-  std::uint64_t unit = room.f_frsize != 0 ? room.f_frsize : room.f_bsize;
-  std::uint64_t bytes = 0, files = 0;
-  std::uint64_t free_bytes = room.f_bavail * unit, free_files = room.f_favail;
+  std::int64_t unit = static_cast<std::int64_t>(room.f_frsize != 0 ? room.f_frsize : room.f_bsize);
+  std::int64_t have = static_cast<std::int64_t>(room.f_bavail) * unit, need = 0;  // beyond now
+  auto freed = [&](const char* name) {
+    Entry entry{};
+    if (!made && look(folder, name, entry) && entry.freed)
+      need -= static_cast<std::int64_t>(entry.bytes);
+  };
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    Entry part{}, older{};
-    if (!made && look(folder, kPartNames[i], part) && part.freed) {
-      free_bytes += part.bytes;
-      ++free_files;
-    }
-    // A file system that counts no file entries (f_files 0) has no limit on them.
-    if (++files > free_files && room.f_files != 0)
-      return add(ahead, {Obstacle::no_inode, kOutputNames[i], 0, room.f_favail, files});
-    bytes += (sizes[i] + unit - 1) / unit * unit;
-    if (bytes > free_bytes) {
-      std::uint64_t freed = free_bytes - room.f_bavail * unit;
-      return add(ahead,
-                 {Obstacle::no_room, kOutputNames[i], 0, room.f_bavail * unit, bytes - freed});
-    }
-    if (!made && look(folder, kOutputNames[i], older) && older.freed) {
-      free_bytes += older.bytes;
-      ++free_files;
-    }
+    freed(kPartNames[i]);
+    need += (static_cast<std::int64_t>(sizes[i]) + unit - 1) / unit * unit;
+    if (need > have)
+      return add(ahead, {Obstacle::no_room, kOutputNames[i], 0, static_cast<std::uint64_t>(have),
+                         static_cast<std::uint64_t>(need)});
+    freed(kOutputNames[i]);
   }
 }
 
@@ -364,12 +356,6 @@ std::string blocked_message(const Blocked& blocked, const BuildFolders& folders)
       why = format(
           "the file system has %llu bytes free for this user, and the build needs %llu "
           "by the time this output is whole",
-          count(blocked.have), count(blocked.need));
-      break;
-    case Obstacle::no_inode:
-      why = format(
-          "the file system has %llu free file entries (inodes) for this user, and the "
-          "build needs %llu by then",
           count(blocked.have), count(blocked.need));
       break;
     case Obstacle::too_few_descriptors:
