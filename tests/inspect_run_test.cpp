@@ -280,7 +280,9 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   json bad = json::parse(inspect(sample.dir, "info --json bad.d88").out);
   EXPECT_EQ(bad["files"][0]["problems"].size(), 640u);
   EXPECT_EQ(info["d88_holds_raw_disk"][0]["holds"], true);
-  EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"], "sector 19 (cylinder 1, R 4)");
+  EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"]["text"],
+            "sector 19 (cylinder 1, R 4)");
+  EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"]["r"], 4);
   EXPECT_EQ(info["files"][4]["disk_size"], 174768);
 
   json check = json::parse(inspect(sample.dir, "check --json").out);

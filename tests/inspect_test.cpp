@@ -568,9 +568,12 @@ TEST(Check, JsonGivesEachFindingItsParts) {
   const auto& memory = json["sections"][kMemorySection]["findings"];
   const auto& warning = *std::find_if(memory.begin(), memory.end(),
                                       [](const auto& f) { return f["level"] == "warning"; });
-  EXPECT_EQ(warning["place"], "halved address 0xBC74");
-  EXPECT_EQ(warning["value"], "0x1250");
-  EXPECT_EQ(warning["expected"], "a video address (0xC000 to 0xFFFF)");
+  EXPECT_EQ(warning["place"], nlohmann::json::parse(R"({"kind": "address", "region": "halved )"
+                                                    R"(address", "address": 48244, "text": )"
+                                                    R"("halved address 0xBC74"})"));
+  EXPECT_EQ(warning["value"], 0x1250);
+  EXPECT_EQ(warning["expected"], nlohmann::json::parse(R"({"from": 49152, "to": 65535, )"
+                                                       R"("what": "a video address"})"));
 }
 
 // --- The preview -----------------------------------------------------------------------------
@@ -585,7 +588,7 @@ TEST(Preview, ShowsARowInGreyLevelsBeforeAndInBlackAndWhiteAfter) {
   Picture picture = render_preview(*memory);
   // Grey level 0 to 3 of a pixel's square, or -1 for a colour that is no grey.
   auto level = [&](int range, bool after, int row, int x) {
-    Place at = preview_place(range, after, row, x);
+    PixelCorner at = preview_place(range, after, row, x);
     EXPECT_EQ(picture.pixel(at.x, at.y), picture.pixel(at.x + 2, at.y + 2));  // a whole square
     std::array<Byte, 3> rgb = picture.pixel(at.x, at.y);
     return rgb[0] == rgb[1] && rgb[1] == rgb[2] ? rgb[0] / 85 : -1;

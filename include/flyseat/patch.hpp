@@ -62,7 +62,7 @@ struct PatchSummary {
 };
 
 // "record 5 at offset 38": record `index` of the file, counted from 0.
-std::string patch_record_place(std::size_t index, const PatchRecordSeen& record);
+at::PatchRecord patch_record_place(std::size_t index, const PatchRecordSeen& record);
 
 // Whether a patch file is one that a build takes whole: every record's data in the file, and no
 // bytes after the last record. A record past the end of memory is the build's own failure.

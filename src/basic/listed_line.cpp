@@ -79,7 +79,7 @@ std::optional<Finding> check_listed_line(std::uint16_t number, std::span<const B
                                          WorkArea& work) {
   if (comes_back(number, tokens, work)) return std::nullopt;
   std::string why = inherent_loss(tokens);
-  return Finding{.place = format("line %u", number),
+  return Finding{.place = at::Line{number},
                  .note = why.empty() ? "does not come back the same when its listing is "
                                        "tokenized again"
                                      : why};

@@ -95,18 +95,20 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
       }
       return;
     case ProgramRead::end_marker_cut:
-      return found(read.at, {.field = "end marker",
-                             .value = count_of(bytes.size() - read.at, "byte"),
-                             .expected = count_of(kEndMarkerSize, "byte")});
+      return found(read.at,
+                   {.field = "end marker",
+                    .value = Value::number(static_cast<std::int64_t>(bytes.size() - read.at)),
+                    .expected = Value::number(kEndMarkerSize),
+                    .unit = "byte"});
     case ProgramRead::end_marker_damaged:
       return found(read.at + read.damaged,
                    {.field = format("byte %zu of the end marker", read.damaged),
-                    .value = hex_byte(bytes[read.at + read.damaged]),
-                    .expected = hex_byte(0)});
+                    .value = Value::hex(bytes[read.at + read.damaged], 2),
+                    .expected = Value::hex(0, 2)});
     case ProgramRead::other_link:
       return found(read.at, {.field = "link field of a line record",
-                             .value = format("0x%04X", read.link),
-                             .expected = format("0x%04X", kUnlinked)});
+                             .value = Value::hex(read.link, 4),
+                             .expected = Value::hex(kUnlinked, 4)});
     case ProgramRead::no_end_marker:
       return found(bytes.size(), {.note = "the program ends without its end marker"});
     case ProgramRead::record_cut:

@@ -4,29 +4,127 @@
 #include "flyseat/text.hpp"
 
 namespace flyseat {
+namespace {
+
+std::string place_text(std::monostate) {
+  return {};
+}
+std::string place_text(const at::Offset& p) {
+  return format("offset %llu", static_cast<unsigned long long>(p.offset));
+}
+std::string place_text(const at::Line& p) {
+  std::string text = format("line %lld", static_cast<long long>(p.number));
+  if (p.at_start) return text + " at the start";
+  if (p.after) return text + format(" after line %lld", static_cast<long long>(*p.after));
+  return text;
+}
+std::string place_text(const at::Sector& p) {
+  std::string text = format("sector %d (cylinder %d, R %d)", p.index, p.cylinder, p.r);
+  return p.byte ? text + format(", byte %d", *p.byte) : text;
+}
+std::string place_text(const at::Cylinder& p) {
+  return format("cylinder %d", p.cylinder);
+}
+std::string place_text(const at::Block& p) {
+  return format("block %d", p.block);
+}
+std::string place_text(const at::PatchRecord& p) {
+  return format("record %zu at offset %lld", p.number, static_cast<long long>(p.offset));
+}
+std::string place_text(const at::Substitution& p) {
+  std::string what = p.finds.empty() ? "replaces the whole line" : "finds \"" + p.finds + "\"";
+  return format("record %zu (line %d, %s)", p.number, p.line, what.c_str());
+}
+std::string place_text(const at::Address& p) {
+  std::string text = p.region;
+  if (p.addresses.size() == 1) return text + format(" 0x%04X", p.addresses[0]);
+  if (p.range) return text + format(" 0x%04X to 0x%04X", p.addresses[0], p.addresses[1]);
+  for (std::size_t i = 0; i < p.addresses.size(); ++i)
+    text += format(i == 0 ? " (0x%04X" : ", 0x%04X", p.addresses[i]);
+  return p.addresses.empty() ? text : text + ")";
+}
+std::string place_text(const at::Header&) {
+  return "header";
+}
+
+std::string number_text(std::int64_t n, int hex_digits, const char* unit) {
+  if (hex_digits > 0) return format("0x%0*llX", hex_digits, static_cast<unsigned long long>(n));
+  if (unit != nullptr) return count_of(static_cast<std::uint64_t>(n), unit);
+  return format("%lld", static_cast<long long>(n));
+}
+
+std::string bytes_text(std::span<const Byte> bytes) {
+  std::string text;
+  for (Byte b : bytes)
+    text += format(text.empty() ? "%02X" : " %02X", b);
+  return text;
+}
+
+// Every byte visible, in double quotes.
+std::string quoted(const std::string& name) {
+  std::string text(1, '"');
+  for (char c : name)
+    append_visible(text, static_cast<Byte>(c));
+  text += '"';
+  return text;
+}
+
+}  // namespace
+
+std::string place_text(const Place& place) {
+  return std::visit([](const auto& p) { return place_text(p); }, place);
+}
+
+at::Sector sector_at(int s) {
+  SectorAddress sector = sector_address(s);
+  return {.index = s, .cylinder = sector.c, .head = sector.h, .r = sector.r};
+}
+
+std::string value_text(const Value& v, const char* unit) {
+  switch (v.kind) {
+    case Value::Kind::none:
+      return {};
+    case Value::Kind::number:
+      return number_text(v.amount, v.hex_digits, unit);
+    case Value::Kind::text:
+      return v.quoted ? quoted(v.words) : v.words;
+    case Value::Kind::bytes:
+      return bytes_text(v.data);
+    case Value::Kind::at_most: {
+      std::string text = "at most " + number_text(v.amount, v.hex_digits, unit);
+      return v.words.empty() ? text : text + ", " + v.words;
+    }
+    case Value::Kind::range: {
+      std::string text = number_text(v.amount, v.hex_digits, nullptr) + " to " +
+                         number_text(v.last, v.hex_digits, unit);
+      return v.words.empty() ? text : v.words + " (" + text + ")";
+    }
+  }
+  return {};
+}
 
 std::string finding_text(const Finding& finding) {
+  if (!finding.message.empty())
+    return finding.note.empty() ? finding.message : finding.message + ": " + finding.note;
   std::string body;
   if (!finding.field.empty()) {
-    body = finding.field + " is " + finding.value;
-    if (!finding.expected.empty()) body += ", expected " + finding.expected;
+    body = finding.field + " is " + value_text(finding.value, finding.unit);
+    if (!finding.expected.empty())
+      body += ", expected " + value_text(finding.expected, finding.unit);
   }
   if (!finding.note.empty()) body += (body.empty() ? "" : "; ") + finding.note;
-  return finding.place.empty() ? body : finding.place + ": " + body;
+  std::string place = place_text(finding.place);
+  return place.empty() ? body : place + ": " + body;
 }
 
-std::string sector_place(int s) {
-  SectorAddress sector = sector_address(s);
-  return format("sector %d (cylinder %d, R %d)", s, sector.c, sector.r);
-}
-
-std::string offset_place(std::size_t offset) {
-  return format("offset %zu", offset);
+Place offset_place(std::size_t offset) {
+  return at::Offset{offset};
 }
 
 Finding finding_of(const Failure& failure) {
-  if (failure.file == nullptr) return {.level = Level::error, .note = failure.message()};
-  return {.level = Level::error, .file = failure.file, .note = failure.detail()};
+  return {.level = Level::error,
+          .file = failure.file == nullptr ? "" : failure.file,
+          .message = failure.message()};
 }
 
 }  // namespace flyseat

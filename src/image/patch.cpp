@@ -61,8 +61,8 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
   }
 }
 
-std::string patch_record_place(std::size_t index, const PatchRecordSeen& record) {
-  return format("record %zu at offset %lld", index + 1, static_cast<long long>(record.offset));
+at::PatchRecord patch_record_place(std::size_t index, const PatchRecordSeen& record) {
+  return {index + 1, record.offset};
 }
 
 void check_patch_record(std::size_t index, const PatchRecordSeen& record, Findings& findings) {
@@ -70,8 +70,9 @@ void check_patch_record(std::size_t index, const PatchRecordSeen& record, Findin
   findings.push_back(
       {.place = patch_record_place(index, record),
        .field = "data",
-       .value = count_of(static_cast<std::size_t>(record.count - record.missing), "byte"),
-       .expected = count_of(static_cast<std::size_t>(record.count), "byte"),
+       .value = Value::number(record.count - record.missing),
+       .expected = Value::number(record.count),
+       .unit = "byte",
        .note = format("the file ends inside the record; the %d missing are stored as 0x%02X",
                       record.missing, kMissingData)});
 }

@@ -14,7 +14,7 @@ namespace {
 constexpr auto kSectorSize = static_cast<std::size_t>(kD88.sector_size);
 constexpr std::size_t kRawTrackSize = kD88.sectors * kSectorSize;  // a track's bytes alone
 
-std::size_t at(int offset) {
+std::size_t as_size(int offset) {
   return static_cast<std::size_t>(offset);
 }
 
@@ -22,12 +22,12 @@ std::size_t at(int offset) {
 void encode_sector_header(const D88SectorHeader& sector, std::span<Byte> header) {
   constexpr D88SectorFields f = kD88Sector;
   std::fill(header.begin(), header.end(), Byte{0});
-  header[at(f.c)] = static_cast<Byte>(sector.c);
-  header[at(f.h)] = static_cast<Byte>(sector.h);
-  header[at(f.r)] = static_cast<Byte>(sector.r);
-  header[at(f.n)] = static_cast<Byte>(sector.n);
-  write_u16(header, at(f.sector_count), static_cast<std::uint32_t>(sector.sector_count));
-  write_u16(header, at(f.data_size), static_cast<std::uint32_t>(sector.data_size));
+  header[as_size(f.c)] = static_cast<Byte>(sector.c);
+  header[as_size(f.h)] = static_cast<Byte>(sector.h);
+  header[as_size(f.r)] = static_cast<Byte>(sector.r);
+  header[as_size(f.n)] = static_cast<Byte>(sector.n);
+  write_u16(header, as_size(f.sector_count), static_cast<std::uint32_t>(sector.sector_count));
+  write_u16(header, as_size(f.data_size), static_cast<std::uint32_t>(sector.data_size));
 }
 
 // The sector header, then `data`, or the 0xFF fill when there is none.
@@ -50,8 +50,8 @@ SectorAddress sector_address(int s) {
 D88HeaderBytes encode_d88_header() {
   D88HeaderBytes header{};
   for (int c = 0; c < kD88.cylinders; ++c)
-    write_u32(header, at(track_table_offset(c)), static_cast<std::uint32_t>(track_offset(c)));
-  write_u32(header, at(kD88Header.disk_size), kD88Size);
+    write_u32(header, as_size(track_table_offset(c)), static_cast<std::uint32_t>(track_offset(c)));
+  write_u32(header, as_size(kD88Header.disk_size), kD88Size);
   return header;
 }
 
@@ -103,15 +103,15 @@ void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
 D88Header decode_d88_header(std::span<const Byte> header) {
   constexpr D88HeaderFields f = kD88Header;
   D88Header read;
-  std::span<const Byte> name = header.subspan(at(f.name), at(f.name_size));
+  std::span<const Byte> name = header.subspan(as_size(f.name), as_size(f.name_size));
   read.name = name.first(
       static_cast<std::size_t>(std::find(name.begin(), name.end(), Byte{0}) - name.begin()));
-  read.reserved = header.subspan(at(f.reserved), at(f.reserved_size));
-  read.write_protect = header[at(f.write_protect)];
-  read.media_type = header[at(f.media_type)];
-  read.disk_size = read_u32(header, at(f.disk_size));
+  read.reserved = header.subspan(as_size(f.reserved), as_size(f.reserved_size));
+  read.write_protect = header[as_size(f.write_protect)];
+  read.media_type = header[as_size(f.media_type)];
+  read.disk_size = read_u32(header, as_size(f.disk_size));
   for (std::size_t entry = 0; entry < read.track_table.size(); ++entry)
-    read.track_table[entry] = read_u32(header, at(f.track_table) + 4 * entry);
+    read.track_table[entry] = read_u32(header, as_size(f.track_table) + 4 * entry);
   return read;
 }
 
@@ -131,35 +131,36 @@ D88SectorHeader built_sector_header(int s) {
 
 D88SectorHeader decode_sector_header(std::span<const Byte> header) {
   constexpr D88SectorFields f = kD88Sector;
-  return {.c = header[at(f.c)],
-          .h = header[at(f.h)],
-          .r = header[at(f.r)],
-          .n = header[at(f.n)],
-          .sector_count = read_u16(header, at(f.sector_count)),
-          .density = header[at(f.density)],
-          .deleted = header[at(f.deleted)],
-          .status = header[at(f.status)],
-          .reserved = header.subspan(at(f.reserved), at(f.reserved_size)),
-          .data_size = read_u16(header, at(f.data_size))};
+  return {.c = header[as_size(f.c)],
+          .h = header[as_size(f.h)],
+          .r = header[as_size(f.r)],
+          .n = header[as_size(f.n)],
+          .sector_count = read_u16(header, as_size(f.sector_count)),
+          .density = header[as_size(f.density)],
+          .deleted = header[as_size(f.deleted)],
+          .status = header[as_size(f.status)],
+          .reserved = header.subspan(as_size(f.reserved), as_size(f.reserved_size)),
+          .data_size = read_u16(header, as_size(f.data_size))};
 }
 
 D88Read decode_d88_image(std::span<const Byte> file) {
   D88Read d88;
   d88.file = file;
-  if (file.size() < at(kD88.header_size)) return d88;
+  if (file.size() < as_size(kD88.header_size)) return d88;
   d88.header_whole = true;
   d88.header = decode_d88_header(file);
   d88.whole_sectors = static_cast<int>(std::min<std::size_t>(
-      (file.size() - at(kD88.header_size)) / kSectorRecordSize, kDiskSectors));
+      (file.size() - as_size(kD88.header_size)) / kSectorRecordSize, kDiskSectors));
   return d88;
 }
 
 D88SectorHeader D88Read::sector_header(int s) const {
-  return decode_sector_header(file.subspan(at(sector_record_offset(s)), kD88.sector_header_size));
+  return decode_sector_header(
+      file.subspan(as_size(sector_record_offset(s)), kD88.sector_header_size));
 }
 
 std::span<const Byte> D88Read::sector_data(int s) const {
-  return file.subspan(at(sector_record_offset(s) + kD88.sector_header_size), kSectorSize);
+  return file.subspan(as_size(sector_record_offset(s) + kD88.sector_header_size), kSectorSize);
 }
 
 // --- The check ------------------------------------------------------------------------------
@@ -170,13 +171,6 @@ bool all_are(std::span<const Byte> bytes, Byte value) {
   return std::all_of(bytes.begin(), bytes.end(), [value](Byte b) { return b == value; });
 }
 
-std::string hex_bytes(std::span<const Byte> bytes) {
-  std::string text;
-  for (Byte b : bytes)
-    text += format(text.empty() ? "%02X" : " %02X", b);
-  return text;
-}
-
 // The header every build writes, read back as the check reads a file's.
 const D88Header& built_header() {
   static const D88HeaderBytes bytes = encode_d88_header();
@@ -184,27 +178,27 @@ const D88Header& built_header() {
   return header;
 }
 
-constexpr const char* kHeader = "header";
+constexpr at::Header kHeader;
 
 void check_d88_header(const D88Read& d88, Findings& findings) {
   const D88Header& header = d88.header;
   const D88Header& built = built_header();
-  std::span<const Byte> name = d88.file.subspan(at(kD88Header.name), at(kD88Header.name_size));
+  std::span<const Byte> name =
+      d88.file.subspan(as_size(kD88Header.name), as_size(kD88Header.name_size));
   if (!all_are(name, 0)) {
     auto last = std::find_if(name.rbegin(), name.rend(), [](Byte b) { return b != 0; });
     findings.push_back(
         {.place = kHeader,
          .field = "name",
-         .value = format("\"%s\"",
-                         visible(name.first(static_cast<std::size_t>(name.rend() - last))).c_str()),
-         .expected = "\"\" (zero bytes)"});
+         .value = Value::name(std::string(name.begin(), name.begin() + (name.rend() - last))),
+         .expected = Value::text("\"\" (zero bytes)")});
   }
   for (std::size_t i = 0; i < header.reserved.size(); ++i) {
     if (header.reserved[i] == built.reserved[i]) continue;
     findings.push_back({.place = kHeader,
-                        .field = format("reserved byte 0x%02zX", at(kD88Header.reserved) + i),
-                        .value = hex_byte(header.reserved[i]),
-                        .expected = hex_byte(built.reserved[i])});
+                        .field = format("reserved byte 0x%02zX", as_size(kD88Header.reserved) + i),
+                        .value = Value::hex(header.reserved[i], 2),
+                        .expected = Value::hex(built.reserved[i], 2)});
   }
   struct ByteField {
     const char* name;
@@ -215,14 +209,14 @@ void check_d88_header(const D88Read& d88, Findings& findings) {
     if (f.value == f.expected) continue;
     findings.push_back({.place = kHeader,
                         .field = f.name,
-                        .value = hex_byte(f.value),
-                        .expected = hex_byte(f.expected)});
+                        .value = Value::hex(f.value, 2),
+                        .expected = Value::hex(f.expected, 2)});
   }
   if (header.disk_size != built.disk_size) {
     findings.push_back({.place = kHeader,
                         .field = "disk size",
-                        .value = format("%u", header.disk_size),
-                        .expected = format("%u", built.disk_size)});
+                        .value = Value::number(header.disk_size),
+                        .expected = Value::number(built.disk_size)});
   }
 }
 
@@ -233,8 +227,8 @@ bool check_track_table(const D88Header& header, Findings& findings) {
     if (header.track_table[entry] == expected) continue;
     findings.push_back({.place = kHeader,
                         .field = format("track table entry %zu", entry),
-                        .value = format("0x%X", header.track_table[entry]),
-                        .expected = format("0x%X", expected)});
+                        .value = Value::hex(header.track_table[entry], 1),
+                        .expected = Value::hex(expected, 1)});
   }
   return findings.size() == before;
 }
@@ -260,23 +254,24 @@ void check_sector_header(const D88SectorHeader& header, int s, Findings& finding
   D88SectorHeader built = built_sector_header(s);
   for (const SectorField& f : kSectorFields) {
     if (header.*f.field == built.*f.field) continue;
-    findings.push_back({.place = sector_place(s),
+    findings.push_back({.place = sector_at(s),
                         .field = f.name,
-                        .value = format("%d", header.*f.field),
-                        .expected = format("%d", built.*f.field)});
+                        .value = Value::number(header.*f.field),
+                        .expected = Value::number(built.*f.field)});
   }
   if (!all_are(header.reserved, 0)) {
-    findings.push_back({.place = sector_place(s),
+    findings.push_back({.place = sector_at(s),
                         .field = "reserved field",
-                        .value = hex_bytes(header.reserved),
-                        .expected = hex_bytes(std::array<Byte, kD88Sector.reserved_size>{})});
+                        .value = Value::bytes(header.reserved),
+                        .expected = Value::bytes(std::array<Byte, kD88Sector.reserved_size>{})});
   }
 }
 
 // A byte of the raw disk image held in the sectors, named by its sector.
-std::string held_place(std::size_t offset) {
-  return sector_place(static_cast<int>(offset / kSectorSize)) +
-         format(", byte %zu", offset % kSectorSize);
+Place held_place(std::size_t offset) {
+  at::Sector sector = sector_at(static_cast<int>(offset / kSectorSize));
+  sector.byte = static_cast<int>(offset % kSectorSize);
+  return sector;
 }
 
 bool is_raw_disk_of_a_build(std::span<const Byte> image) {
@@ -302,13 +297,13 @@ int sectors_with_data(std::span<const Byte> data, int before_fill) {
 // Each sector after the raw disk image that is not all 0xFF fill.
 void check_fill(std::span<const Byte> data, int with_data, Findings& findings) {
   for (int s = with_data; s < kDiskSectors; ++s) {
-    std::span<const Byte> bytes = data.subspan(at(s * kD88.sector_size), kSectorSize);
+    std::span<const Byte> bytes = data.subspan(as_size(s * kD88.sector_size), kSectorSize);
     auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
     if (changed == bytes.end()) continue;
-    findings.push_back({.place = sector_place(s),
+    findings.push_back({.place = sector_at(s),
                         .field = format("byte %td of the fill", changed - bytes.begin()),
-                        .value = hex_byte(*changed),
-                        .expected = hex_byte(kD88Fill)});
+                        .value = Value::hex(*changed, 2),
+                        .expected = Value::hex(kD88Fill, 2)});
   }
 }
 
@@ -321,7 +316,7 @@ void check_sectors(D88Check& check) {
   for (int s = 0; s < kDiskSectors; ++s) {
     if (s == d88.whole_sectors) {
       check.findings.push_back(
-          {.place = sector_place(s),
+          {.place = sector_at(s),
            .note = format("the file ends inside its record, which starts at offset %d",
                           sector_record_offset(s))});
       return;
@@ -336,7 +331,7 @@ void check_sectors(D88Check& check) {
   check.sectors_with_data = with_data;
   if (with_data % kD88.sectors != 0) {
     check.findings.push_back(
-        {.place = format("cylinder %d", with_data / kD88.sectors),
+        {.place = at::Cylinder{with_data / kD88.sectors},
          .note = "the sectors with data end inside this track; a build copies whole tracks"});
     return;
   }
@@ -350,9 +345,9 @@ void check_sectors(D88Check& check) {
 }  // namespace
 
 bool is_d88_image(std::span<const Byte> file) {
-  std::size_t table = at(kD88Header.track_table);
+  std::size_t table = as_size(kD88Header.track_table);
   return file.size() >= table + 4 &&
-         (read_u32(file, at(kD88Header.disk_size)) == file.size() ||
+         (read_u32(file, as_size(kD88Header.disk_size)) == file.size() ||
           read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
 }
 
@@ -361,8 +356,9 @@ D88Check check_d88_image(std::span<const Byte> file) {
   if (file.size() != kD88Size) {
     check.findings.push_back(
         {.field = "size",
-         .value = count_of(file.size(), "byte"),
-         .expected = count_of(kD88Size, "byte"),
+         .value = Value::number(static_cast<std::int64_t>(file.size())),
+         .expected = Value::number(kD88Size),
+         .unit = "byte",
          .note = check.d88.header_whole
                      ? ""
                      : format("the file ends inside the %d-byte header", kD88.header_size)});
@@ -391,10 +387,10 @@ std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const
   }
   auto offset = static_cast<int>(mine - written.begin());
   if (offset < kD88.header_size)
-    return Finding{.place = offset_place(at(offset)), .note = "the headers differ"};
+    return Finding{.place = offset_place(as_size(offset)), .note = "the headers differ"};
   int s = (offset - kD88.header_size) / kSectorRecordSize;
   return Finding{
-      .place = sector_place(s),
+      .place = sector_at(s),
       .note = theirs == d88.end() ? "the file ends inside its record" : "its record differs"};
 }
 

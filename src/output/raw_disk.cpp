@@ -83,10 +83,9 @@ RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of)
   const RawDiskRead& disk = check.disk;
   Findings& findings = check.findings;
   if (!built_block_count(disk.blocks)) {
-    findings.push_back(
-        {.field = "block count",
-         .value = format("%d", disk.blocks),
-         .expected = format("%d to %d", kSmallestRawDisk.blocks, kLargestRawDisk.blocks)});
+    findings.push_back({.field = "block count",
+                        .value = Value::number(disk.blocks),
+                        .expected = Value::range(kSmallestRawDisk.blocks, kLargestRawDisk.blocks)});
     return check;
   }
   if (disk.program_block == 0) {
@@ -99,14 +98,14 @@ RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of)
   if (disk.after_program < image.size()) {
     findings.push_back({.place = place_of(disk.after_program),
                         .field = "byte after the end marker",
-                        .value = hex_byte(image[disk.after_program]),
-                        .expected = hex_byte(0)});
+                        .value = Value::hex(image[disk.after_program], 2),
+                        .expected = Value::hex(0, 2)});
   }
   if (disk.program_block - 1 > kMostDataBlocks) {
-    findings.push_back(
-        {.field = "list1 and list2 data",
-         .value = count_of(static_cast<std::size_t>(disk.program_block - 1), "block"),
-         .expected = "at most " + count_of(kMostDataBlocks, "block")});
+    findings.push_back({.field = "list1 and list2 data",
+                        .value = Value::number(disk.program_block - 1),
+                        .expected = Value::at_most(kMostDataBlocks),
+                        .unit = "block"});
   }
   return check;
 }

@@ -51,17 +51,18 @@ TapeCheck check_tape_image(std::span<const Byte> file) {
       break;
     case TapeRead::cut_short:
       check.findings.push_back({.field = "tape header",
-                                .value = count_of(file.size(), "byte"),
-                                .expected = count_of(kTape.header_size, "byte")});
+                                .value = Value::number(static_cast<std::int64_t>(file.size())),
+                                .expected = Value::number(kTape.header_size),
+                                .unit = "byte"});
       break;
     case TapeRead::data_tape:
       if (tape.payload.size() > kMostPayload) {
-        check.findings.push_back({.place = offset_place(kTape.header_size),
-                                  .field = "payload",
-                                  .value = count_of(tape.payload.size(), "byte"),
-                                  .expected = "at most " + count_of(kMostPayload, "byte") +
-                                              ", the largest list1 and "
-                                              "list2 regions"});
+        check.findings.push_back(
+            {.place = offset_place(kTape.header_size),
+             .field = "payload",
+             .value = Value::number(static_cast<std::int64_t>(tape.payload.size())),
+             .expected = Value::at_most(kMostPayload, "the largest list1 and list2 regions"),
+             .unit = "byte"});
       }
       break;
     case TapeRead::main_tape:
@@ -72,8 +73,9 @@ TapeCheck check_tape_image(std::span<const Byte> file) {
       check.findings.push_back(
           {.place = offset_place(kTape.leader_size),
            .field = "tape name",
-           .value = format("\"%s\"", visible(tape.name).c_str()),
-           .expected = format("\"%s\" or \"%s\"", kDataTapeTitle.data(), kMainTapeTitle.data())});
+           .value = Value::name(std::string(tape.name.begin(), tape.name.end())),
+           .expected = Value::text(
+               format("\"%s\" or \"%s\"", kDataTapeTitle.data(), kMainTapeTitle.data()))});
       break;
   }
   return check;

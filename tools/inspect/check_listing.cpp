@@ -20,13 +20,22 @@ bool is_blank(std::string_view text) {
   return text.find_first_not_of(" \t\v\f\r\n") == text.npos;
 }
 
-std::string line_place(std::int32_t number) {
-  return format("line %d", number);
+at::Line line_place(std::int32_t number) {
+  return {number};
 }
 
 // Where a line stands among those before it, for a line that its number does not name well.
 std::string after(const std::vector<ListingLineSeen>& lines, std::size_t i) {
   return i == 0 ? std::string("at the start") : format("after line %d", lines[i - 1].number);
+}
+at::Line line_place(const std::vector<ListingLineSeen>& lines, std::size_t i) {
+  at::Line place{lines[i].number};
+  if (i == 0) {
+    place.at_start = true;
+  } else {
+    place.after = lines[i - 1].number;
+  }
+  return place;
 }
 
 std::size_t stored_lines(const ListingResult& result) {
@@ -56,17 +65,17 @@ void check_numbers(const ListingResult& result, Checker& c) {
     if (line.number != stored) {
       out_of_range.push_back({.place = line_place(line.number),
                               .field = "stored number",
-                              .value = format("%u", stored),
-                              .expected = format("%d", line.number),
+                              .value = Value::number(stored),
+                              .expected = Value::number(line.number),
                               .note = "a build stores the low 16 bits"});
     }
     if (before != nullptr && stored < stored_line_number(before->number)) {
-      out_of_order.push_back({.place = format("line %u", stored),
+      out_of_order.push_back({.place = at::Line{stored},
                               .note = format("follows line %u, out of ascending order",
                                              stored_line_number(before->number))});
     }
     if (++times[stored] == 2)
-      repeated.push_back({.place = format("line %u", stored), .note = "given more than once"});
+      repeated.push_back({.place = at::Line{stored}, .note = "given more than once"});
     before = &line;
   }
   c.warnings(kListingSection, blank, "blank line", "blank lines");
@@ -151,8 +160,9 @@ void check_cut_lines(const ListingResult& result, Checker& c) {
                       : format("%zu lines, the first numbered %d", last - i, lines[i + 1].number);
     cut.push_back({.place = line_place(lines[i].number),
                    .field = "length",
-                   .value = count_of(length, "byte"),
-                   .expected = format("at most %d bytes", kMaxLineRead),
+                   .value = Value::number(static_cast<std::int64_t>(length)),
+                   .expected = Value::at_most(kMaxLineRead),
+                   .unit = "byte",
                    .note = "a build cuts it and stores the rest as " + rest +
                            (lost > 0 ? format(", but drops %s of it as line %d",
                                               count_of(lost, "byte").c_str(), dropped_as)
@@ -181,8 +191,8 @@ void check_lost_bytes(const ListingResult& result, Checker& c) {
       strays.push_back(
           {.place = line_place(line.number),
            .field = "byte outside a string, a remark or DATA",
-           .value = hex_byte(line.strays.first),
-           .expected = "ASCII",
+           .value = Value::hex(line.strays.first, 2),
+           .expected = Value::text("ASCII"),
            .note = format("stored as it is, where the target reads %s%s",
                           keyword.empty() ? "a token it has no keyword for"
                                           : ("the keyword " + std::string(keyword)).c_str(),
@@ -248,15 +258,11 @@ void check_unfired(const ListingResult& result, Checker& c) {
   for (std::size_t r = 0; r < table.size(); ++r) {
     const SubstitutionRecord& record = table[r];
     if (result.watch.fired[r] > 0 || record.line == kEveryLine) continue;
-    std::string what =
-        record.find.empty()
-            ? std::string("replaces the whole line")
-            : format("finds \"%.*s\"", static_cast<int>(record.find.size()), record.find.data());
     std::string why = line_numbered(result, record.line) != nullptr
                           ? format("line %d holds nothing it finds", record.line)
                           : format("the listing has no line %d", record.line);
     c.warning(kListingSection,
-              {.place = format("record %zu (line %d, %s)", r + 1, record.line, what.c_str()),
+              {.place = at::Substitution{r + 1, record.line, std::string(record.find)},
                .note = "fired nowhere: " + why});
   }
 }
@@ -320,7 +326,7 @@ void check_dropped(const ListingResult& result, Checker& c) {
     std::size_t which = line.number == kDroppedLines[0] ? 0 : 1;
     if (++seen[which] < 2) continue;
     c.warning(kListingSection,
-              {.place = line_place(line.number) + " " + after(result.lines, i),
+              {.place = line_place(result.lines, i),
                .note = format("dropped as well: a build leaves out every line %d, and this one "
                               "holds \"%s\"",
                               line.number, shortened(trimmed(line.as_read)).c_str())});

@@ -21,7 +21,7 @@ void check_unset_places(const LoadedMemory& memory, Checker& c) {
     int unset = size - memory.loaded_count(rows.first, size);
     if (unset > 0) {
       c.warning(kMemorySection,
-                {.place = format("bitmap rows 0x%04X to 0x%04X", rows.first, rows.last),
+                {.place = at::Address{"bitmap rows", {rows.first, rows.last}, true},
                  .note = format("%d of %d bytes converted from unset bytes", unset, size)});
     }
   }
@@ -32,7 +32,7 @@ void check_unset_places(const LoadedMemory& memory, Checker& c) {
     }
     if (!unset.empty()) {
       c.warning(kMemorySection,
-                {.place = places.what,
+                {.place = at::Address{places.what},
                  .note = format("%zu of %zu converted from unset bytes (the first at 0x%04X)",
                                 unset.size(), places.addresses.size(), unset.front())});
     }
@@ -53,10 +53,10 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
     if (!all_loaded(memory, address, halved.size)) continue;
     ++loaded;
     if (value < kVideoBase) {
-      outside.push_back({.place = format("halved address 0x%04X", address),
+      outside.push_back({.place = at::Address{"halved address", {address}},
                          .field = "value",
-                         .value = format("0x%04X", value),
-                         .expected = format("a video address (0x%04X to 0xFFFF)", kVideoBase)});
+                         .value = Value::hex(value, 4),
+                         .expected = Value::range(kVideoBase, 0xFFFF, 4, "a video address")});
     }
   }
   c.warnings(kMemorySection, outside, "halved address holds no video address",
@@ -72,11 +72,10 @@ void check_video_addresses(const LoadedMemory& memory, Checker& c) {
     return all_loaded(memory, address, 1);
   });
   if (split_loaded && value < kVideoBase) {
-    c.warning(kMemorySection,
-              {.place = format("the split address (0x%04X, 0x%04X)", split[0], split[1]),
-               .field = "value",
-               .value = format("0x%04X", value),
-               .expected = format("a video address (0x%04X to 0xFFFF)", kVideoBase)});
+    c.warning(kMemorySection, {.place = at::Address{"the split address", {split[0], split[1]}},
+                               .field = "value",
+                               .value = Value::hex(value, 4),
+                               .expected = Value::range(kVideoBase, 0xFFFF, 4, "a video address")});
   }
 }
 

@@ -10,17 +10,100 @@ namespace {
 
 using nlohmann::json;
 
-// A finding's text, and each of its parts that it has.
+json place_json(std::monostate) {
+  return nullptr;
+}
+json place_json(const at::Offset& p) {
+  return {{"kind", "offset"}, {"offset", p.offset}};
+}
+json place_json(const at::Line& p) {
+  json place = {{"kind", "line"}, {"line", p.number}};
+  if (p.after) place["after"] = *p.after;
+  if (p.at_start) place["at_start"] = true;
+  return place;
+}
+json place_json(const at::Sector& p) {
+  json place = {{"kind", "sector"},
+                {"sector", p.index},
+                {"cylinder", p.cylinder},
+                {"head", p.head},
+                {"r", p.r}};
+  if (p.byte) place["byte"] = *p.byte;
+  return place;
+}
+json place_json(const at::Cylinder& p) {
+  return {{"kind", "cylinder"}, {"cylinder", p.cylinder}};
+}
+json place_json(const at::Block& p) {
+  return {{"kind", "block"}, {"block", p.block}};
+}
+json place_json(const at::PatchRecord& p) {
+  return {{"kind", "patch_record"}, {"record", p.number}, {"offset", p.offset}};
+}
+json place_json(const at::Substitution& p) {
+  json place = {{"kind", "substitution_record"}, {"record", p.number}, {"line", p.line}};
+  if (!p.finds.empty()) place["finds"] = p.finds;
+  return place;
+}
+json place_json(const at::Address& p) {
+  json place = {{"kind", "address"}, {"region", p.region}};
+  if (p.range) {
+    place["first"] = p.addresses[0];
+    place["last"] = p.addresses[1];
+  } else if (p.addresses.size() == 1) {
+    place["address"] = p.addresses[0];
+  } else if (!p.addresses.empty()) {
+    place["addresses"] = p.addresses;
+  }
+  return place;
+}
+json place_json(const at::Header&) {
+  return {{"kind", "header"}};
+}
+
+// A number where the value is one; bounds as an object.
+json value_json(const Value& v) {
+  switch (v.kind) {
+    case Value::Kind::none:
+      break;
+    case Value::Kind::number:
+      return v.amount;
+    case Value::Kind::text:
+      return v.words;
+    case Value::Kind::bytes:
+      return v.data;
+    case Value::Kind::at_most: {
+      json bound = {{"at_most", v.amount}};
+      if (!v.words.empty()) bound["what"] = v.words;
+      return bound;
+    }
+    case Value::Kind::range: {
+      json bounds = {{"from", v.amount}, {"to", v.last}};
+      if (!v.words.empty()) bounds["what"] = v.words;
+      return bounds;
+    }
+  }
+  return nullptr;
+}
+
+// A finding's text, and each of its parts that it has, as data.
 json finding_json(const Finding& f) {
   json entry = {{"level", kLevelNames[static_cast<std::size_t>(f.level)]},
                 {"text", finding_text(f)}};
-  for (const auto& [key, part] : {std::pair<const char*, const std::string&>{"file", f.file},
-                                  {"place", f.place},
-                                  {"field", f.field},
-                                  {"value", f.value},
-                                  {"expected", f.expected}}) {
+  if (!f.file.empty()) entry["file"] = f.file;
+  if (json place = std::visit([](const auto& p) { return place_json(p); }, f.place);
+      !place.is_null()) {
+    place["text"] = place_text(f.place);
+    entry["place"] = place;
+  }
+  for (const auto& [key, part] : {std::pair<const char*, const std::string&>{"field", f.field},
+                                  {"message", f.message},
+                                  {"note", f.note}}) {
     if (!part.empty()) entry[key] = part;
   }
+  if (!f.value.empty()) entry["value"] = value_json(f.value);
+  if (!f.expected.empty()) entry["expected"] = value_json(f.expected);
+  if (f.unit != nullptr && (!f.value.empty() || !f.expected.empty())) entry["unit"] = f.unit;
   return entry;
 }
 

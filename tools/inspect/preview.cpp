@@ -186,10 +186,10 @@ void draw_band(Picture& picture, const LoadedMemory& memory, const MemoryImage& 
     for (int x = 0; x < pixels; ++x) {
       // A packed pixel comes from the same source byte as the pixel before it.
       bool loaded = memory.loaded.test(static_cast<std::size_t>(start + x / kPixelsPerSourceByte));
-      Place was = preview_place(r, false, row, x);
+      PixelCorner was = preview_place(r, false, row, x);
       fill(picture, was.x, was.y, kPreviewScale,
            loaded ? kGreys[grey_at(memory.image, start, x)] : kUnloaded);
-      Place is = preview_place(r, true, row, x);
+      PixelCorner is = preview_place(r, true, row, x);
       fill(picture, is.x, is.y, kPreviewScale,
            !loaded                    ? kUnloaded
            : flag_at(after, start, x) ? kWhite
@@ -219,7 +219,7 @@ std::array<Byte, 3> Picture::pixel(int x, int y) const {
   return {rgb[at], rgb[at + 1], rgb[at + 2]};
 }
 
-Place preview_place(int range, bool after, int row, int x) {
+PixelCorner preview_place(int range, bool after, int row, int x) {
   Band band = band_of(range);
   int column = row / kColumnRows;
   int left =
@@ -249,9 +249,7 @@ std::variant<Picture, Finding> preview_of(const GameInputs& inputs, const std::s
   try {
     load_memory(inputs, *memory);
   } catch (const Failure& failure) {  // a patch record that a build refuses
-    Finding problem = finding_of(failure);
-    if (!problem.file.empty()) problem.file = in_folder(problem.file);
-    return problem;
+    return Finding{.file = in_folder(failure.file), .note = failure.detail()};
   }
   return render_preview(*memory);
 }

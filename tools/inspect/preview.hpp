@@ -22,11 +22,11 @@ struct Picture {
 
 // Where pixel `x` of bitmap row `row` of range `range` lands in the preview, before or after
 // the depth reduction: the top left corner of its square.
-struct Place {
+struct PixelCorner {
   int x, y;
 };
 inline constexpr int kPreviewScale = 3;  // a bitmap pixel is a square this many wide
-Place preview_place(int range, bool after, int row, int x);
+PixelCorner preview_place(int range, bool after, int row, int x);
 
 // The label of a range: its addresses, rows and width, and whether it holds no loaded data.
 std::string band_title(const LoadedMemory& memory, int range);

@@ -6,7 +6,8 @@ namespace flyseat::inspect {
 
 std::string said(const Finding& finding) {
   std::string text = finding_text(finding);
-  return finding.file.empty() ? text : finding.file + ": " + text;
+  // A build's line names its file already.
+  return finding.file.empty() || !finding.message.empty() ? text : finding.file + ": " + text;
 }
 
 std::vector<std::string> texts_of(const Findings& findings) {
