@@ -77,13 +77,14 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "port an 8-bit game to a two-colour screen and make its tape and disk images")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 The flyseat-build command is a one-shot build tool for porting a finished
-8-bit game. Run in a folder that holds the game's five input files (a disk
+8-bit game. Run as "flyseat-build [-o OUT] [DIR]" on a folder DIR (the
+current one by default) that holds the game's five input files (a disk
 loader, two memory dumps, a patch file and a BASIC listing), it reduces the
 graphics from a four-colour screen mode to a two-colour one, relocates the
 video addresses in the machine code, edits and tokenizes the BASIC program,
 and writes two cassette tape images, a raw disk image and a D88 floppy disk
-image. Everything it knows about the game is compiled in: it takes no
-arguments and asks nothing.
+image into DIR, or into the folder OUT. Everything it knows about the game
+is compiled in: it asks nothing.
 
 The flyseat-inspect command lists the BASIC program stored in these images,
 checks each image against its format, checks the five inputs before a build,

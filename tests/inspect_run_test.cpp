@@ -84,6 +84,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
       {"preview", 2, "preview: -o FILE is needed (- for standard output)" + usage("preview ")},
       {"preview -o", 2, "preview: -o needs a FILE (- for standard output)" + usage("preview ")},
+      {"check -o", 2, "check: -o needs a folder" + usage("check ")},
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"}, {"list --raw empty", 1, "empty: empty file\n"},

@@ -517,6 +517,23 @@ TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
   EXPECT_EQ(dropped.find("longest edited line"), std::string::npos);
 }
 
+// The check foresees each output's size as a build in memory writes it; none where a build stops
+// before writing.
+TEST(Check, ForeseesTheSizeOfEachOutput) {
+  auto sizes_of = [](GameInputs inputs) {
+    std::optional<OutputSizes> sizes;
+    inputs.foresee_outputs = [&sizes](const std::optional<OutputSizes>& foreseen) {
+      sizes = foreseen;
+      return Findings{};
+    };
+    check_inputs(inputs);
+    return sizes.value_or(OutputSizes{});
+  };
+  for (std::size_t i = 0; i < kOutputNames.size(); ++i)
+    EXPECT_EQ(sizes_of(sample_inputs())[i], test::sample_outputs()[i].size()) << kOutputNames[i];
+  EXPECT_EQ(sizes_of(altered(appended(kPatch, patch_record(2, 0xFFFF)))), OutputSizes{});
+}
+
 // What a record that replaces a whole line throws away, up to 60 characters of it.
 TEST(Check, ShowsTheTextAWholeLineRecordThrowsAway) {
   GameInputs inputs = sample_inputs();

@@ -8,6 +8,8 @@
 // that stops before leaves the file of the real name as it was, and no part file.
 #pragma once
 
+#include <fcntl.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdio>
@@ -35,6 +37,7 @@ struct MemoryFile {
 // The five inputs of a build in a folder, opened before any of them is read; the stage that
 // reads one takes it from here.
 struct OpenedInputs {
+  int folder = AT_FDCWD;                      // where they are: the working folder, or -o's DIR
   std::array<int, kInputNames.size()> files;  // descriptors, -1 for none
   OpenedInputs() { files.fill(-1); }
   OpenedInputs(const OpenedInputs&) = delete;
@@ -85,13 +88,14 @@ void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
 // How a build opens an input, and the check with it: at once, whatever the name is now (a pipe
 // with no writer does not hold the open), then judged by what was opened. A device, a pipe or a
 // socket might never end or never answer and is closed unread; a folder is opened, and fails
-// when it is read. On cannot_open, errno says why.
+// when it is read. On cannot_open, errno says why. `name` is reached from the folder open at
+// `folder` (AT_FDCWD: the working folder), however long the folder's own path.
 enum class Opened { file, cannot_open, not_a_file };
-Opened open_input_file(const char* path, int& descriptor);
+Opened open_input_file(int folder, const char* name, int& descriptor);
 
-// Opens the five inputs in their order before any is read: the first that is missing stops the
-// run with "cannot open NAME", the first that is no regular file with "NAME: not a regular
-// file". A folder in memory has nothing to open ahead.
+// Opens the five inputs in their order, in the inputs' folder, before any is read: the first that
+// is missing stops the run with "cannot open NAME", the first that is no regular file with "NAME:
+// not a regular file". A folder in memory has nothing to open ahead.
 void open_inputs(Folder& folder);
 
 // Opens an input for binary reading; a missing input stops the run with "cannot open NAME".

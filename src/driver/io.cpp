@@ -120,8 +120,8 @@ void open_bytes(Source& source, const char* name, std::span<const Byte> bytes) {
   source.pos = 0;
 }
 
-Opened open_input_file(const char* path, int& descriptor) {
-  descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+Opened open_input_file(int folder, const char* name, int& descriptor) {
+  descriptor = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat facts;
   if (descriptor < 0) return Opened::cannot_open;
   if (::fstat(descriptor, &facts) == 0 && (S_ISREG(facts.st_mode) || S_ISDIR(facts.st_mode)))
@@ -134,7 +134,7 @@ Opened open_input_file(const char* path, int& descriptor) {
 void open_inputs(Folder& folder) {
   if (!folder.memory.empty()) return;
   for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    switch (open_input_file(kInputNames[i], folder.inputs.files[i])) {
+    switch (open_input_file(folder.inputs.folder, kInputNames[i], folder.inputs.files[i])) {
       case Opened::file:
         break;
       case Opened::cannot_open:
@@ -148,6 +148,7 @@ void open_inputs(Folder& folder) {
 bool try_open_input(Folder& folder, Source& source, const char* name) {
   if (folder.memory.empty()) {
     source.file = take_opened(folder, name);
+    // A file not opened ahead, the raw disk image read back, is an output: in the working folder.
     if (source.file < 0) source.file = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     source.name = name;
     source.held = {};

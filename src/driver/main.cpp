@@ -1,5 +1,6 @@
-// flyseat-build [DIR]: ports the game in DIR (the current folder by default) and writes its tape
-// and disk images there. It asks nothing; --help and --version answer without touching a file.
+// flyseat-build [-o OUT] [DIR]: ports the game in DIR (the current folder by default) and writes
+// its tape and disk images there, or into OUT. It asks nothing; --help and --version answer
+// without touching a file.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,20 +15,72 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: flyseat-build [DIR]\n"
+    "Usage: flyseat-build [-o OUT] [DIR]\n"
     "Ports the 8-bit game whose five inputs (loader.bin, list1.bin, list2.bin, patch.bin,\n"
     "list3.txt) are in DIR, the current folder by default, to the two-colour screen, and writes\n"
     "its tape images (flyseat2.p6, flyseat3.p6), its raw disk image (flyseat.dsk) and its D88\n"
-    "image (flyseat.d88) there. It takes no options: everything it knows about the game is\n"
-    "compiled in. Check the inputs first with 'flyseat-inspect check'. See 'man flyseat-build'.\n";
+    "image (flyseat.d88) there.\n"
+    "  -o, --output OUT  write the four images into OUT, made if it is not there (one level),\n"
+    "                    and nothing into DIR\n"
+    "  -h, --help        print this and end\n"
+    "      --version     print the version and end\n"
+    "Everything it knows about the game is compiled in. Check the inputs first with\n"
+    "'flyseat-inspect check'. See 'man flyseat-build'.\n";
 
 constexpr int kBuilt = 0, kFailed = 1, kWrongUsage = 2;
 
-bool asked(int argc, char** argv, std::string_view option) {
-  for (int i = 1; i < argc; ++i) {
-    if (argv[i] == option) return true;
+// What the command line asks. Options are read up to "--": after it every word is a folder, as
+// is a lone "-". --help and --version answer whatever else is wrong.
+struct CommandLine {
+  flyseat::BuildFolders folders;
+  bool help = false, version = false;
+  const char* wrong = nullptr;  // the first wrong word, and what is wrong with it
+  const char* what = nullptr;
+};
+
+void wrong_word(CommandLine& line, const char* what, const char* word) {
+  if (line.wrong == nullptr) line.wrong = word, line.what = what;
+}
+
+void output_folder(CommandLine& line, const char* option, const char* folder) {
+  if (folder == nullptr || *folder == '\0') {
+    wrong_word(line, "a folder is needed after", option);
+  } else if (line.folders.output != nullptr) {
+    wrong_word(line, "a second output folder", folder);
+  } else {
+    line.folders.output = folder;
   }
-  return false;
+}
+
+CommandLine read_command_line(int argc, char** argv) {
+  CommandLine line;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view word = argv[i];
+    if (!options || word.size() < 2 || word[0] != '-') {
+      if (line.folders.inputs == nullptr) {
+        line.folders.inputs = argv[i];
+      } else {
+        wrong_word(line, "unexpected argument", argv[i]);
+      }
+    } else if (word == "--") {
+      options = false;
+    } else if (word == "--help" || word == "-h") {
+      line.help = true;
+    } else if (word == "--version") {
+      line.version = true;
+    } else if (word == "-o" || word == "--output") {
+      const char* option = argv[i];
+      output_folder(line, option, i + 1 < argc ? argv[++i] : nullptr);
+    } else if (word.starts_with("--output=")) {
+      output_folder(line, "--output=", argv[i] + 9);
+    } else if (word.starts_with("-o")) {
+      output_folder(line, "-o", argv[i] + 2);
+    } else {
+      wrong_word(line, "unknown option", argv[i]);
+    }
+  }
+  return line;
 }
 
 // A command line that names more than a folder: one line on what is wrong, nothing built.
@@ -44,11 +97,11 @@ int lost_output(int error) {
 
 // A run that fails says so on standard output in the build's words, and why on standard error
 // when the system said why (errno).
-int build(const char* folder) {
+int build(const flyseat::BuildFolders& folders) {
   try {
     flyseat::handle_stop_signals();
-    flyseat::enter_folder(folder);
     flyseat::Folder here;
+    here.inputs.folder = flyseat::enter_folders(folders);
     here.console = stdout;
     // Zero, as a run must start; a page of it is touched only once a stage uses it.
     static flyseat::WorkArea work;
@@ -68,39 +121,21 @@ int build(const char* folder) {
   }
 }
 
-// The folder named on the command line, null for none; a usage error's status in `status`.
-const char* folder_argument(int argc, char** argv, int& status) {
-  const char* folder = nullptr;
-  bool options = true;  // "--" ends them, for a folder whose name begins with '-'
-  for (int i = 1; i < argc; ++i) {
-    std::string_view argument = argv[i];
-    if (options && argument == "--") {
-      options = false;
-    } else if (options && argument.size() > 1 && argument[0] == '-') {
-      status = usage_error("unknown option", argv[i]);
-      return nullptr;
-    } else if (folder != nullptr) {
-      status = usage_error("unexpected argument", argv[i]);
-      return nullptr;
-    } else {
-      folder = argv[i];
-    }
-  }
-  return folder;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   // A standard output closed early is a failure to write it, said as any other, not a silent end.
   std::signal(SIGPIPE, SIG_IGN);
   int status = kBuilt;
-  if (asked(argc, argv, "--help") || asked(argc, argv, "-h")) {
+  CommandLine line = read_command_line(argc, argv);
+  if (line.help) {
     std::fputs(kUsage, stdout);
-  } else if (asked(argc, argv, "--version")) {
+  } else if (line.version) {
     std::puts("flyseat-build " FLYSEAT_VERSION);
-  } else if (const char* folder = folder_argument(argc, argv, status); status == kBuilt) {
-    status = build(folder);
+  } else if (line.wrong != nullptr) {
+    status = usage_error(line.what, line.wrong);
+  } else {
+    status = build(line.folders);
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return lost_output(errno);
   return status;

@@ -110,15 +110,21 @@ CheckReport check_inputs(const GameInputs& inputs) {
   for (std::size_t i = 0; i < kInputCount; ++i)
     check_size(inputs.files[i], Input(i), listing, c);
   if (listing) check_listing(*listing, listing_file.bytes, c);
+  std::optional<OutputSizes> sizes;
   if (!unread_memory_input(inputs)) {
     auto memory = std::make_unique<LoadedMemory>();
-    if (check_patch(inputs, *memory, c))
-      check_memory(inputs, *memory, listing ? listing->program_length : -1, c);
+    std::int32_t program = listing ? listing->program_length : -1;
+    if (check_patch(inputs, *memory, c)) {
+      check_memory(inputs, *memory, program, c);
+      if (program >= 0) sizes = output_sizes(memory->dumps.list1, memory->list2_length, program);
+    }
   }
-  for (const std::string& blocked : inputs.outputs_blocked)
-    c.error(kOutputsSection, {.note = blocked});
-  if (inputs.outputs_blocked.empty())
+  Findings outputs = inputs.foresee_outputs ? inputs.foresee_outputs(sizes) : Findings{};
+  if (std::none_of(outputs.begin(), outputs.end(),
+                   [](const Finding& f) { return f.level == Level::error; }))
     c.fact(kOutputsSection, {.note = "nothing stands in the way of the four outputs"});
+  for (Finding& finding : outputs)
+    c.add(kOutputsSection, finding.level, std::move(finding));
   return c.report;
 }
 

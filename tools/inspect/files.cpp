@@ -76,12 +76,12 @@ void keep_open(std::FILE* file, const char* name, FileRead& read) {
   };
 }
 
-// An input, opened and judged as a build opens it; one that a build reads whole however large
-// (the patch file) stays open when it is larger than `keep`.
-FileRead read_input(const std::string& path, Input input, std::size_t keep) {
+// An input, opened in the folder open at `folder` and judged as a build opens it; one that a
+// build reads whole however large (the patch file) stays open when it is larger than `keep`.
+FileRead read_input(int folder, Input input, std::size_t keep) {
   int descriptor = -1;
   FileRead read;
-  switch (open_input_file(path.c_str(), descriptor)) {
+  switch (open_input_file(folder, kInputNames[input], descriptor)) {
     case Opened::cannot_open:
       return cannot_open();
     case Opened::not_a_file:
@@ -112,21 +112,33 @@ FileRead read_file(const std::string& path, std::size_t limit) {
 
 GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted) {
   GameInputs inputs;
+  int at = open_folder(folder.c_str());  // reached from there, as a build reaches them
   for (Input input : wanted) {
-    std::string path = folder + "/" + kInputNames[input];
     FileRead& read = inputs.files[input];
-    read = read_input(path, input, check_limit(input));
+    read = read_input(at, input, check_limit(input));
     if (input == kListing) limit_listing(read);
   }
+  if (at >= 0) ::close(at);
   return inputs;
 }
 
-std::vector<std::string> outputs_blocked(const std::string& folder) {
-  std::vector<std::string> blocked;
-  OutputsAhead ahead = foresee_outputs(folder.c_str());
-  for (const Blocked& obstacle : ahead.list())
-    blocked.push_back(blocked_message(obstacle, folder.c_str()));
-  return blocked;
+std::function<Findings(const std::optional<OutputSizes>&)> outputs_ahead(
+    const std::string& folder, const std::string& output) {
+  return [folder, output](const std::optional<OutputSizes>& sizes) {
+    BuildFolders folders{folder.c_str(), output.empty() ? nullptr : output.c_str()};
+    OutputsAhead ahead = foresee_outputs(folders, sizes);
+    Findings found;
+    for (const Blocked& obstacle : ahead.list())
+      found.push_back({.note = blocked_message(obstacle, folders)});
+    if (ahead.made)
+      found.push_back({.level = Level::fact, .note = output + " is not there: the build makes it"});
+    if (ahead.lock_unknown) {
+      found.push_back({.level = Level::fact,
+                       .note = "whether another build is running there cannot be told: no table "
+                               "of locks (/proc/locks) to read"});
+    }
+    return found;
+  };
 }
 
 std::optional<Input> input_at(const std::string& folder, const std::string& path) {

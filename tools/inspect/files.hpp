@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,10 +25,12 @@ FileRead read_file(const std::string& path, std::size_t limit);
 GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted = std::array{
                                                       kLoader, kList1, kList2, kPatch, kListing});
 
-// What stands in the way of the four outputs in `folder`, each in the build's words: another
-// build there, a folder that cannot be written, or an output or a part file that the build
-// cannot replace or remove (see flyseat/folder.hpp).
-std::vector<std::string> outputs_blocked(const std::string& folder);
+// What stands in the way of the four outputs of a build of the game in `folder` that writes into
+// `output` (empty: `folder`), each in the build's words: another build there, a folder that
+// cannot be written or made, an output or a part file that the build cannot replace or remove,
+// too little room, too few open files (see flyseat/folder.hpp); GameInputs::foresee_outputs.
+std::function<Findings(const std::optional<OutputSizes>&)> outputs_ahead(const std::string& folder,
+                                                                         const std::string& output);
 
 // The input in `folder` that `path` is, by the file it names (through links and other paths to
 // it); nothing when it is none of them.

@@ -14,6 +14,7 @@
 
 #include "flyseat/file_names.hpp"
 #include "flyseat/finding.hpp"
+#include "flyseat/folder.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/io.hpp"
 #include "flyseat/work_area.hpp"
@@ -59,11 +60,12 @@ void limit_listing(FileRead& listing);
 
 inline constexpr int kInputCount = kInputNames.size();
 
-// The five inputs, by Input, each as read, and what stands in the way of the outputs in the
-// game's folder, each in the build's words ("cannot open flyseat3.p6: ...").
+// The five inputs, by Input, each as read, and what stands in the way of the outputs of a build
+// whose outputs have these sizes (none when it stops before writing): errors in the build's
+// words ("cannot open flyseat3.p6: ..."), and facts. Unset for a game in memory.
 struct GameInputs {
   std::array<FileRead, kInputCount> files;
-  std::vector<std::string> outputs_blocked;
+  std::function<Findings(const std::optional<OutputSizes>& sizes)> foresee_outputs;
 };
 
 // The first input the memory image is made of (list1, list2, the patch file) that was not read

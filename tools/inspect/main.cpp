@@ -113,7 +113,7 @@ int check_command(const Options& o) {
   CheckReport report;
   if (!problem) {
     GameInputs inputs = read_inputs(o.folder);
-    inputs.outputs_blocked = outputs_blocked(o.folder);
+    inputs.foresee_outputs = outputs_ahead(o.folder, o.output);
     report = check_inputs(inputs);
   }
   if (o.json) {
@@ -199,11 +199,13 @@ const Command kCommands[] = {
      },
      info_command},
     {"check", "Before a build: whether the five inputs in DIR are the game the build was made for",
-     "", "",
+     "", "-o needs a folder",
      "0 when the check finds no error and no warning; 1 when it finds one, or DIR is not a "
      "folder;",
      [](CLI::App& c, Options& o) {
        json_flag(c, o);
+       c.add_option("-o,--output", o.output,
+                    "The folder a build would write into, as flyseat-build -o OUT (default: DIR)");
        folder_argument(c, o);
      },
      check_command},
