@@ -77,7 +77,8 @@ void keep_open(std::FILE* file, const char* name, FileRead& read) {
 }
 
 // An input, opened and judged as a build opens it; one that a build reads whole however large
-// (the patch file) stays open when it is larger than `keep`.
+// (the patch file, the listing) stays open when it is larger than `keep`, to be read again as
+// the check goes.
 FileRead read_input(const std::string& path, Input input, std::size_t keep) {
   int descriptor = -1;
   FileRead read;
@@ -96,7 +97,7 @@ FileRead read_input(const std::string& path, Input input, std::size_t keep) {
     return cannot_open();
   }
   read = read_open(file, keep, true);
-  if (input == kPatch && read.status == ReadStatus::read && !read.whole()) {
+  if (!kMostRead[input] && read.status == ReadStatus::read && !read.whole()) {
     keep_open(file, kInputNames[input], read);
   } else {
     std::fclose(file);
@@ -116,7 +117,6 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
     std::string path = folder + "/" + kInputNames[input];
     FileRead& read = inputs.files[input];
     read = read_input(path, input, check_limit(input));
-    if (input == kListing) limit_listing(read);
   }
   return inputs;
 }
