@@ -125,7 +125,8 @@ void ListingCheck::judge_line_ends(const Piece& piece) {
     std::string what = is_blank(rest)
                            ? std::string("a build keeps it as a byte of the line")
                            : "a build ends a line only at a line feed, so " + quoted(rest) +
-                                 format(" after it is part of line %d", piece.number);
+                                 format(" after it is part of line %d", piece.number) +
+                                 (piece.dropped >= 0 ? ", and dropped with it" : "");
     return Finding{
         .place = at::Line{piece.number, {}, false, piece.first_lone_return},
         .note = "a carriage return that no line feed follows: " + what +
