@@ -116,7 +116,8 @@ TEST(Check, PatchFileSaysWhatEachRecordDoesAndWhereItsBytesGo) {
       {"a stray patch byte", appended(kPatch, bytes({7})),
        "warning: offset 38: 1 stray byte after the last record, too few for another: ignored\n"},
       {"a patch record past memory", appended(kPatch, patch_record(2, 0xFFFF, {1, 2})),
-       "error: patch.bin: record at offset 38 runs past the end of memory\n"},
+       "error: patch.bin: record at offset 38 runs past the end of memory: record 5 stores 2 bytes "
+       "from 0xFFFF, the last at 0x10000, past the end of memory (0xFFFF)\n"},
       {"six overwrites",
        appended(kPatch, concat({patch_record(1, 0x2C00, {1}), patch_record(1, 0x2C00, {2}),
                                 patch_record(1, 0x2C00, {3}), patch_record(1, 0x2C00, {4}),
@@ -372,7 +373,7 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
     for (const char* place : places)
       text += std::string("warning: ") + place +
               ", expected a video address (0xC000 to 0xFFFF); "
-              "a build halves it as one all the same\n";
+              "a build halves it as if it were one\n";
     return text;
   };
   // clang-format off

@@ -30,7 +30,8 @@ DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
 using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
 
 // Applies the patch records of `patch`, raising the list2 length to cover every byte stored
-// at or above the list2 start; hands each record to `watch` once it is stored.
+// at or above the list2 start; hands each record to `watch` once it is stored, and a record
+// past the end of memory, marked so, before it stops the run.
 PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
                          const PatchWatcher& watch = {});
 // Opens, applies and closes patch.bin.

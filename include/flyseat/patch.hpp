@@ -50,13 +50,14 @@ constexpr PatchRecordHeader decode_patch_record_header(std::span<const Byte> byt
   return {read_u16(bytes, kPatchRecord.count), read_u16(bytes, kPatchRecord.address)};
 }
 
-// One record as it was applied, for a caller that reports on the patch file.
+// One record as it was applied, or refused, for a caller that reports on the patch file.
 struct PatchRecordSeen {
   std::int64_t offset;  // of its count field in the file
   int count;
   int address;
   int missing;                // data bytes past the end of the file, stored as kMissingData
   std::int32_t list2_length;  // after the record
+  bool past_memory = false;   // it does not fit the memory image: the build stops at it
 };
 
 struct PatchSummary {
@@ -87,6 +88,7 @@ class PatchCheck {
   std::size_t records_ = 0;
   std::vector<std::uint32_t> writer_ = std::vector<std::uint32_t>(kMemorySize, 0);  // from 1
   std::optional<Finding> cut_;  // the last record, cut short by the end of the file
+  std::string past_memory_;     // why the record a build stops at does not fit
   FindingsOfAKind facts_{"record", "records", 16};
   FindingsOfAKind overwrites_{"record overwrites earlier ones", "records overwrite earlier ones"};
   FindingsOfAKind uncarried_{"record stores bytes no output carries",

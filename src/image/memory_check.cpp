@@ -63,7 +63,7 @@ Finding no_video_address(at::Address place, int value) {
           .field = "value",
           .value = Value::hex(value, 4),
           .expected = Value::range(kVideoBase, kMemorySize - 1, 4, "a video address"),
-          .note = "a build halves it as one all the same"};
+          .note = "a build halves it as if it were one"};
 }
 
 // Before relocation each halved address, and the split address, points into video memory.
@@ -164,7 +164,7 @@ void load_dumps(std::span<const Byte> list1, std::span<const Byte> list2, Loaded
 void apply_patch(Source& patch, LoadedMemory& memory, const PatchWatcher& watch) {
   memory.patch =
       apply_patch(patch, memory.image, memory.list2_length, [&](const PatchRecordSeen& record) {
-        mark(memory, record.address, record.count);
+        if (!record.past_memory) mark(memory, record.address, record.count);
         if (watch) watch(record);
       });
 }

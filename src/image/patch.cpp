@@ -43,6 +43,7 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
     }
     const PatchRecordHeader& header = read.header;
     if (!header.fits_memory()) {
+      if (watch) watch({summary.end, header.count, header.address, 0, list2_length, true});
       fail_in(patch.name, "record at offset %lld runs past the end of memory",
               static_cast<long long>(summary.end));
     }
@@ -93,6 +94,14 @@ PatchCheck::PatchCheck(std::int32_t list1_length, std::int32_t list2_length)
     : list1_length_(list1_length), list2_length_(list2_length) {}
 
 void PatchCheck::seen(const PatchRecordSeen& r) {
+  if (r.past_memory) {
+    past_memory_ = format(
+        "record %zu stores %s from 0x%04X, the last at 0x%X, past the end of "
+        "memory (0x%04X)",
+        records_ + 1, count_of(static_cast<std::size_t>(r.count), "byte").c_str(), r.address,
+        r.address + r.count - 1, kMemorySize - 1);
+    return;
+  }
   std::size_t i = records_++;
   facts_.add([&] { return record_fact(i, r); });
   if (r.missing > 0) {
@@ -185,7 +194,10 @@ void PatchCheck::report(CheckReport& report, const PatchSummary& patch,
                     .note = count_of(static_cast<std::size_t>(patch.stray_bytes), "stray byte") +
                             " after the last record, too few for another: ignored"});
   }
-  if (refusal) report.error(kPatchSection, *refusal);
+  if (!refusal) return;
+  Finding stop = *refusal;
+  stop.note = past_memory_;
+  report.error(kPatchSection, stop);
 }
 
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length) {
