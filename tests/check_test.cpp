@@ -15,16 +15,7 @@
 namespace flyseat {
 namespace {
 
-using test::Bytes, test::bytes, test::concat, test::patch_record;
-
-GameInputs sample_inputs() {
-  GameInputs inputs;
-  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    inputs.files[i].bytes = test::sample_input(kInputNames[i]);
-    inputs.files[i].size = inputs.files[i].bytes.size();
-  }
-  return inputs;
-}
+using test::Bytes, test::bytes, test::concat, test::patch_record, test::sample_inputs;
 
 CheckReport checked(const GameInputs& inputs) {
   CheckReport report;
@@ -118,15 +109,10 @@ TEST(Check, PatchFileSaysWhatEachRecordDoesAndWhereItsBytesGo) {
       {"a patch record past memory", appended(kPatch, patch_record(2, 0xFFFF, {1, 2})),
        "error: patch.bin: record at offset 38 runs past the end of memory: record 5 stores 2 bytes "
        "from 0xFFFF, the last at 0x10000, past the end of memory (0xFFFF)\n"},
-      {"six overwrites",
-       appended(kPatch, concat({patch_record(1, 0x2C00, {1}), patch_record(1, 0x2C00, {2}),
-                                patch_record(1, 0x2C00, {3}), patch_record(1, 0x2C00, {4}),
-                                patch_record(1, 0x2C00, {5}), patch_record(1, 0x2C00, {6})})),
+      {"overwrites", appended(kPatch, concat({patch_record(1, 0x2C00, {1}),
+                                              patch_record(1, 0x2C00, {2})})),
        "warning: record 5 at offset 38: overwrites 1 byte that record 2 wrote\nwarning: record 6 "
-       "at offset 43: overwrites 1 byte that record 5 wrote\nwarning: record 7 at offset 48: "
-       "overwrites 1 byte that record 6 wrote\nwarning: record 8 at offset 53: overwrites 1 byte "
-       "that record 7 wrote\nwarning: record 9 at offset 58: overwrites 1 byte that record 8 "
-       "wrote\nwarning: and 1 more record overwrites earlier ones\n"},
+       "at offset 43: overwrites 1 byte that record 5 wrote\n"},
       {"patch records that no output carries",
        appended(kPatch, concat({patch_record(3, 0x2BFE, {1, 2, 3}),  // 2 bytes below list1
                                 patch_record(3, 0x4FFE, {1, 2, 3}),  // one past list1, to 0x4FFF
@@ -172,10 +158,10 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "warning: line 0: given more than once\n"},
       {"dropped lines missing, and given twice",
        [](GameInputs& in) { listing_line("119 ", "")(in); 
-                            appended(kListing, test::text_bytes("345 END\n"))(in); },
+                            appended(kListing, test::text_bytes("345\n"))(in); },
        "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"
        "warning: line 345 after line 1930: dropped as well: a build leaves out every line 345, "
-       "and this one holds \"END\"\n"},
+       "and this one holds nothing\n"},
       {"the only line 345 the last", [](GameInputs& in) { listing_line("345 ", "")(in);
                             appended(kListing, test::text_bytes("345 END\n"))(in); }, ""},
       {"the program nearly full", appended(kListing, test::text_bytes(rems)),
@@ -238,16 +224,6 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "start of its text ends the line for a build: 2 bytes from it on are lost\nwarning: line 7: "
        "follows line 2040, out of ascending order\nwarning: line 77: follows line 2050, out of "
        "ascending order\n"},
-      {"line 119 given seven more times",
-       appended(kListing, test::text_bytes("119\n119\n119\n119\n119\n119\n119\n")),
-       "warning: line 119 after line 1930: dropped as well: a build leaves out every line 119, and "
-       "this one holds nothing\n"
-       "warning: line 119 after line 119: dropped as well: a build leaves out every line 119, and "
-       "this one holds nothing\nwarning: line 119 after line 119: dropped as well: a build leaves "
-       "out every line 119, and this one holds nothing\nwarning: line 119 after line 119: dropped "
-       "as well: a build leaves out every line 119, and this one holds nothing\nwarning: line 119 "
-       "after line 119: dropped as well: a build leaves out every line 119, and this one holds "
-       "nothing\nwarning: and 2 more lines dropped as well\n"},
       // Mixed line ends merge a line into the one before; a carriage return before the line end
       // stays in the line.
       {"carriage returns inside lines",
@@ -298,18 +274,6 @@ TEST(Check, ReportGrowsWithTheKindsOfTroubleNotWithTheListing) {
   }
 }
 
-// Without line feeds, a build reads the listing as one line; what follows from it comes after.
-TEST(Check, ListingSaysWhatAnEditorDidToIt) {
-  std::string first = section_text(checked(altered([](GameInputs& in) {
-                                     std::replace(in.files[kListing].bytes.begin(),
-                                                  in.files[kListing].bytes.end(), '\n', '\r');
-                                   })),
-                                   kListingSection, true);
-  EXPECT_EQ(first.substr(0, first.find('\n') + 1),
-            "warning: list3.txt: carriage returns but no line feeds: a build ends a line only at "
-            "a line feed, so it reads the whole listing as one line, cut every 999 bytes\n");
-}
-
 // The sample's program listed back as `list --bytes` writes it.
 std::string converted_listing() {
   std::string listing;
@@ -355,26 +319,23 @@ TEST(Check, ListingSaysItIsAlreadyConverted) {
 }
 
 TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
-  // "warning: PLACES: N of M set by ... (the first at 0xFIRST): ..." for each kind of place.
-  auto unset = [](std::initializer_list<const char*> places) {
+  // A warning for each place: "A|B" stands for A, `middle`, B, `end`.
+  auto warnings = [](const std::string& middle, const std::string& end,
+                     std::initializer_list<std::string> places) {
     std::string text;
-    for (const char* p : places) {
-      std::string place(p);
-      std::size_t at = place.rfind(' ');
-      text += "warning: " + place.substr(0, at) +
-              " set by no dump and no patch record (the "
-              "first at 0x" +
-              place.substr(at + 1) + "): a build converts zero bytes there\n";
-    }
+    for (std::string p : places)
+      text += "warning: " + p.replace(p.find('|'), 1, middle) + end;
     return text;
   };
-  auto no_video = [](std::initializer_list<const char*> places) {
-    std::string text;
-    for (const char* place : places)
-      text += std::string("warning: ") + place +
-              ", expected a video address (0xC000 to 0xFFFF); "
-              "a build halves it as if it were one\n";
-    return text;
+  auto unset = [&](std::initializer_list<std::string> places) {
+    return warnings(" set by no dump and no patch record (the first at 0x",
+                    "): a build converts zero bytes there\n", places);
+  };
+  auto no_video = [&](std::initializer_list<std::string> places) {
+    return warnings(": value is ",
+                    ", expected a video address (0xC000 to 0xFFFF); a build halves "
+                    "it as if it were one\n",
+                    places);
   };
   // clang-format off
   const CheckCase cases[] = {
@@ -386,23 +347,23 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
       {"list1 short of the bitmap rows",
        [](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); },
        "warning: bitmap rows 0x48C0 to 0x4BFF: 1 of 832 bytes set by no dump and no patch record: "
-       "a build converts zero bytes there\n" + unset({"entry table entry: 50 of 50 4D30"})},
+       "a build converts zero bytes there\n" + unset({"entry table entry: 50 of 50|4D30"})},
       {"list2 short of the fixed places",
        list2([](Bytes& b) { b.resize(0xBC7B - 0xB9D0); b[0xBC75 - 0xB9D0] = 0x12; }),  // into one
-       unset({"raised word: 13 of 14 BD53", "halved address: 185 of 192 BC7A",
-              "split address byte: 2 of 2 C1C5", "rounded word: 1 of 1 C1D7",
-              "high-nibble pattern byte: 14 of 14 BC9D", "low-nibble pattern byte: 13 of 14 BC8C",
-              "pattern pair: 49 of 49 BC94"}) +
-       no_video({"halved address 0xBC74: value is 0x1250"})},
+       unset({"raised word: 13 of 14|BD53", "halved address: 185 of 192|BC7A",
+              "split address byte: 2 of 2|C1C5", "rounded word: 1 of 1|C1D7",
+              "high-nibble pattern byte: 14 of 14|BC9D", "low-nibble pattern byte: 13 of 14|BC8C",
+              "pattern pair: 49 of 49|BC94"}) +
+       no_video({"halved address 0xBC74|0x1250"})},
       {"words that hold no video address", list2([](Bytes& b) {
          for (std::size_t a : {0xBC75u, 0xBC7Bu, 0xBC81u, 0xBC87u, 0xBC8Fu, 0xBCA0u})
            b[a - 0xB9D0] = 0x12;
          b[0xBC97 - 0xB9D0] = b[0xC1C5 - 0xB9D0] = 0; b[0xBC98 - 0xB9D0] = 0xC0; }),  // 0xC000
-       no_video({"halved address 0xBC74: value is 0x1250", "halved address 0xBC7A: value is 0x12FA",
-                 "halved address 0xBC80: value is 0x12C0", "halved address 0xBC86: value is 0x12C6",
-                 "halved address 0xBC8E: value is 0x12CE"}) +
+       no_video({"halved address 0xBC74|0x1250", "halved address 0xBC7A|0x12FA",
+                 "halved address 0xBC80|0x12C0", "halved address 0xBC86|0x12C6",
+                 "halved address 0xBC8E|0x12CE"}) +
        "warning: and 1 more halved address holds no video address\n" +
-       no_video({"the split address (0xC1C5, 0xC1CA): value is 0x0040"})},
+       no_video({"the split address (0xC1C5, 0xC1CA)|0x0040"})},
       // Each kind of place loaded by its first byte alone, or all but its last; a pair and a
       // raised word whole.
       {"places loaded in part", [](GameInputs& in) {
@@ -414,11 +375,11 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
                                   patch_record(1, 0xBC9D, {0xE4}), patch_record(1, 0xBC72, {0xE4}),
                                   patch_record(1, 0xBC94, {0xC0}), patch_record(2, 0xC76B, {0, 0}),
                                   patch_record(2, 0xC8A8, {0, 0})}))(in); },
-       unset({"entry table entry: 50 of 50 4D30", "raised word: 13 of 14 BC41",
-              "halved address: 191 of 192 BC7A", "split address byte: 1 of 2 C1CA",
-              "rounded word: 1 of 1 C1D7", "high-nibble pattern byte: 13 of 14 C428",
-              "low-nibble pattern byte: 13 of 14 BC8C", "pattern pair: 48 of 49 BC94"}) +
-       no_video({"halved address 0xBC74: value is 0x1250"})},
+       unset({"entry table entry: 50 of 50|4D30", "raised word: 13 of 14|BC41",
+              "halved address: 191 of 192|BC7A", "split address byte: 1 of 2|C1CA",
+              "rounded word: 1 of 1|C1D7", "high-nibble pattern byte: 13 of 14|C428",
+              "low-nibble pattern byte: 13 of 14|BC8C", "pattern pair: 48 of 49|BC94"}) +
+       no_video({"halved address 0xBC74|0x1250"})},
       // list1.bin reaching into the list2 region, where list2.bin's first 100 bytes stand: two
       // of its bytes differ there.
       {"list1 under list2", [](GameInputs& in) {
@@ -438,52 +399,61 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
   expect_complaints(kMemorySection, cases);
 }
 
-// The disk layout is given of a program a build would store, the longest line of a program that
-// has one.
-TEST(Check, GivesTheDiskLayoutOfAStoredProgramOnly) {
+// Whole sections for inputs changed one way: the disk layout only of a program a build would
+// store; up to 60 characters of what a record replacing a whole line throws away; a listing
+// without line feeds, read as one line.
+TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
   const std::string places =
       "the bitmap rows and every fixed place lie in the loaded data\n192 of 192 halved addresses "
       "lie in the loaded data, each holding a video address\n";
   const std::string disk =
       "raw disk image: 7 of 40 tracks (loader 1, list1 3, list2 2, program 1)\n";
+  struct Case {
+    const char* what;
+    std::function<void(GameInputs&)> alter;
+    Section section;
+    std::string expected;  // the start of the section
+  };
   // clang-format off
-  const CheckCase cases[] = {
-      {"a listing a build refuses",
-       appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n")), places},
+  const Case cases[] = {
+      {"a listing a build refuses", appended(kListing, test::text_bytes("2000 REM" +
+       std::string(32000, '*') + "\n")), kMemorySection, places},
       {"a listing that cannot be opened",
-       [](GameInputs& in) { in.files[kListing].status = ReadStatus::cannot_open; }, places},
+       [](GameInputs& in) { in.files[kListing].status = ReadStatus::cannot_open; },
+       kMemorySection, places},
       {"a patch file that cannot be read, nor memory to lay out",
-       [](GameInputs& in) { in.files[kPatch].status = ReadStatus::cannot_read; }, ""},
+       [](GameInputs& in) { in.files[kPatch].status = ReadStatus::cannot_read; }, kMemorySection,
+       ""},
       {"an empty listing", [](GameInputs& in) { in.files[kListing].bytes.clear(); },
-       places + disk},
+       kMemorySection, places + disk},
+      {"nothing stored", [](GameInputs& in) {
+         in.files[kListing].bytes = test::text_bytes("119 REM\n345 REM\n"); },
+       kListingSection, "2 lines read: 0 records stored, 2 dropped\n"},
+      {"whole lines replaced", [](GameInputs& in) {
+         listing_line("20 ", "20 " + std::string(60, 'A') + "\n")(in);
+         listing_line("40 ", "40 \\" + std::string(58, 'B') + "\r\n")(in); },
+       kListingSection, "122 lines read: 120 records stored, 2 dropped\nsubstitution records: 58 "
+       "of 58 fired; times each fired, by record:\n1:1 2:2 3:3 4:2 5:1 6:2 7:1 8:1 9:1 10:1 11:1 "
+       "12:1 13:1 14:1 15:1\n16:1 17:1 18:1 19:1 20:1 21:1 22:1 23:1 24:1 25:1 26:1 27:1 28:1 "
+       "29:1 30:1\n31:1 32:1 33:1 34:1 35:1 36:1 37:1 38:1 39:1 40:1 41:1 42:1 43:1 44:1 45:1\n"
+       "46:1 47:1 48:1 49:1 50:1 51:1 52:1 53:1 54:1 55:1 56:1 57:1 58:1\nrecord 9 replaces the "
+       "whole of line 20: \"" + std::string(60, 'A') + "\"\nrecord 11 replaces the whole of line "
+       "40: \"\\x5C" + std::string(53, 'B') + "...\"\n"},
+      {"carriage returns alone", [](GameInputs& in) {
+         std::replace(in.files[kListing].bytes.begin(), in.files[kListing].bytes.end(), '\n',
+                      '\r'); },
+       kListingSection, "0 lines read: 0 records stored, 0 dropped\nwarning: list3.txt: carriage "
+       "returns but no line feeds: a build ends a line only at a line feed, so it reads the whole "
+       "listing as one line, cut every 999 bytes\n"},
   };
   // clang-format on
-  for (const CheckCase& c : cases)
-    EXPECT_EQ(section_text(checked(altered(c.alter)), kMemorySection, false), c.expected) << c.what;
-  GameInputs nothing_stored = altered(
-      [](GameInputs& in) { in.files[kListing].bytes = test::text_bytes("119 REM\n345 REM\n"); });
-  EXPECT_EQ(section_text(checked(nothing_stored), kListingSection, false).substr(0, 84),
-            "2 lines read: 0 records stored, 2 dropped\nsubstitution records: 0 of 58 fired; "
-            "times");
-  EXPECT_EQ(section_text(checked(nothing_stored), kListingSection, false).find("longest"),
-            std::string::npos);
+  for (const Case& c : cases) {
+    std::string text = section_text(checked(altered(c.alter)), c.section, false);
+    EXPECT_EQ(text.substr(0, c.section == kMemorySection ? text.npos : c.expected.size()),
+              c.expected)
+        << c.what;
+  }
 }
 
-// What a record that replaces a whole line throws away, up to 60 characters of it.
-TEST(Check, ShowsTheTextAWholeLineRecordThrowsAway) {
-  GameInputs inputs = sample_inputs();
-  listing_line("20 ", "20 " + std::string(60, 'A') + "\n")(inputs);
-  listing_line("40 ", "40 \\" + std::string(58, 'B') + "\r\n")(inputs);
-  std::string text = check_text(checked(inputs));
-  EXPECT_NE(
-      text.find("  record 9 replaces the whole of line 20: \"" + std::string(60, 'A') + "\"\n"),
-      std::string::npos);
-  EXPECT_NE(text.find("  record 11 replaces the whole of line 40: \"\\x5C" + std::string(53, 'B') +
-                      "...\"\n"),
-            std::string::npos);
-}
-
-// The JSON document carries every finding as the text report gives it, with its parts: the text
-// report made again from it is the text report.
 }  // namespace
 }  // namespace flyseat

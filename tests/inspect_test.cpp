@@ -22,16 +22,8 @@
 namespace flyseat::inspect {
 namespace {
 
-using test::Bytes, test::bytes, test::changed, test::concat, test::cut, test::patch_record;
-
-GameInputs sample_inputs() {
-  GameInputs inputs;
-  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    inputs.files[i].bytes = test::sample_input(kInputNames[i]);
-    inputs.files[i].size = inputs.files[i].bytes.size();
-  }
-  return inputs;
-}
+using test::Bytes, test::bytes, test::changed, test::concat, test::cut, test::patch_record,
+    test::sample_inputs;
 
 // What a build in memory makes of the sample game.
 Bytes sample(const char* name) {
