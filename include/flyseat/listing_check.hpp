@@ -59,6 +59,7 @@ class ListingCheck final : public ListingWatch {
   // A line cut at kMaxLineRead bytes and the pieces of its rest so far.
   struct CutLine {
     std::int32_t number;
+    bool numbered;
     std::size_t length;
     std::size_t rest_pieces = 0;
     std::int32_t first_rest = 0;

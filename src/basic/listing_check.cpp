@@ -165,7 +165,7 @@ void ListingCheck::judge(const Piece& piece, const StoredLine* stored) {
 // nowhere when its number is one that a build drops.
 void ListingCheck::judge_cut(const Piece& piece) {
   if (!cut_) {
-    if (piece.cut) cut_ = CutLine{piece.number, piece.length};
+    if (piece.cut) cut_ = CutLine{piece.number, piece.numbered, piece.length};
     return;
   }
   std::size_t line_end = ends_line(std::span(piece.bytes).first(piece.length)) ? 1 : 0;
@@ -320,8 +320,10 @@ void ListingCheck::refused(const Failure& failure) {
   finding.place = at::Line{piece.number, {}, false, piece.offset};
   std::string where;
   if (cut_) {
-    where = format("the piece at offset %llu is the rest of line %d, cut at %d bytes, ",
-                   static_cast<unsigned long long>(piece.offset), cut_->number, kMaxLineRead);
+    std::string line =
+        cut_->numbered ? format("line %d", cut_->number) : std::string("a line without a number");
+    where = format("the piece at offset %llu is the rest of %s, cut at %d bytes, ",
+                   static_cast<unsigned long long>(piece.offset), line.c_str(), kMaxLineRead);
     where += piece.numbered ? format("and its digits are read as line %d", piece.number)
                             : std::string("and has no line number: read as line 0");
   } else if (!piece.numbered) {
