@@ -1,7 +1,9 @@
 // The whole build on arbitrary inputs, given as four 16-bit little-endian lengths (loader,
 // list1, list2, patch), those inputs back to back, and the listing in the rest. Whatever the
 // inputs: the check foretells the build (an error exactly when the build fails, with the build's
-// own message), and every output the build makes passes its format's check.
+// own message), its report stays within a bound that no input passes (findings of one kind past
+// the first few are counted, not listed), and every output the build makes passes its format's
+// check.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -11,14 +13,18 @@
 #include "flyseat/memory_build.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
-#include "problems.hpp"
 
 namespace {
 
 using namespace flyseat;
 using namespace flyseat::inspect;
 
-// The check's error, when it finds one, as the build would say it.
+// The lines of a report: the sections' titles, every kind of finding with its first few and the
+// count of the rest, the verdict.
+constexpr std::size_t kMostReportLines = 300;
+
+// The check's error, when it finds one, as the build would say it; "too long" for a report past
+// its bound.
 std::string check_error(const std::span<const Byte> (&parts)[5]) {
   GameInputs inputs;
   for (std::size_t i = 0; i < inputs.files.size(); ++i) {
@@ -26,9 +32,11 @@ std::string check_error(const std::span<const Byte> (&parts)[5]) {
     inputs.files[i].size = parts[i].size();
   }
   CheckReport report = check_inputs(inputs);
+  if (check_lines(report).size() > kMostReportLines) return "too long";
   for (const Findings& section : report.sections) {
     for (const Finding& finding : section) {
-      if (finding.level == Level::error) return said(finding);
+      if (finding.level == Level::error)
+        return finding.message.empty() ? said(finding) : finding.message;
     }
   }
   return {};

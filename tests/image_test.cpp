@@ -27,7 +27,8 @@ TEST(LoadDumps, List2IsReadLastAndWinsWhereTheDumpsOverlap) {
   Folder folder{files, nullptr};
   auto memory = std::make_unique<MemoryImage>();
   DumpLengths lengths = load_dumps(folder, *memory);
-  EXPECT_EQ(std::pair(lengths.list1, lengths.list2), std::pair(40000, 100));
+  EXPECT_EQ(std::tuple(lengths.list1, lengths.list2, lengths.under_list2, lengths.lost_under_list2),
+            std::tuple(40000, 100, 100, 100));
   EXPECT_EQ(text_of(std::span(*memory).subspan(0xB9CF, 102)),
             std::string(1, 1).append(100, 2).append(1, 1));
 }

@@ -227,24 +227,28 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_EQ(clean.status, 0);
   EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
-  // A listing as large as the check reads whole, ended early by bytes 0x1A, and a patch file
-  // larger, read as a build reads it.
+  // A listing larger than the check keeps, read again from its file as a build reads it, to its
+  // last line; and a patch file larger still, likewise.
   std::string listing = test::text_of(dir.read("list3.txt"));
-  listing.replace(listing.find("\n90 "), 4, "\n95 ").resize(kMaxCheckSize, '\x1A');
-  dir.write("list3.txt", test::text_bytes(listing));
+  listing.replace(listing.find("\n90 "), 4, "\n95 ");
+  while (listing.size() <= kMaxCheckSize)
+    listing += "119 REM\n";
+  dir.write("list3.txt", test::text_bytes(listing + "2000 END\n"));
   test::RunResult warned = inspect(dir, "check .");
   EXPECT_EQ(warned.status, 1);
   for (const char* line :
        {"  warning: list1.bin: 1048577 bytes; the first 54272 are read, 994305 ignored\n"
         "    CRC-32 c6a48b28, SHA-1 a84d35eda74338bd79a432f77d73f8ab5eb91902\n",
+        "  130721 lines read: 121 records stored, 130600 dropped\n",
+        "  warning: and 130593 more lines dropped as well\n",
         "  substitution records: 56 of 58 fired; times each fired, by record:\n",
-        "verdict: 0 errors, 6 warnings\n"}) {
+        "verdict: 0 errors, 11 warnings\n"}) {
     EXPECT_NE(warned.out.find(line), std::string::npos) << line;
   }
   std::filesystem::remove(dir / "list3.txt");
   ASSERT_EQ(std::system(("mkfifo '" + (dir / "list3.txt").string() + "'").c_str()), 0);
   std::filesystem::create_directory(dir / "flyseat3.p6");
-  dir.write("patch.bin", test::Bytes(kMaxCheckSize + 1, 0));
+  dir.write("patch.bin", test::Bytes((16 << 20) + 1, 0));
   test::RunResult failed = inspect(dir, "check");
   EXPECT_EQ(failed.status, 1);
   for (const char* line :

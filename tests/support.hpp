@@ -13,6 +13,7 @@
 
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
+#include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/patch.hpp"
 #include "flyseat/work_area.hpp"
@@ -81,6 +82,16 @@ std::string failure_of(Action action) {
 // One of the bundled sample game's inputs.
 inline Bytes sample_input(const char* name) {
   return read_file(std::filesystem::path(FLYSEAT_SAMPLE_DIR) / name);
+}
+
+// The sample's inputs as the check takes them, each read whole.
+inline GameInputs sample_inputs() {
+  GameInputs inputs;
+  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
+    inputs.files[i].bytes = sample_input(kInputNames[i]);
+    inputs.files[i].size = inputs.files[i].bytes.size();
+  }
+  return inputs;
 }
 
 using Inputs = std::array<Bytes, kInputNames.size()>;  // by Input

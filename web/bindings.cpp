@@ -85,8 +85,7 @@ FileRead file_read(const val& file, std::size_t limit, bool whole) {
 GameInputs game_inputs(const val& files) {
   GameInputs inputs;
   for (std::size_t i = 0; i < inputs.files.size(); ++i) {
-    inputs.files[i] = file_read(files[i], i == kPatch ? SIZE_MAX : check_limit(Input(i)), true);
-    if (i == kListing) limit_listing(inputs.files[i]);
+    inputs.files[i] = file_read(files[i], kMostRead[i] ? check_limit(Input(i)) : SIZE_MAX, true);
   }
   return inputs;
 }

@@ -47,9 +47,13 @@ struct ListingReader {
   Source* source = nullptr;
   int look_ahead = -1;  // the byte read after a CR that was not an LF; -1: none
   bool ended = false;
+  std::uint64_t consumed = 0;  // bytes taken from the source, the one looked ahead at included
   std::array<int, kDroppedLines.size()> dropped{};  // lines left out, by kDroppedLines
   // Told of each line left out, for a caller that reports on the listing.
   std::function<void(const ListingLine&)> on_dropped;
+  // Of the line being read: its carriage returns that no line feed follows.
+  std::size_t lone_returns = 0;
+  std::uint64_t first_lone_return = 0;
 };
 
 struct ListingLine {
@@ -58,8 +62,17 @@ struct ListingLine {
   // The line text, zero-terminated, from where the number ends to the end of the line buffer:
   // all the room an edited text may take.
   std::span<Byte> text;
-  std::size_t length;  // bytes read for the line, its LF included
-  bool cut;            // it reached kMaxLineRead bytes before its LF: the rest is read next
+  std::size_t length;        // bytes read for the line, its LF included
+  bool cut;                  // it reached kMaxLineRead bytes before its LF: the rest is read next
+  std::uint64_t offset = 0;  // of its first byte in the file
+  std::size_t lone_returns = 0;         // carriage returns in it that no line feed follows,
+  std::uint64_t first_lone_return = 0;  // kept as ordinary bytes; the file offset of the first
+  int dropped = -1;                     // of a line left out: its index in kDroppedLines
+
+  // The line as read, its number and LF included; until the text is edited.
+  std::span<const Byte> as_read() const {
+    return {text.data() - (kLineSize - text.size()), length};
+  }
 };
 
 // Reads the next line into `line` and splits off its number; lines 119 and 345 are skipped.
@@ -127,20 +140,23 @@ struct LineModes {
   }
 };
 
-// Bytes from 0x80 on that a line text holds outside strings, remarks and DATA: the tokenizer
-// stores them as they are, and the target reads each as the token of that value.
-struct StrayTokens {
-  std::size_t count = 0;
-  Byte first = 0;
+// Bytes from 0x80 on in a line text. Outside strings, remarks and DATA the tokenizer stores them
+// as they are, and the target reads each as the token of that value; inside them they are
+// stored as they are too, and the target shows a character of its own for each.
+struct HighBytes {
+  std::size_t tokens = 0;  // outside: read as tokens
+  Byte first_token = 0;
+  std::size_t characters = 0;  // inside: shown as the target's characters
+  Byte first_character = 0;
 };
 
 // Writes the token bytes of a line text into `out` and returns how many. The text ends at
 // its first LF, its first zero byte or the end of the span, whichever comes first. No line
 // gives more token bytes than its text has bytes, so `out` as large as `text` always holds
-// them; a text longer than `out` is read only as far as `out` is large. Counts the stray
-// tokens in `strays` when given.
+// them; a text longer than `out` is read only as far as `out` is large. Counts the bytes from
+// 0x80 on in `high` when given.
 std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out,
-                          StrayTokens* strays = nullptr);
+                          HighBytes* high = nullptr);
 
 // --- Program image --------------------------------------------------------------------------
 
@@ -148,24 +164,26 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out,
 // tokenized, as a stored program listed again is.
 enum class LineEdits { substitution_table, none };
 
-// What the conversion did with one line, for a caller that reports on the listing.
-struct ListingLineSeen {
-  std::int32_t number;
-  bool numbered;
-  std::size_t line_used;       // bytes of the line buffer the edited line took, zero included
-  std::size_t length;          // bytes read for the line, its LF included
-  bool cut;                    // the line was cut at kMaxLineRead bytes; its rest comes next
-  std::string as_read;         // the line text before it was edited, up to a zero byte in it
-  bool dropped = false;        // one of kDroppedLines: left out, nothing of it stored
-  std::size_t after_zero = 0;  // bytes of the line after a zero byte in it, which end it
-  StrayTokens strays{};        // of the edited text
+// A line stored, for a caller that reports on the listing.
+struct StoredLine {
+  std::size_t record_size = 0;  // bytes of its line record
+  HighBytes high{};             // of the edited text
 };
 
-struct ListingWatch {
-  std::function<void(const ListingLineSeen&)> each_line;  // after each line's record, and
-                                                          // for each line left out
-  SubstitutionCounts fired{};                             // how often each record applied
-  std::array<int, kDroppedLines.size()> dropped{};        // lines left out, by kDroppedLines
+// What the conversion tells a caller that judges the listing as a build reads it
+// (listing_check.hpp), at each step that may stop it: each line as read, before it is edited
+// (the lines left out too); how often each record applied; the line edited, with the bytes of
+// the line buffer it took, zero byte included; the line stored.
+class ListingWatch {
+ public:
+  SubstitutionCounts fired{};
+  std::uint64_t bytes_read = 0;  // once read to its end: the bytes taken, a 0x1A that ends it too
+  virtual void read(const ListingLine& line) = 0;
+  virtual void edited(std::size_t line_used) = 0;
+  virtual void stored(const StoredLine& line) = 0;
+
+ protected:
+  ~ListingWatch() = default;
 };
 
 // --- A stored line listed back --------------------------------------------------------------

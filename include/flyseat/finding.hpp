@@ -33,11 +33,12 @@ struct Offset {
   std::uint64_t offset;
 };
 // "line 90", and where a line that its number does not name well stands: "line 119 after line
-// 110", "line 0 at the start".
+// 110", "line 0 at the start"; "line 1940, offset 41" for a byte of the file in that line.
 struct Line {
   std::int64_t number;
   std::optional<std::int64_t> after{};  // the line before it
   bool at_start = false;
+  std::optional<std::uint64_t> offset{};
 };
 // "sector 37 (cylinder 2, R 6)": a sector of the disk counted from 0 in disk order, with the
 // cylinder, head and sector number its header gives it; "..., byte 5" for a byte of its data.
@@ -145,13 +146,18 @@ struct Finding {
   std::string message{};       // of a finding that foretells a stopped build: the build's line
   std::string note{};          // the rest, or all of it for a finding that compares no field
   bool detail = false;         // belongs to the finding before it, and is shown under it
+  // Of a finding that stands for the findings of one kind past the first few: how many more
+  // there are, the note naming their kind ("and 3 more lines cut").
+  std::size_t more = 0;
 };
 using Findings = std::vector<Finding>;
 
 // The finding as one line: "PLACE: FIELD is VALUE, expected EXPECTED; NOTE", with whatever it
-// lacks left out; a foretold stop is the build's line, then ": NOTE". The file is the face's to
-// add (a build's line names its own).
+// lacks left out; a foretold stop is the build's line, then ": NOTE"; findings folded into a
+// count "and MORE more NOTE". The file is the face's to add (a build's line names its own).
 std::string finding_text(const Finding& finding);
+// "FILE: TEXT", or the text alone for a finding that names no file or is a build's line.
+std::string said(const Finding& finding);
 
 // How a check names a byte offset of the bytes it is given: as an offset of the file, or
 // otherwise for bytes gathered from elsewhere (the sectors of a D88 image).

@@ -16,6 +16,10 @@ namespace flyseat {
 struct DumpLengths {
   std::int32_t list1;
   std::int32_t list2;
+  // Of a list1.bin long enough to reach the list2 region: its bytes there that list2.bin's take
+  // the place of, and how many of them list2.bin gives another value.
+  std::int32_t under_list2 = 0;
+  std::int32_t lost_under_list2 = 0;
 };
 
 // Reads at most `max` bytes of a dump into the image from `start`; returns how many arrived.
@@ -26,7 +30,8 @@ DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
 using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
 
 // Applies the patch records of `patch`, raising the list2 length to cover every byte stored
-// at or above the list2 start; hands each record to `watch` once it is stored.
+// at or above the list2 start; hands each record to `watch` once it is stored, and a record
+// past the end of memory, marked so, before it stops the run.
 PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
                          const PatchWatcher& watch = {});
 // Opens, applies and closes patch.bin.
@@ -43,8 +48,12 @@ inline constexpr int kRowRangeCount = 6;
 // The six ranges that pack_graphics packs, in the order it packs them.
 std::span<const RowRange, kRowRangeCount> bitmap_row_ranges();
 
-// Video memory of the four-colour mode begins here; the halved addresses point into it.
+// Video memory of the four-colour mode begins here and runs to the end of memory; the halved
+// addresses and the split address point into it, and relocation halves them as such.
 inline constexpr int kVideoBase = 0xC000;
+constexpr bool is_video_address(int value) {
+  return value >= kVideoBase && value < kMemorySize;
+}
 
 // The kinds of fixed place outside the bitmap rows that the conversion rewrites, in the order
 // fixed_places() lists them.

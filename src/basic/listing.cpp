@@ -17,7 +17,14 @@ int next_raw_byte(ListingReader& reader) {
     reader.look_ahead = kNone;
     return byte;
   }
-  return read_byte(*reader.source);
+  int byte = read_byte(*reader.source);
+  if (byte != kNone) ++reader.consumed;
+  return byte;
+}
+
+// A carriage return that no line feed follows stays in the line as an ordinary byte.
+void count_lone_return(ListingReader& reader, std::uint64_t offset) {
+  if (reader.lone_returns++ == 0) reader.first_lone_return = offset;
 }
 
 // The next byte as text reading delivers it, or -1 at the end of the listing.
@@ -29,9 +36,11 @@ int next_text_byte(ListingReader& reader) {
     return kNone;
   }
   if (byte == kCarriageReturn) {
+    std::uint64_t offset = reader.consumed - 1;  // the last byte taken, held back or not
     int after = next_raw_byte(reader);
     if (after == kLineFeed) return kLineFeed;
     reader.look_ahead = after;  // a 0x1A here still ends the listing when its turn comes
+    count_lone_return(reader, offset);
   }
   return byte;
 }
@@ -83,29 +92,39 @@ LineNumber parse_line_number(const LineBuffer& line) {
   return {static_cast<std::int32_t>(value), at};
 }
 
-// Counts the line in the reader when it is one of the dropped lines.
-bool is_dropped(std::int32_t number, ListingReader& reader) {
+// Which of the dropped lines the line is, counted in the reader; -1 for none.
+int dropped_index(std::int32_t number, ListingReader& reader) {
   for (std::size_t i = 0; i < kDroppedLines.size(); ++i) {
     if (number == kDroppedLines[i]) {
       ++reader.dropped[i];
-      return true;
+      return static_cast<int>(i);
     }
   }
-  return false;
+  return -1;
 }
 
 }  // namespace
 
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line) {
-  while (int count = read_line_bytes(reader, line)) {
+  for (;;) {
+    std::uint64_t offset = reader.consumed - (reader.look_ahead != kNone ? 1 : 0);
+    reader.lone_returns = 0;
+    int count = read_line_bytes(reader, line);
+    if (count == 0) return std::nullopt;
     LineNumber number = parse_line_number(line);
     bool cut = count == kMaxLineRead && line[kMaxLineRead - 1] != kLineFeed;
-    ListingLine read{number.value, number.end > 0, std::span<Byte>(line).subspan(number.end),
-                     static_cast<std::size_t>(count), cut};
-    if (!is_dropped(number.value, reader)) return read;
+    ListingLine read{number.value,
+                     number.end > 0,
+                     std::span<Byte>(line).subspan(number.end),
+                     static_cast<std::size_t>(count),
+                     cut,
+                     offset,
+                     reader.lone_returns,
+                     reader.first_lone_return};
+    read.dropped = dropped_index(number.value, reader);
+    if (read.dropped < 0) return read;
     if (reader.on_dropped) reader.on_dropped(read);
   }
-  return std::nullopt;
 }
 
 }  // namespace flyseat

@@ -116,63 +116,39 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
   }
 }
 
-namespace {
-
-// A line as read, for a report: its text up to a zero byte in it, and how many bytes from that
-// byte on, its line feed aside, never reach the tokenizer.
-ListingLineSeen seen_as_read(const ListingLine& line) {
-  std::span<const Byte> text = line.text.first(line.length - (kLineSize - line.text.size()));
-  auto zero = std::find(text.begin(), text.end(), Byte{0});
-  std::size_t after_zero = static_cast<std::size_t>(text.end() - zero);
-  if (after_zero > 0 && text.back() == kLineFeed) --after_zero;
-  return {.number = line.number,
-          .numbered = line.numbered,
-          .line_used = 0,
-          .length = line.length,
-          .cut = line.cut,
-          .as_read = std::string(text.begin(), zero),
-          .after_zero = after_zero};
-}
-
-}  // namespace
-
 std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch,
                              LineEdits edits) {
   ListingReader reader;
   reader.source = &listing;
-  bool watching = watch != nullptr && watch->each_line;
-  if (watching) {
-    reader.on_dropped = [watch](const ListingLine& line) {
-      ListingLineSeen seen = seen_as_read(line);
-      seen.dropped = true;
-      watch->each_line(seen);
-    };
-  }
+  if (watch != nullptr) reader.on_dropped = [watch](const ListingLine& line) { watch->read(line); };
   std::int32_t length = 0;
-  SubstitutionCounts* fired = watch != nullptr ? &watch->fired : nullptr;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
-    if (watch != nullptr) watch->dropped = reader.dropped;
-    ListingLineSeen seen;
-    if (watching) seen = seen_as_read(*line);
+    if (watch != nullptr) watch->read(*line);
     if (edits == LineEdits::substitution_table &&
-        !substitute_line(line->number, line->text, work.scratch, fired)) {
+        !substitute_line(line->number, line->text, work.scratch,
+                         watch != nullptr ? &watch->fired : nullptr)) {
       fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
     }
+    if (watch != nullptr) {
+      auto text_length =
+          std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
+      watch->edited(static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) +
+                    1);
+    }
     // The scratch is free again once the line is edited, and as large as the line buffer.
-    std::size_t count = tokenize_line(line->text, work.scratch, watching ? &seen.strays : nullptr);
+    StoredLine stored;
+    std::size_t count =
+        tokenize_line(line->text, work.scratch, watch != nullptr ? &stored.high : nullptr);
     if (!append_line_record(work.program, length, line->number,
                             std::span<const Byte>(work.scratch).first(count))) {
       fail_in(listing.name, "program too large at line %d", static_cast<int>(line->number));
     }
-    if (watching) {
-      auto text_length =
-          std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
-      seen.line_used =
-          static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) + 1;
-      watch->each_line(seen);
+    if (watch != nullptr) {
+      stored.record_size = kLineRecord.overhead + count;
+      watch->stored(stored);
     }
   }
-  if (watch != nullptr) watch->dropped = reader.dropped;
+  if (watch != nullptr) watch->bytes_read = reader.consumed;
   write_end_marker(work.program, length);
   return length;
 }

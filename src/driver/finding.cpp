@@ -16,6 +16,7 @@ std::string place_text(const at::Line& p) {
   std::string text = format("line %lld", static_cast<long long>(p.number));
   if (p.at_start) return text + " at the start";
   if (p.after) return text + format(" after line %lld", static_cast<long long>(*p.after));
+  if (p.offset) return text + format(", offset %llu", static_cast<unsigned long long>(*p.offset));
   return text;
 }
 std::string place_text(const at::Sector& p) {
@@ -106,6 +107,7 @@ std::string value_text(const Value& v, const char* unit) {
 std::string finding_text(const Finding& finding) {
   if (!finding.message.empty())
     return finding.note.empty() ? finding.message : finding.message + ": " + finding.note;
+  if (finding.more > 0) return format("and %zu more ", finding.more) + finding.note;
   std::string body;
   if (!finding.field.empty()) {
     body = finding.field + " is " + value_text(finding.value, finding.unit);
@@ -115,6 +117,11 @@ std::string finding_text(const Finding& finding) {
   if (!finding.note.empty()) body += (body.empty() ? "" : "; ") + finding.note;
   std::string place = place_text(finding.place);
   return place.empty() ? body : place + ": " + body;
+}
+
+std::string said(const Finding& finding) {
+  std::string text = finding_text(finding);
+  return finding.file.empty() || !finding.message.empty() ? text : finding.file + ": " + text;
 }
 
 Place offset_place(std::size_t offset) {

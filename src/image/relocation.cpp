@@ -8,15 +8,25 @@ namespace {
 // A two-colour row takes half the bytes of a four-colour one.
 constexpr int kRaise = 0x2000;
 
-int low_16_bits(int value) {
+constexpr int low_16_bits(int value) {
   return value & 0xFFFF;
 }
 
 // Integer division truncates, so the halving rounds toward zero: 0xBFFF gives 0, and 0xBFFE
 // gives -1, stored as 0xFFFF.
-int halve(int address) {
+constexpr int halve(int address) {
   return low_16_bits((address - kVideoBase) / 2);
 }
+
+// What the halving relies on: every video address of the four-colour mode halves to an address
+// of the two-colour screen, which takes half the bytes. Any other value halves to nonsense, which
+// the check warns of.
+static_assert([] {
+  for (int address = 0; address < kMemorySize; ++address) {
+    if (is_video_address(address) && halve(address) >= kRaise) return false;
+  }
+  return true;
+}());
 
 // The word is halved as if it lay 64 KB higher, then rounded toward zero to an even number;
 // for a word in video memory that is its halved address plus 0x2000 with bit 0 cleared.

@@ -77,7 +77,8 @@ void keep_open(std::FILE* file, const char* name, FileRead& read) {
 }
 
 // An input, opened in the folder open at `folder` and judged as a build opens it; one that a
-// build reads whole however large (the patch file) stays open when it is larger than `keep`.
+// build reads whole however large (the patch file, the listing) stays open when it is larger
+// than `keep`, to be read again as the check goes.
 FileRead read_input(int folder, Input input, std::size_t keep) {
   int descriptor = -1;
   FileRead read;
@@ -96,7 +97,7 @@ FileRead read_input(int folder, Input input, std::size_t keep) {
     return cannot_open();
   }
   read = read_open(file, keep, true);
-  if (input == kPatch && read.status == ReadStatus::read && !read.whole()) {
+  if (!kMostRead[input] && read.status == ReadStatus::read && !read.whole()) {
     keep_open(file, kInputNames[input], read);
   } else {
     std::fclose(file);
@@ -116,7 +117,6 @@ GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted)
   for (Input input : wanted) {
     FileRead& read = inputs.files[input];
     read = read_input(at, input, check_limit(input));
-    if (input == kListing) limit_listing(read);
   }
   if (at >= 0) ::close(at);
   return inputs;

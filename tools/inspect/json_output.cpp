@@ -20,6 +20,7 @@ json place_json(const at::Line& p) {
   json place = {{"kind", "line"}, {"line", p.number}};
   if (p.after) place["after"] = *p.after;
   if (p.at_start) place["at_start"] = true;
+  if (p.offset) place["offset"] = *p.offset;
   return place;
 }
 json place_json(const at::Sector& p) {
@@ -104,6 +105,7 @@ json finding_json(const Finding& f) {
   if (!f.value.empty()) entry["value"] = value_json(f.value);
   if (!f.expected.empty()) entry["expected"] = value_json(f.expected);
   if (f.unit != nullptr && (!f.value.empty() || !f.expected.empty())) entry["unit"] = f.unit;
+  if (f.more > 0) entry["more"] = f.more;
   return entry;
 }
 

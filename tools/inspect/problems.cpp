@@ -4,12 +4,6 @@
 
 namespace flyseat::inspect {
 
-std::string said(const Finding& finding) {
-  std::string text = finding_text(finding);
-  // A build's line names its file already.
-  return finding.file.empty() || !finding.message.empty() ? text : finding.file + ": " + text;
-}
-
 std::vector<std::string> texts_of(const Findings& findings) {
   std::vector<std::string> texts;
   for (const Finding& finding : findings)

@@ -10,9 +10,6 @@
 
 namespace flyseat::inspect {
 
-// "FILE: TEXT", or the text alone for a finding that names no file.
-std::string said(const Finding& finding);
-
 // The texts of findings, one each, as JSON lists them.
 std::vector<std::string> texts_of(const Findings& findings);
 
