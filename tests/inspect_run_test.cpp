@@ -26,6 +26,12 @@ struct BuiltSample {
     dir.write("cut.dsk", test::Bytes(disk.begin(), disk.begin() + 6 * 4096));
     disk[5000] ^= 1;
     dir.write("changed.dsk", disk);
+    test::Bytes tape = dir.read("flyseat3.p6");
+    tape[test::text_of(tape).find("PRESS SPACE") + 6] = 'X';
+    dir.write("line.p6", tape);
+    tape = dir.read("flyseat2.p6");
+    tape[16 + 5] ^= 0x80;
+    dir.write("byte.p6", tape);
     dir.write("empty", {});
     dir.write("big.bin", test::Bytes(kMaxInspectSize, 0));
     dir.write("huge.bin", test::Bytes(kMaxInspectSize + 2, 0));
@@ -74,13 +80,14 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const Case cases[] = {
       {"--help", 0, ""}, {"list --help", 0, ""}, {"info -h", 0, ""}, {"check --help", 0, ""},
       {"preview --help", 0, ""},
-      {"", 2, "a command is needed: check, list, info or preview" + usage("")},
+      {"", 2, "a command is needed: check, list, info, diff or preview" + usage("")},
       {"--bogus", 2, "unknown option '--bogus'" + usage("")},
       {"frobnicate", 2, "unknown command 'frobnicate'" + usage("")},
       {"list", 2, "list: a FILE is needed" + usage("list ")},
       {"list a b c", 2, "list: unexpected argument 'b'" + usage("list ")},
       {"preview --bogus -o x", 2, "preview: unknown option '--bogus'" + usage("preview ")},
       {"info", 2, "info: one FILE or more is needed" + usage("info ")},
+      {"diff flyseat.d88", 2, "diff: two FILEs are needed" + usage("diff ")},
       {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
       {"preview", 2, "preview: -o FILE is needed (- for standard output)" + usage("preview ")},
       {"preview -o", 2, "preview: -o needs a FILE (- for standard output)" + usage("preview ")},
@@ -205,6 +212,33 @@ TEST(InspectRun, TheExamplesOfTheDocumentsAreItsRealOutput) {
     }
   }
   EXPECT_GE(run, 13);
+}
+
+// diff ends as cmp does: 0 the same, 1 different, 2 trouble; a D88 image compares with a raw
+// disk image by what it holds.
+TEST(InspectRun, DiffSaysWhatDiffersAsAPorterReadsIt) {
+  // clang-format off
+  struct Case { std::string args; int status; std::string out, err; };
+  const Case cases[] = {
+      {"flyseat.d88 - <flyseat.d88", 0, "", ""}, {"flyseat.d88 flyseat.dsk", 0, "", ""},
+      {"flyseat3.p6 line.p6", 1, "line 90: \"COLOR 15:LOCATE 13,9:PRINT \"PRESS SPACE\"\" became "
+       "\"COLOR 15:LOCATE 13,9:PRINT \"PRESS XPACE\"\"\n", ""},
+      {"flyseat2.p6 byte.p6", 1, "the list1 and list2 data, byte 5: 7E became FE\n", ""},
+      {"flyseat.d88 changed.dsk", 1, "list1 0x2F88: FC became FD\nsector 19 (cylinder 1, R 4): 1 "
+       "byte differs, in the list1 and list2 data\n", ""},
+      {"flyseat3.p6 flyseat.dsk", 1, "the first is a tape image, the second a raw disk image\n", ""},
+      {"flyseat.d88 nonexist", 2, "", "nonexist: cannot open: No such file or directory\n"},
+      {"odd.bin empty", 2, "", "odd.bin: not an image of a build: no tape leader, no D88 header, "
+       "and 17 bytes is not a whole number of 4096-byte blocks\nflyseat-inspect: empty: empty file\n"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    test::RunResult run = inspect(built_sample().dir, "diff " + c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_EQ(run.out, c.out) << c.args;
+    EXPECT_EQ(run.err, c.err.empty() ? "" : "flyseat-inspect: " + c.err) << c.args;
+  }
+  EXPECT_EQ(inspect(built_sample().dir, "diff flyseat3.p6 line.p6 >/dev/full").status, 2);
 }
 
 TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {

@@ -40,6 +40,13 @@ Bytes sample(const char* name) {
       kOutputNames.begin())]);
 }
 
+// A raw disk image whose loader begins as a tape does: the first 16 bytes a tape header.
+Bytes tape_leader(Bytes disk) {
+  return changed(
+      disk, 0,
+      {0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 0xD3, 'M', 'P', 'L', 'E', ' ', 'L'});
+}
+
 // Each line on a line of its own.
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -83,7 +90,8 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
       "2010 data print,\"A:B\",\x1B,goto:Print \"\\n\"\n"
       "2020 'remark \x0B with print and \xFA\xFF\n"
       "2030 a$=\"\x0D\":b=1\n");
-  for (const Bytes& file : {main_tape, sample(kRawDiskName), sample(kD88Name), records, odd}) {
+  for (const Bytes& file : {main_tape, sample(kRawDiskName), tape_leader(sample(kRawDiskName)),
+                            sample(kD88Name), records, odd}) {
     Listing listing = find_program(file, file == records || file == odd);
     check_round_trip(listing);
     EXPECT_EQ(joined(listing.problems), "");
@@ -91,9 +99,15 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
     EXPECT_EQ(program.lines.size(), file == odd ? 4u : 120u);
     EXPECT_EQ(tokenized(listing_of(program)), file == odd ? odd : records);
   }
-  for (const Bytes& damaged : {cut(records, 3132), changed(records, 3128, {1})}) {
-    Listing listing = find_program(damaged, true);  // its end marker's problem, and no end
-    EXPECT_TRUE(!listing.program.ended && listing.problems.size() == 1);
+  // A damaged end marker: the lines before it, and its problem.
+  for (const auto& [damaged, problem] :
+       {std::pair{cut(records, 3132), "offset 3125: end marker is 7 bytes, expected 10 bytes\n"},
+        {changed(records, 3128, {1}),
+         "offset 3128: byte 3 of the end marker is 0x01, expected 0x00\n"}}) {
+    Listing listing = find_program(damaged, true);
+    EXPECT_EQ(joined(listing.problems), problem);
+    EXPECT_EQ(listing.program.lines.size(), 120u);
+    EXPECT_FALSE(listing.program.ended);
   }
 }
 
@@ -120,9 +134,9 @@ TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
 
 // --- The images ------------------------------------------------------------------------------
 
-// Each file is taken by the first format that recognises it and checked by that format's check;
-// a file no format takes, or one cut before it can be told, still has a headline.
-TEST(DescribeImage, RecognisesEachFileByItsContent) {
+// Each file is taken by the format most certain of it and checked by that format's check; a
+// file no format takes, or one cut before it can be told, still has a headline.
+TEST(DescribeImage, KnowsEachFileByWhatItIs) {
   // clang-format off
   struct Case { Bytes file; const char* kind; std::string lines, problems; };
   const Case cases[] = {
@@ -135,6 +149,17 @@ TEST(DescribeImage, RecognisesEachFileByItsContent) {
       {changed(Bytes(36, 0), 0x1C, {36}), "d88", "D88 image, 36 bytes: 40 cylinders, 1 head, 16 "
        "sectors of 256 bytes a track\n", "size is 36 bytes, expected 174768 bytes; the file ends "
        "inside the 688-byte header\n"},
+      // Cut inside the track table: its first entry whole, then one byte short of it.
+      {cut(sample(kD88Name), 0x24), "d88", "D88 image, 36 bytes: 40 cylinders, 1 head, 16 sectors "
+       "of 256 bytes a track\n", "size is 36 bytes, expected 174768 bytes; the file ends inside "
+       "the 688-byte header\n"},
+      {cut(sample(kD88Name), 0x23), "unknown", "35 bytes, not an image of a build\n",
+       "not an image of a build: no tape leader, no D88 header, and 35 bytes is not a whole "
+       "number of 4096-byte blocks\n"},
+      {tape_leader(sample(kRawDiskName)), "raw-disk", "raw disk image, 28672 bytes: 7 blocks of "
+       "4096 bytes\n  block 0: the loader, 384 bytes, then 3712 bytes of 0xFF fill\n  blocks 1 to "
+       "5: the list1 and list2 regions\n  block 6: the program, 120 lines, the end marker at "
+       "offset 27701\n", ""},
       {concat({Bytes(4095, 0), Bytes(3 * 4096 + 1, 0xFF)}), "raw-disk", "raw disk image, 16384 "
        "bytes: 4 blocks of 4096 bytes\n  block 0: the loader, 4095 bytes, then 1 byte of 0xFF "
        "fill\n", "its last blocks hold no program as a build writes it: line records with the "
@@ -497,24 +522,34 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
   expect_complaints(kMemorySection, cases);
 }
 
+// The facts of one section as the text report shows them, one a line, without their details.
+std::string facts(const CheckReport& report, Section section) {
+  std::string text;
+  for (const Finding& f : report.sections[section]) {
+    if (f.level == Level::fact && !f.detail) text += said(f) + "\n";
+  }
+  return text;
+}
+
 TEST(Check, GivesTheDiskLayoutOfAnEmptyProgramButNoneOfARefusedOne) {
+  const std::string loaded =
+      "the bitmap rows and every fixed place lie in the loaded data\n192 of 192 halved addresses "
+      "lie in the loaded data, each holding a video address\n";
   GameInputs inputs = sample_inputs();
   appended(kListing, test::text_bytes("2000 REM" + std::string(32000, '*') + "\n"))(inputs);
-  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  EXPECT_EQ(facts(check_inputs(inputs), kMemorySection), loaded);  // a program too large
   inputs.files[kListing].status = ReadStatus::cannot_open;
-  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  EXPECT_EQ(facts(check_inputs(inputs), kMemorySection), loaded);
   inputs.files[kPatch].status = ReadStatus::cannot_read;  // nor memory to lay out
   inputs.files[kListing] = {};
-  EXPECT_EQ(check_text(check_inputs(inputs)).find("raw disk image"), std::string::npos);
+  EXPECT_EQ(facts(check_inputs(inputs), kMemorySection), "");
   inputs.files[kPatch] = sample_inputs().files[kPatch];
-  inputs.files[kListing] = {};
-  std::string empty = check_text(check_inputs(inputs));
-  EXPECT_NE(empty.find("  raw disk image: 7 of 40 tracks"), std::string::npos);
-  EXPECT_EQ(empty.find("already converted"), std::string::npos);
+  EXPECT_EQ(facts(check_inputs(inputs), kMemorySection),
+            loaded + "raw disk image: 7 of 40 tracks (loader 1, list1 3, list2 2, program 1)\n");
   inputs.files[kListing].bytes = test::text_bytes("119 REM\n345 REM\n");  // nothing stored
-  std::string dropped = check_text(check_inputs(inputs));
-  EXPECT_NE(dropped.find("  2 lines read: 0 records stored, 2 dropped\n"), std::string::npos);
-  EXPECT_EQ(dropped.find("longest edited line"), std::string::npos);
+  EXPECT_EQ(facts(check_inputs(inputs), kListingSection),
+            "2 lines read: 0 records stored, 2 dropped\nsubstitution records: 0 of 58 fired; times "
+            "each fired, by record:\nprogram: 0 of 32758 bytes, 32758 to spare\n");
 }
 
 // What a record that replaces a whole line throws away, up to 60 characters of it.
