@@ -168,7 +168,7 @@ Bytes line_record(int number, const std::string& text) {
 }
 
 TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
-  const Bytes d88 = sample(3), data = sample(0);
+  const Bytes d88 = sample(3), dsk = sample(2), data = sample(0);
   const Bytes end = Bytes(10, 0);
   // clang-format off
   struct Case { const char* what; Bytes first, second; std::string findings; };
@@ -179,6 +179,10 @@ TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
        tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
                               line_record(30, "X\\"), end})),
        "line 20: removed \"C\"\nline 25: added \"E\"\nline 30: \"D\" became \"X\\x5C\"\n"},
+      {"a byte of the loader", dsk, changed(dsk, 5, {0x01}),
+       "the loader, byte 5: 41 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the loader\n"},
+      {"a D88 image whose program is damaged", d88, changed(d88, sector_header(96) + 16, {0xFE}),
+       "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
       {"a tape name", data, changed(data, 13, {'X'}),
        "offset 10: tape name \"DATA  \" became \"DATX  \"\n"},
       {"header fields and a sector's header", d88,
