@@ -183,8 +183,8 @@ TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
        "the loader, byte 5: 41 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the loader\n"},
       {"a D88 image whose program is damaged", d88, changed(d88, sector_header(96) + 16, {0xFE}),
        "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
-      {"a tape name", data, changed(data, 13, {'X'}),
-       "offset 10: tape name \"DATA  \" became \"DATX  \"\n"},
+      {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),
+       "offset 10: tape name \"DATA  \" became \"DATX  \"\nthe payload, byte 0: 81 became 00\n"},
       {"header fields and a sector's header", d88,
        changed(changed(d88, 0x1B, {0x20}), sector_header(5) + 2, {9}),
        "header: media type 0x00 became 0x20\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
