@@ -32,6 +32,12 @@ Bytes sample(const char* name) {
       kOutputNames.begin())]);
 }
 
+// A raw disk image whose loader begins as a tape does: the first 16 bytes a tape header.
+Bytes tape_leader(const Bytes& disk) {
+  return concat(
+      {Bytes(10, 0xD3), test::text_bytes("MPLE L"), Bytes(disk.begin() + 16, disk.end())});
+}
+
 // Each line on a line of its own.
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -75,7 +81,8 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
       "2010 data print,\"A:B\",\x1B,goto:Print \"\\n\"\n"
       "2020 'remark \x0B with print and \xFA\xFF\n"
       "2030 a$=\"\x0D\":b=1\n");
-  for (const Bytes& file : {main_tape, sample(kRawDiskName), sample(kD88Name), records, odd}) {
+  for (const Bytes& file : {main_tape, sample(kRawDiskName), tape_leader(sample(kRawDiskName)),
+                            sample(kD88Name), records, odd}) {
     Listing listing = find_program(file, file == records || file == odd);
     check_round_trip(listing);
     EXPECT_EQ(joined(listing.problems), "");
@@ -83,9 +90,14 @@ TEST(FindProgram, EachCarrierGivesAProgramWhoseListingTokenizesBackTheSame) {
     EXPECT_EQ(program.lines.size(), file == odd ? 4u : 120u);
     EXPECT_EQ(tokenized(listing_of(program)), file == odd ? odd : records);
   }
-  for (const Bytes& damaged : {cut(records, 3132), changed(records, 3128, {1})}) {
-    Listing listing = find_program(damaged, true);  // its end marker's problem, and no end
-    EXPECT_TRUE(!listing.program.ended && listing.problems.size() == 1);
+  // A damaged end marker: the lines before it, its problem, and no end.
+  for (const auto& [damaged, problem] :
+       {std::pair{cut(records, 3132), "offset 3125: end marker is 7 bytes, expected 10 bytes\n"},
+        {changed(records, 3128, {1}),
+         "offset 3128: byte 3 of the end marker is 0x01, expected 0x00\n"}}) {
+    Listing listing = find_program(damaged, true);
+    EXPECT_EQ(joined(listing.problems) + (listing.program.ended ? "ended" : ""), problem);
+    EXPECT_EQ(listing.program.lines.size(), 120u);
   }
 }
 
@@ -114,9 +126,9 @@ TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
 
 // --- The images ------------------------------------------------------------------------------
 
-// Each file is taken by the first format that recognises it and checked by that format's check;
-// a file no format takes, or one cut before it can be told, still has a headline.
-TEST(DescribeImage, RecognisesEachFileByItsContent) {
+// Each file is taken by the format most certain of it and checked by that format's check; a
+// file no format takes, or one cut before it can be told, still has a headline.
+TEST(DescribeImage, KnowsEachFileByWhatItIs) {
   // clang-format off
   struct Case { Bytes file; const char* kind; std::string lines, problems; };
   const Case cases[] = {
@@ -129,6 +141,17 @@ TEST(DescribeImage, RecognisesEachFileByItsContent) {
       {changed(Bytes(36, 0), 0x1C, {36}), "d88", "D88 image, 36 bytes: 40 cylinders, 1 head, 16 "
        "sectors of 256 bytes a track\n", "size is 36 bytes, expected 174768 bytes; the file ends "
        "inside the 688-byte header\n"},
+      // Cut inside the track table: its first entry whole, then one byte short of it.
+      {cut(sample(kD88Name), 0x24), "d88", "D88 image, 36 bytes: 40 cylinders, 1 head, 16 sectors "
+       "of 256 bytes a track\n", "size is 36 bytes, expected 174768 bytes; the file ends inside "
+       "the 688-byte header\n"},
+      {cut(sample(kD88Name), 0x23), "unknown", "35 bytes, not an image of a build\n",
+       "not an image of a build: no tape leader, no D88 header, and 35 bytes is not a whole "
+       "number of 4096-byte blocks\n"},
+      {tape_leader(sample(kRawDiskName)), "raw-disk", "raw disk image, 28672 bytes: 7 blocks of "
+       "4096 bytes\n  block 0: the loader, 384 bytes, then 3712 bytes of 0xFF fill\n  blocks 1 to "
+       "5: the list1 and list2 regions\n  block 6: the program, 120 lines, the end marker at "
+       "offset 27701\n", ""},
       {concat({Bytes(4095, 0), Bytes(3 * 4096 + 1, 0xFF)}), "raw-disk", "raw disk image, 16384 "
        "bytes: 4 blocks of 4096 bytes\n  block 0: the loader, 4095 bytes, then 1 byte of 0xFF "
        "fill\n", "its last blocks hold no program as a build writes it: line records with the "

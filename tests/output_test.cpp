@@ -2,6 +2,7 @@
 // disk image, and the sectors of the D88 image. The sample's outputs pin the rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "flyseat/d88.hpp"
@@ -76,11 +77,15 @@ TEST(RawDiskImage, EachStretchTakesWholeBlocks) {
     Folder folder{files, nullptr};
     write_raw_disk_image(folder, *work);
     std::span<const Byte> memory(work->memory);
-    EXPECT_TRUE(text_of(files[0].bytes) == text_of(work->loader) +
-                                               blocks(memory.subspan(kList1Start), l.blocks1) +
-                                               blocks(memory.subspan(kList2Start), l.blocks2) +
-                                               blocks(work->program, l.blocks3))
+    std::string made = text_of(files[0].bytes),
+                expected = text_of(work->loader) + blocks(memory.subspan(kList1Start), l.blocks1) +
+                           blocks(memory.subspan(kList2Start), l.blocks2) +
+                           blocks(work->program, l.blocks3);
+    // Where the image first differs: at its end when it is the one expected.
+    auto differs = std::mismatch(made.begin(), made.end(), expected.begin(), expected.end());
+    EXPECT_EQ(differs.first - made.begin(), static_cast<std::ptrdiff_t>(expected.size()))
         << l.list1 << ", " << l.list2 << ", " << l.program;
+    EXPECT_EQ(made.size(), expected.size());
   }
 }
 

@@ -19,7 +19,8 @@
 namespace flyseat {
 
 struct D88Geometry {
-  int cylinders;           // of one side: the disk is single-sided
+  int cylinders;           // of one side
+  int heads;               // sides in use: the disk is single-sided
   int sectors;             // a track, numbered from 1
   int sector_size;         // bytes of data in a sector
   int size_code;           // N: sector_size is 128 << N
@@ -30,6 +31,7 @@ struct D88Geometry {
 };
 inline constexpr D88Geometry kD88 = {
     .cylinders = 40,
+    .heads = 1,
     .sectors = 16,
     .sector_size = 256,
     .size_code = 1,
@@ -94,7 +96,7 @@ static_assert(128 << kD88.size_code == kD88.sector_size);
 
 inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
 inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
-inline constexpr int kDiskTracks = kD88.cylinders;
+inline constexpr int kDiskTracks = kD88.cylinders * kD88.heads;
 inline constexpr int kDiskSectors = kDiskTracks * kD88.sectors;  // 640
 inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
 static_assert(kD88Size == 174768);
@@ -184,9 +186,20 @@ D88Read decode_d88_image(std::span<const Byte> file);
 
 // --- The check ------------------------------------------------------------------------------
 
-// A file is taken for a D88 image when its header gives the file's own size, or puts the first
-// track where a build puts it.
-bool is_d88_image(std::span<const Byte> file);
+// How sure it is that a file is a D88 image, from 0 to 100: the facts it weighs, each with its
+// weight, that hold. The header's two are the ground of the others.
+struct D88Weights {
+  int disk_size;     // the header gives the file's own size
+  int first_track;   // the track table puts the first track where a build puts it
+  int size;          // the file is as large as a build writes it
+  int first_sector;  // the first sector's header is as a build writes it
+};
+inline constexpr D88Weights kD88Weights = {
+    .disk_size = 30, .first_track = 30, .size = 20, .first_sector = 20};
+static_assert(kD88Weights.disk_size + kD88Weights.first_track + kD88Weights.size +
+                  kD88Weights.first_sector ==
+              100);
+int d88_certainty(std::span<const Byte> file);
 
 // Whether a D88 image is what a build writes: every header field, the track offset table, each
 // sector's header, the 0xFF fill after the raw disk image, and the raw disk image its sectors

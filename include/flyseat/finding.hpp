@@ -79,11 +79,18 @@ struct Address {
 };
 // "header": the disk header of a D88 image.
 struct Header {};
+// "the loader, bytes 5 to 6": bytes of a stretch that an image carries, counted from its start.
+struct Stretch {
+  std::string what;
+  std::int64_t first;
+  std::int64_t last;
+};
 
 }  // namespace at
 
-using Place = std::variant<std::monostate, at::Offset, at::Line, at::Sector, at::Cylinder,
-                           at::Block, at::PatchRecord, at::Substitution, at::Address, at::Header>;
+using Place =
+    std::variant<std::monostate, at::Offset, at::Line, at::Sector, at::Cylinder, at::Block,
+                 at::PatchRecord, at::Substitution, at::Address, at::Header, at::Stretch>;
 
 // The place as text, as every face shows it; empty for none.
 std::string place_text(const Place& place);
@@ -94,9 +101,10 @@ at::Sector sector_at(int s);
 // --- What a field holds ---------------------------------------------------------------------
 
 // A value found, or the value expected: a number (decimal, or hex with at least some digits), a
-// text (quoted when it is a name from the file), bytes, or the bounds a build keeps to.
+// text (quoted when it is a name from the file), bytes, the bounds a build keeps to, a span of
+// numbered things ("blocks 1 to 5", counted in the unit) or a yes or no.
 struct Value {
-  enum class Kind : std::uint8_t { none, number, text, bytes, at_most, range };
+  enum class Kind : std::uint8_t { none, number, text, bytes, at_most, range, span, flag };
   Kind kind = Kind::none;
   std::int64_t amount = 0;  // of a number and of at_most; the first of a range
   std::int64_t last = 0;    // of a range
@@ -127,11 +135,27 @@ struct Value {
             .hex_digits = digits,
             .words = std::move(what)};
   }
+  static Value span(std::int64_t first, std::int64_t last) {
+    return {.kind = Kind::span, .amount = first, .last = last};
+  }
+  static Value flag(bool yes) { return {.kind = Kind::flag, .amount = yes ? 1 : 0}; }
   bool empty() const { return kind == Kind::none; }
 };
 
 // The value as text, its numbers counted in `unit` ("36 bytes") when one is given.
 std::string value_text(const Value& value, const char* unit = nullptr);
+
+// A number, a name or bytes that words tell, with the key that a script reads it by: the words
+// name it as "{key}" where it stands ("{more} after the last sector").
+struct Fact {
+  const char* key;
+  Value value;
+  const char* unit = nullptr;  // the noun its number counts
+};
+using Facts = std::vector<Fact>;
+
+// The words with each "{key}" of a fact given replaced by that fact's value as text.
+std::string with_facts(const std::string& words, const Facts& facts);
 
 // --- The finding ----------------------------------------------------------------------------
 
@@ -149,12 +173,18 @@ struct Finding {
   // Of a finding that stands for the findings of one kind past the first few: how many more
   // there are, the note naming their kind ("and 3 more lines cut").
   std::size_t more = 0;
+  Facts facts{};               // the numbers and names that the field and the note tell
+  // Of a comparison of two files: `expected` is what the first holds, `value` the second's, and
+  // either is empty where that file has nothing ("line 55: added "PRINT"").
+  bool compared = false;
 };
 using Findings = std::vector<Finding>;
 
 // The finding as one line: "PLACE: FIELD is VALUE, expected EXPECTED; NOTE", with whatever it
-// lacks left out; a foretold stop is the build's line, then ": NOTE"; findings folded into a
-// count "and MORE more NOTE". The file is the face's to add (a build's line names its own).
+// lacks left out, the field and the note with their facts in place; of a comparison, "PLACE:
+// FIELD EXPECTED became VALUE" ("added VALUE", "removed EXPECTED"); a foretold stop is the
+// build's line, then ": NOTE"; findings folded into a count "and MORE more NOTE". The file is the
+// face's to add (a build's line names its own).
 std::string finding_text(const Finding& finding);
 // "FILE: TEXT", or the text alone for a finding that names no file or is a build's line.
 std::string said(const Finding& finding);

@@ -90,8 +90,10 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
   switch (read.stop) {
     case ProgramRead::ended:
       if (std::size_t end = read.at + kEndMarkerSize; bytes.size() > end) {
-        found(end, {.note = count_of(bytes.size() - end, "byte") +
-                            " after the end marker, where a build writes none"});
+        found(end,
+              {.note = "{after} after the end marker, where a build writes none",
+               .facts = {{"after", Value::number(static_cast<std::int64_t>(bytes.size() - end)),
+                          "byte"}}});
       }
       return;
     case ProgramRead::end_marker_cut:
@@ -102,9 +104,10 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
                     .unit = "byte"});
     case ProgramRead::end_marker_damaged:
       return found(read.at + read.damaged,
-                   {.field = format("byte %zu of the end marker", read.damaged),
+                   {.field = "byte {byte} of the end marker",
                     .value = Value::hex(bytes[read.at + read.damaged], 2),
-                    .expected = Value::hex(0, 2)});
+                    .expected = Value::hex(0, 2),
+                    .facts = {{"byte", Value::number(static_cast<std::int64_t>(read.damaged))}}});
     case ProgramRead::other_link:
       return found(read.at, {.field = "link field of a line record",
                              .value = Value::hex(read.link, 4),

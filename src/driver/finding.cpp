@@ -1,5 +1,8 @@
 #include "flyseat/finding.hpp"
 
+#include <algorithm>
+#include <string_view>
+
 #include "flyseat/d88.hpp"
 #include "flyseat/text.hpp"
 
@@ -46,6 +49,9 @@ std::string place_text(const at::Address& p) {
 }
 std::string place_text(const at::Header&) {
   return "header";
+}
+std::string place_text(const at::Stretch& p) {
+  return p.what + ", " + span_of("byte", p.first, p.last);
 }
 
 std::string number_text(std::int64_t n, int hex_digits, const char* unit) {
@@ -100,21 +106,58 @@ std::string value_text(const Value& v, const char* unit) {
                          number_text(v.last, v.hex_digits, unit);
       return v.words.empty() ? text : v.words + " (" + text + ")";
     }
+    case Value::Kind::span:
+      return span_of(unit == nullptr ? "" : unit, v.amount, v.last);
+    case Value::Kind::flag:
+      return v.amount != 0 ? "yes" : "no";
   }
   return {};
 }
 
+std::string with_facts(const std::string& words, const Facts& facts) {
+  std::string text;
+  std::size_t from = 0;
+  for (std::size_t open; (open = words.find('{', from)) != std::string::npos;) {
+    std::size_t close = words.find('}', open);
+    if (close == std::string::npos) break;
+    std::string_view key(words.data() + open + 1, close - open - 1);
+    auto fact =
+        std::find_if(facts.begin(), facts.end(), [key](const Fact& f) { return f.key == key; });
+    text += words.substr(from, open - from);
+    text += fact == facts.end() ? words.substr(open, close + 1 - open)
+                                : value_text(fact->value, fact->unit);
+    from = close + 1;
+  }
+  return text + words.substr(from);
+}
+
+namespace {
+
+// "FIELD EXPECTED became VALUE", "added VALUE", "removed EXPECTED".
+std::string change_text(const Finding& f, const std::string& field) {
+  std::string was = value_text(f.expected, f.unit), now = value_text(f.value, f.unit);
+  std::string change = f.expected.empty() ? "added " + now
+                       : f.value.empty()  ? "removed " + was
+                                          : was + " became " + now;
+  return field.empty() ? change : field + " " + change;
+}
+
+}  // namespace
+
 std::string finding_text(const Finding& finding) {
+  std::string note = with_facts(finding.note, finding.facts);
   if (!finding.message.empty())
-    return finding.note.empty() ? finding.message : finding.message + ": " + finding.note;
-  if (finding.more > 0) return format("and %zu more ", finding.more) + finding.note;
-  std::string body;
-  if (!finding.field.empty()) {
-    body = finding.field + " is " + value_text(finding.value, finding.unit);
+    return note.empty() ? finding.message : finding.message + ": " + note;
+  if (finding.more > 0) return format("and %zu more ", finding.more) + note;
+  std::string body, field = with_facts(finding.field, finding.facts);
+  if (finding.compared) {
+    body = change_text(finding, field);
+  } else if (!field.empty()) {
+    body = field + " is " + value_text(finding.value, finding.unit);
     if (!finding.expected.empty())
       body += ", expected " + value_text(finding.expected, finding.unit);
   }
-  if (!finding.note.empty()) body += (body.empty() ? "" : "; ") + finding.note;
+  if (!note.empty()) body += (body.empty() ? "" : "; ") + note;
   std::string place = place_text(finding.place);
   return place.empty() ? body : place + ": " + body;
 }

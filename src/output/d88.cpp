@@ -195,10 +195,12 @@ void check_d88_header(const D88Read& d88, Findings& findings) {
   }
   for (std::size_t i = 0; i < header.reserved.size(); ++i) {
     if (header.reserved[i] == built.reserved[i]) continue;
-    findings.push_back({.place = kHeader,
-                        .field = format("reserved byte 0x%02zX", as_size(kD88Header.reserved) + i),
-                        .value = Value::hex(header.reserved[i], 2),
-                        .expected = Value::hex(built.reserved[i], 2)});
+    findings.push_back(
+        {.place = kHeader,
+         .field = "reserved byte {offset}",
+         .value = Value::hex(header.reserved[i], 2),
+         .expected = Value::hex(built.reserved[i], 2),
+         .facts = {{"offset", Value::hex(kD88Header.reserved + static_cast<int>(i), 2)}}});
   }
   struct ByteField {
     const char* name;
@@ -226,9 +228,10 @@ bool check_track_table(const D88Header& header, Findings& findings) {
     std::uint32_t expected = built_header().track_table[entry];
     if (header.track_table[entry] == expected) continue;
     findings.push_back({.place = kHeader,
-                        .field = format("track table entry %zu", entry),
+                        .field = "track table entry {entry}",
                         .value = Value::hex(header.track_table[entry], 1),
-                        .expected = Value::hex(expected, 1)});
+                        .expected = Value::hex(expected, 1),
+                        .facts = {{"entry", Value::number(static_cast<std::int64_t>(entry))}}});
   }
   return findings.size() == before;
 }
@@ -301,9 +304,10 @@ void check_fill(std::span<const Byte> data, int with_data, Findings& findings) {
     auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
     if (changed == bytes.end()) continue;
     findings.push_back({.place = sector_at(s),
-                        .field = format("byte %td of the fill", changed - bytes.begin()),
+                        .field = "byte {byte} of the fill",
                         .value = Value::hex(*changed, 2),
-                        .expected = Value::hex(kD88Fill, 2)});
+                        .expected = Value::hex(kD88Fill, 2),
+                        .facts = {{"byte", Value::number(changed - bytes.begin())}}});
   }
 }
 
@@ -317,8 +321,8 @@ void check_sectors(D88Check& check) {
     if (s == d88.whole_sectors) {
       check.findings.push_back(
           {.place = sector_at(s),
-           .note = format("the file ends inside its record, which starts at offset %d",
-                          sector_record_offset(s))});
+           .note = "the file ends inside its record, which starts at offset {record_offset}",
+           .facts = {{"record_offset", Value::number(sector_record_offset(s))}}});
       return;
     }
     check_sector_header(d88.sector_header(s), s, check.findings);
@@ -344,11 +348,25 @@ void check_sectors(D88Check& check) {
 
 }  // namespace
 
-bool is_d88_image(std::span<const Byte> file) {
-  std::size_t table = as_size(kD88Header.track_table);
-  return file.size() >= table + 4 &&
-         (read_u32(file, as_size(kD88Header.disk_size)) == file.size() ||
-          read_u32(file, table) == static_cast<std::uint32_t>(kD88.header_size));
+int d88_certainty(std::span<const Byte> file) {
+  auto holds = [&file](int offset, int size) { return file.size() >= as_size(offset + size); };
+  auto u32_is = [&](int offset, std::uint32_t value) {
+    return holds(offset, 4) && read_u32(file, as_size(offset)) == value;
+  };
+  D88SectorHeader built = built_sector_header(0);
+  bool first_sector = holds(kD88.header_size, kD88.sector_header_size) && [&] {
+    D88SectorHeader read = decode_sector_header(file.subspan(as_size(kD88.header_size)));
+    return read.c == built.c && read.h == built.h && read.r == built.r && read.n == built.n;
+  }();
+  int header =
+      (u32_is(kD88Header.disk_size, static_cast<std::uint32_t>(file.size())) ? kD88Weights.disk_size
+                                                                             : 0) +
+      (u32_is(track_table_offset(0), static_cast<std::uint32_t>(track_offset(0)))
+           ? kD88Weights.first_track
+           : 0);
+  if (header == 0) return 0;  // the header is the ground of the rest
+  return header + (file.size() == kD88Size ? kD88Weights.size : 0) +
+         (first_sector ? kD88Weights.first_sector : 0);
 }
 
 D88Check check_d88_image(std::span<const Byte> file) {
@@ -359,9 +377,10 @@ D88Check check_d88_image(std::span<const Byte> file) {
          .value = Value::number(static_cast<std::int64_t>(file.size())),
          .expected = Value::number(kD88Size),
          .unit = "byte",
-         .note = check.d88.header_whole
-                     ? ""
-                     : format("the file ends inside the %d-byte header", kD88.header_size)});
+         .note = check.d88.header_whole ? "" : "the file ends inside the {header_size}-byte header",
+         .facts = check.d88.header_whole
+                      ? Facts{}
+                      : Facts{{"header_size", Value::number(kD88.header_size)}}});
   }
   if (!check.d88.header_whole) return check;
   check_d88_header(check.d88, check.findings);
@@ -383,7 +402,9 @@ std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const
   if (mine == written.end()) {
     return Finding{
         .place = offset_place(kD88Size),
-        .note = count_of(d88.size() - written.size(), "byte") + " more after the last sector"};
+        .note = "{more} more after the last sector",
+        .facts = {{"more", Value::number(static_cast<std::int64_t>(d88.size() - written.size())),
+                   "byte"}}};
   }
   auto offset = static_cast<int>(mine - written.begin());
   if (offset < kD88.header_size)

@@ -78,6 +78,14 @@ RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
   return disk;
 }
 
+int raw_disk_certainty(std::span<const Byte> file) {
+  if (file.empty() || !whole_blocks(file.size())) return 0;
+  RawDiskRead disk = decode_raw_disk_image(file);
+  return kRawDiskWeights.whole_blocks +
+         (built_block_count(disk.blocks) ? kRawDiskWeights.block_count : 0) +
+         (disk.program_block != 0 ? kRawDiskWeights.program : 0);
+}
+
 RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of) {
   RawDiskCheck check{decode_raw_disk_image(image), {}};
   const RawDiskRead& disk = check.disk;
@@ -91,8 +99,9 @@ RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of)
   if (disk.program_block == 0) {
     findings.push_back(
         {.note = "its last blocks hold no program as a build writes it: line records with the "
-                 "link field 0xFFFF, then the end marker, in as many blocks as the block rule "
-                 "gives them"});
+                 "link field {link_field}, then the end marker, in as many blocks as the block "
+                 "rule gives them",
+         .facts = {{"link_field", Value::hex(kUnlinked, 4)}}});
     return check;
   }
   if (disk.after_program < image.size()) {

@@ -42,10 +42,36 @@ TapeRead decode_tape_image(std::span<const Byte> file) {
   return tape;
 }
 
+namespace {
+
+constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
+
+// A main tape's payload is a program closed by its end marker; a data tape's fits the regions.
+bool payload_as_carried(const TapeRead& tape, std::span<const Byte> file) {
+  if (tape.kind == TapeRead::data_tape) return tape.payload.size() <= kMostPayload;
+  if (tape.kind != TapeRead::main_tape) return false;
+  ProgramRead program = read_program(file, kTape.header_size);
+  return program.stop == ProgramRead::ended && program.at + kEndMarkerSize == file.size();
+}
+
+}  // namespace
+
+int tape_certainty(std::span<const Byte> file) {
+  TapeRead tape = decode_tape_image(file);
+  if (tape.kind == TapeRead::not_a_tape) return 0;
+  bool printable = std::all_of(tape.name.begin(), tape.name.end(),
+                               [](Byte b) { return b >= 0x20 && b <= 0x7E; });
+  bool build_name = tape.kind == TapeRead::data_tape || tape.kind == TapeRead::main_tape;
+  return kTapeWeights.leader +
+         (build_name                                       ? kTapeWeights.build_name
+          : tape.kind == TapeRead::other_tape && printable ? kTapeWeights.printable_name
+                                                           : 0) +
+         (payload_as_carried(tape, file) ? kTapeWeights.payload : 0);
+}
+
 TapeCheck check_tape_image(std::span<const Byte> file) {
   TapeCheck check{.tape = decode_tape_image(file), .program = {}, .findings = {}};
   const TapeRead& tape = check.tape;
-  constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
   switch (tape.kind) {
     case TapeRead::not_a_tape:
       break;

@@ -1,5 +1,6 @@
-// `info`: each file recognised by the first format that takes it and checked by that format's
-// own check in the core; the facts the faces render are taken from what the check read.
+// `info`: each file known by the format most certain of it and checked by that format's own
+// check in the core; the facts the faces render are taken from what the check read, each once,
+// with the words of the report line that tells it.
 #include "images.hpp"
 
 #include <algorithm>
@@ -7,38 +8,53 @@
 
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
+#include "flyseat/recognise.hpp"
 #include "flyseat/tape.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
 namespace {
 
-std::optional<ProgramFacts> facts_of(const ProgramRead& program) {
-  if (program.stop != ProgramRead::ended) return std::nullopt;
-  return ProgramFacts{program.lines, program.at};
+Value number(std::size_t n) {
+  return Value::number(static_cast<std::int64_t>(n));
 }
 
-TapeFacts facts_of(const TapeCheck& check) {
-  const TapeRead& tape = check.tape;
-  if (tape.kind == TapeRead::cut_short) return {false, {}, 0, {}};
-  return {true, visible(tape.name), tape.payload.size(),
-          check.program ? facts_of(*check.program) : std::nullopt};
+// A line of the report and the facts it tells; a fact told twice is kept once.
+void tell(Description& d, const std::string& line, const Facts& facts = {}) {
+  if (!line.empty()) d.lines.push_back(line);
+  for (const Fact& fact : facts) {
+    if (std::none_of(d.facts.begin(), d.facts.end(),
+                     [&fact](const Fact& f) { return std::string_view(f.key) == fact.key; }))
+      d.facts.push_back(fact);
+  }
 }
 
-RawDiskFacts facts_of(const RawDiskRead& disk) {
-  return {
-      disk.blocks, disk.loader_bytes, disk.program_block, {disk.program.lines, disk.program.at}};
+Fact size_fact(std::span<const Byte> file) {
+  return {"size", number(file.size()), "byte"};
 }
 
-D88Facts facts_of(const D88Check& check) {
-  D88Facts facts{.header = {},
-                 .table_as_built = check.table_as_built,
-                 .sectors_with_data = check.sectors_with_data,
-                 .held = {}};
-  if (const D88Header& h = check.d88.header; check.d88.header_whole)
-    facts.header = D88HeaderFacts{visible(h.name), h.write_protect, h.media_type, h.disk_size};
-  if (check.held_check) facts.held = facts_of(check.held_check->disk);
-  return facts;
+void tell_program(const ProgramRead& program, const std::string& line, Description& d,
+                  Facts more = {}) {
+  more.push_back({"program_lines", number(program.lines), "line"});
+  more.push_back({"end_marker", number(program.at)});
+  tell(d, line + "{program_lines}, the end marker at offset {end_marker}", more);
+}
+
+void tell_raw_disk(const RawDiskRead& disk, const std::string& indent, Description& d) {
+  std::size_t fill = kBlockSize - disk.loader_bytes;
+  tell(d,
+       indent + "{loader_blocks}: the loader, {loader_bytes}" +
+           (fill > 0 ? ", then {loader_fill} of {loader_fill_byte} fill" : ""),
+       {{"loader_blocks", Value::span(0, kRawDisk.loader_blocks - 1), "block"},
+        {"loader_bytes", number(disk.loader_bytes), "byte"},
+        {"loader_fill", number(fill), "byte"},
+        {"loader_fill_byte", Value::hex(kLoaderFill, 2)}});
+  if (disk.program_block == 0) return;
+  tell(d, indent + "{data_blocks}: the list1 and list2 regions",
+       {{"data_blocks", Value::span(kRawDisk.loader_blocks, disk.program_block - 1), "block"}});
+  tell_program(disk.program, indent + "{program_blocks}: the program, ", d,
+               {{"program_blocks", Value::span(disk.program_block, disk.blocks - 1), "block"},
+                {"program_block", Value::number(disk.program_block)}});
 }
 
 // Where the program of a raw disk image begins, when it has one where a build puts it.
@@ -47,21 +63,86 @@ std::optional<std::size_t> program_offset(const RawDiskRead& disk) {
   return static_cast<std::size_t>(disk.program_block) * kBlockSize;
 }
 
-void describe_tape(std::span<const Byte> file, const TapeRead& tape, Description& d) {
+void describe_tape(std::span<const Byte> file, Description& d) {
+  TapeCheck check = check_tape_image(file);
+  const TapeRead& tape = check.tape;
   d.kind = tape.kind == TapeRead::data_tape   ? ImageKind::data_tape
            : tape.kind == TapeRead::main_tape ? ImageKind::main_tape
                                               : ImageKind::foreign_tape;
-  TapeCheck check = check_tape_image(file);
-  if (check.program) d.program_at = kTape.header_size;
   d.problems = std::move(check.findings);
-  d.facts = facts_of(check);
+  if (tape.kind == TapeRead::cut_short) {
+    tell(d, "tape image, {size}: its leader and no whole tape name", {size_fact(file)});
+    return;
+  }
+  tell(d, "tape image {tape_name}, {size}: the {header_size}-byte header and {payload} of payload",
+       {{"tape_name", Value::name(std::string(tape.name.begin(), tape.name.end()))},
+        size_fact(file),
+        {"header_size", Value::number(kTape.header_size)},
+        {"payload", number(tape.payload.size()), "byte"}});
+  if (d.kind == ImageKind::data_tape) tell(d, "  payload: the list1 region, then the list2 region");
+  if (check.program && check.program->stop == ProgramRead::ended)
+    tell_program(*check.program, "  program: ", d);
+  if (check.program) d.program_at = kTape.header_size;
+}
+
+void tell_d88_header(const D88Check& check, Description& d) {
+  const D88Header& h = check.d88.header;
+  tell(d,
+       "  header: name {disk_name}, write protect {write_protect}, media type {media_type}, disk "
+       "size {disk_size}",
+       {{"disk_name", Value::name(std::string(h.name.begin(), h.name.end()))},
+        {"write_protect", Value::hex(h.write_protect, 2)},
+        {"media_type", Value::hex(h.media_type, 2)},
+        {"disk_size", Value::number(h.disk_size)},
+        {"track_table_as_built", Value::flag(check.table_as_built)}});
+  if (!check.table_as_built) return;
+  // As read: the tracks are the entries that are not zero, the others equal to one of side 1.
+  auto tracks = std::count_if(h.track_table.begin(), h.track_table.end(),
+                              [](std::uint32_t entry) { return entry != 0; });
+  tell(d,
+       "  track table: {track_table_tracks} tracks, the first at offset {track_table_first}, "
+       "{track_table_stride} bytes apart; the other {track_table_other_entries} entries "
+       "{track_table_other_value}",
+       {{"track_table_tracks", Value::number(tracks)},
+        {"track_table_first", Value::number(h.track_table[0])},
+        {"track_table_stride", Value::number(h.track_table[kD88.table_sides] - h.track_table[0])},
+        {"track_table_other_entries",
+         Value::number(static_cast<std::int64_t>(h.track_table.size()) - tracks)},
+        {"track_table_other_value", Value::number(h.track_table[1])}});
+}
+
+void tell_d88_sectors(int with_data, Description& d) {
+  bool whole = with_data % kD88.sectors == 0;
+  tell(d,
+       std::string("  sectors: {sectors_with_data} of {disk_sectors} with data (") +
+           (whole ? "{whole_tracks}" : "not whole tracks") +
+           "), then {fill_sectors} of {fill_byte} fill",
+       {{"sectors_with_data", Value::number(with_data)},
+        {"disk_sectors", Value::number(kDiskSectors)},
+        {"fill_sectors", Value::number(kDiskSectors - with_data)},
+        {"fill_byte", Value::hex(kD88Fill, 2)}});
+  if (whole)
+    tell(d, "", {{"whole_tracks", Value::number(with_data / kD88.sectors), "whole track"}});
 }
 
 void describe_d88(std::span<const Byte> file, Description& d) {
   d.kind = ImageKind::d88;
   D88Check check = check_d88_image(file);
-  if (check.held_check) d.program_at = program_offset(check.held_check->disk);
-  d.facts = facts_of(check);
+  tell(d, "D88 image, {size}: {cylinders}, {heads}, {sectors_per_track} of {sector_size} a track",
+       {size_fact(file),
+        {"cylinders", Value::number(kD88.cylinders), "cylinder"},
+        {"heads", Value::number(kD88.heads), "head"},
+        {"sectors_per_track", Value::number(kD88.sectors), "sector"},
+        {"sector_size", Value::number(kD88.sector_size), "byte"}});
+  if (check.d88.header_whole) tell_d88_header(check, d);
+  if (check.sectors_with_data) tell_d88_sectors(*check.sectors_with_data, d);
+  if (check.held_check) {
+    const RawDiskRead& held = check.held_check->disk;
+    tell(d, "  the raw disk image it holds: {blocks}",
+         {{"blocks", Value::number(held.blocks), "block"}});
+    tell_raw_disk(held, "    ", d);
+    d.program_at = program_offset(held);
+  }
   d.problems = std::move(check.findings);
   d.held = std::move(check.held);
 }
@@ -69,8 +150,12 @@ void describe_d88(std::span<const Byte> file, Description& d) {
 void describe_raw_disk(std::span<const Byte> file, Description& d) {
   d.kind = ImageKind::raw_disk;
   RawDiskCheck check = check_raw_disk_image(file);
+  tell(d, "raw disk image, {size}: {blocks} of {block_size} bytes",
+       {size_fact(file),
+        {"blocks", Value::number(check.disk.blocks), "block"},
+        {"block_size", Value::number(kBlockSize)}});
+  tell_raw_disk(check.disk, "  ", d);
   d.program_at = program_offset(check.disk);
-  d.facts = facts_of(check.disk);
   d.problems = std::move(check.findings);
 }
 
@@ -86,26 +171,44 @@ const char* kind_name(ImageKind kind) {
 Description describe_image(std::span<const Byte> file, const Checksums& checksums) {
   Description d;
   d.size = file.size();
-  d.checksums = checksums;
-  TapeRead tape = decode_tape_image(file);
+  Recognised recognised = recognise_image(file);
   if (file.empty()) {
     d.kind = ImageKind::empty;
-    d.checksums = {};
     d.problems.push_back({.note = "empty file"});
-  } else if (tape.kind != TapeRead::not_a_tape) {
-    describe_tape(file, tape, d);
-  } else if (is_d88_image(file)) {
-    describe_d88(file, d);
-  } else if (whole_blocks(file.size())) {
-    describe_raw_disk(file, d);
-  } else {
-    d.kind = ImageKind::unknown;
-    d.problems.push_back(
-        {.note = format("not an image of a build: no tape leader, no D88 header, and %s is not "
-                        "a whole number of %d-byte blocks",
-                        count_of(file.size(), "byte").c_str(), kBlockSize)});
+    return d;
   }
+  switch (recognised.format) {
+    case ImageFormat::tape:
+      describe_tape(file, d);
+      break;
+    case ImageFormat::d88:
+      describe_d88(file, d);
+      break;
+    case ImageFormat::raw_disk:
+      describe_raw_disk(file, d);
+      break;
+    case ImageFormat::none:
+      d.kind = ImageKind::unknown;
+      tell(d, "{size}, not an image of a build", {size_fact(file)});
+      d.problems.push_back(
+          {.note = "not an image of a build: no tape leader, no D88 header, and {size} is not a "
+                   "whole number of {block_size}-byte blocks",
+           .facts = {size_fact(file), {"block_size", Value::number(kBlockSize)}}});
+      break;
+  }
+  if (recognised.format != ImageFormat::none)
+    tell(d, "", {{"certainty", Value::number(recognised.certainty)}});
+  if (!checksums.crc32.empty())
+    tell(d, "  CRC-32 {crc32}", {{"crc32", Value::text(checksums.crc32)}});
+  if (!checksums.sha1.empty()) tell(d, "  SHA-1 {sha1}", {{"sha1", Value::text(checksums.sha1)}});
   return d;
+}
+
+std::vector<std::string> description_lines(const Description& d) {
+  std::vector<std::string> lines;
+  for (const std::string& line : d.lines)
+    lines.push_back(with_facts(line, d.facts));
+  return lines;
 }
 
 bool InfoReport::sound() const {
@@ -132,8 +235,9 @@ InfoReport describe_files(const std::vector<NamedFile>& files) {
   for (std::size_t d = 0; d < files.size(); ++d) {
     for (std::size_t r = 0; r < files.size(); ++r) {
       if (!is(d, ImageKind::d88) || !is(r, ImageKind::raw_disk)) continue;
-      report.held.push_back(
-          {files[d].name, files[r].name, d88_difference(files[d].read.bytes, files[r].read.bytes)});
+      std::optional<Finding> difference = d88_difference(files[d].read.bytes, files[r].read.bytes);
+      if (difference) difference->file = files[d].name;
+      report.held.push_back({files[d].name, files[r].name, difference});
     }
   }
   return report;

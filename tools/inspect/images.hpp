@@ -1,5 +1,5 @@
-// `info`: what each file is, recognised by its content and checked by its format's own check in
-// the core, with what the format tells and the checksums that catalogues list; and whether a D88
+// `info`: what each file is, known by what it is and checked by its format's own check in the
+// core, with what the format tells and the checksums that catalogues list; and whether a D88
 // image holds a raw disk image given with it.
 #pragma once
 
@@ -8,7 +8,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "flyseat/finding.hpp"
@@ -30,42 +29,14 @@ enum class ImageKind {
 };
 const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
 
-// What each kind tells, as values the faces render.
-struct ProgramFacts {
-  std::size_t lines;
-  std::size_t end_marker;  // its offset
-};
-struct TapeFacts {
-  bool whole_header;
-  std::string name;  // every byte visible
-  std::size_t payload;
-  std::optional<ProgramFacts> program;  // of a main tape image whose program ends whole
-};
-struct RawDiskFacts {
-  int blocks;
-  std::size_t loader_bytes;
-  int program_block;  // 0: no program where a build puts it
-  ProgramFacts program;
-};
-struct D88HeaderFacts {
-  std::string name;  // up to its first zero byte, every byte visible
-  Byte write_protect;
-  Byte media_type;
-  std::uint32_t disk_size;
-};
-struct D88Facts {
-  std::optional<D88HeaderFacts> header;  // when the file holds the whole header
-  bool table_as_built = false;  // every entry of the track offset table as a build writes it
-  std::optional<int> sectors_with_data;  // when the file holds every sector
-  std::optional<RawDiskFacts> held;      // the raw disk image in its sectors, when whole tracks
-};
-
-// What `info` says of one file: its kind, what the kind tells, its checksums and its problems.
+// What `info` says of one file: its kind, how sure its format's recogniser is, what the kind
+// tells and its checksums, and its problems. The facts are the data: each has the key that JSON
+// gives it, and the report's lines (a headline, then the rest, indented) name each as {key}.
 struct Description {
   ImageKind kind = ImageKind::unreadable;
   std::optional<std::size_t> size;  // of a file that could be read, held in memory
-  std::variant<std::monostate, TapeFacts, RawDiskFacts, D88Facts> facts;
-  Checksums checksums;
+  Facts facts;
+  std::vector<std::string> lines;
   Findings problems;
   // Where the program lies, for `list`: the offset of its first record in the file, or in
   // `held`, the raw disk image gathered from a D88 image's sectors.
@@ -73,12 +44,10 @@ struct Description {
   std::vector<Byte> held;
   bool sound() const { return problems.empty(); }
 };
-// Recognises the file by the first format that takes it (a tape image by its leader, a D88 image
-// by its header, a raw disk image by its whole blocks), checks it by that format's check and
-// says what it holds.
+// Recognises the file by the format most certain of it (see flyseat/recognise.hpp), checks it
+// by that format's check and says what it holds.
 Description describe_image(std::span<const Byte> file, const Checksums& checksums = {});
-// The report's lines, without line feeds: a headline, then what the kind tells, indented, then
-// the checksums.
+// The report's lines, without line feeds, with their facts in place.
 std::vector<std::string> description_lines(const Description& description);
 
 // `info` of several files: each described (a file that cannot be read has the kind
@@ -94,7 +63,7 @@ struct FileDescription {
 struct HeldImage {
   std::string d88;
   std::string raw_disk;
-  std::optional<Finding> difference;  // none when it holds it sector for sector
+  std::optional<Finding> difference;  // of the D88 image; none when it holds it sector for sector
 };
 struct InfoReport {
   std::vector<FileDescription> files;

@@ -1,8 +1,8 @@
 #include "json_output.hpp"
 
 #include <nlohmann/json.hpp>
-#include <type_traits>
 
+#include "flyseat/text.hpp"
 #include "problems.hpp"
 
 namespace flyseat::inspect {
@@ -61,8 +61,12 @@ json place_json(const at::Address& p) {
 json place_json(const at::Header&) {
   return {{"kind", "header"}};
 }
+json place_json(const at::Stretch& p) {
+  return {{"kind", "stretch"}, {"of", p.what}, {"first", p.first}, {"last", p.last}};
+}
 
-// A number where the value is one; bounds as an object.
+// A number where the value is one; a name from a file with every byte visible; bounds as an
+// object.
 json value_json(const Value& v) {
   switch (v.kind) {
     case Value::Kind::none:
@@ -70,7 +74,9 @@ json value_json(const Value& v) {
     case Value::Kind::number:
       return v.amount;
     case Value::Kind::text:
-      return v.words;
+      return v.quoted
+                 ? visible(std::span(reinterpret_cast<const Byte*>(v.words.data()), v.words.size()))
+                 : v.words;
     case Value::Kind::bytes:
       return v.data;
     case Value::Kind::at_most: {
@@ -83,8 +89,18 @@ json value_json(const Value& v) {
       if (!v.words.empty()) bounds["what"] = v.words;
       return bounds;
     }
+    case Value::Kind::span:
+      return {{"from", v.amount}, {"to", v.last}};
+    case Value::Kind::flag:
+      return v.amount != 0;
   }
   return nullptr;
+}
+
+// Each fact as a field of `object`.
+void add_facts(const Facts& facts, json& object) {
+  for (const Fact& fact : facts)
+    object[fact.key] = value_json(fact.value);
 }
 
 // A finding's text, and each of its parts that it has, as data.
@@ -97,15 +113,18 @@ json finding_json(const Finding& f) {
     place["text"] = place_text(f.place);
     entry["place"] = place;
   }
-  for (const auto& [key, part] : {std::pair<const char*, const std::string&>{"field", f.field},
-                                  {"message", f.message},
-                                  {"note", f.note}}) {
+  for (const auto& [key, part] :
+       {std::pair<const char*, std::string>{"field", with_facts(f.field, f.facts)},
+        {"message", f.message},
+        {"note", with_facts(f.note, f.facts)}}) {
     if (!part.empty()) entry[key] = part;
   }
   if (!f.value.empty()) entry["value"] = value_json(f.value);
   if (!f.expected.empty()) entry["expected"] = value_json(f.expected);
   if (f.unit != nullptr && (!f.value.empty() || !f.expected.empty())) entry["unit"] = f.unit;
   if (f.more > 0) entry["more"] = f.more;
+  if (!f.facts.empty()) add_facts(f.facts, entry["facts"]);
+  if (f.compared) entry["compared"] = true;
   return entry;
 }
 
@@ -116,38 +135,6 @@ json findings_json(const Findings& findings) {
   return entries;
 }
 
-void add_program(const ProgramFacts& program, json& entry) {
-  entry["program_lines"] = program.lines;
-  entry["end_marker"] = program.end_marker;
-}
-
-void add_facts(const TapeFacts& tape, json& entry) {
-  if (!tape.whole_header) return;
-  entry["tape_name"] = tape.name;
-  entry["payload"] = tape.payload;
-  if (tape.program) add_program(*tape.program, entry);
-}
-
-void add_facts(const RawDiskFacts& disk, json& entry) {
-  entry["blocks"] = disk.blocks;
-  entry["loader_bytes"] = disk.loader_bytes;
-  if (disk.program_block == 0) return;
-  entry["program_block"] = disk.program_block;
-  add_program(disk.program, entry);
-}
-
-void add_facts(const D88Facts& d88, json& entry) {
-  if (d88.header) {
-    entry["disk_name"] = d88.header->name;
-    entry["write_protect"] = d88.header->write_protect;
-    entry["media_type"] = d88.header->media_type;
-    entry["disk_size"] = d88.header->disk_size;
-    entry["track_table_as_built"] = d88.table_as_built;
-  }
-  if (d88.sectors_with_data) entry["sectors_with_data"] = *d88.sectors_with_data;
-  if (d88.held) add_facts(*d88.held, entry);
-}
-
 json description_json(const FileDescription& f) {
   const Description& d = f.description;
   json entry = {{"file", f.file},
@@ -156,14 +143,7 @@ json description_json(const FileDescription& f) {
                 {"findings", findings_json(d.problems)},
                 {"sound", d.sound()}};
   if (d.size) entry["size"] = *d.size;
-  std::visit(
-      [&entry](const auto& facts) {
-        if constexpr (!std::is_same_v<std::decay_t<decltype(facts)>, std::monostate>)
-          add_facts(facts, entry);
-      },
-      d.facts);
-  if (!d.checksums.crc32.empty()) entry["crc32"] = d.checksums.crc32;
-  if (!d.checksums.sha1.empty()) entry["sha1"] = d.checksums.sha1;
+  add_facts(d.facts, entry);
   entry["report"] = description_lines(d);
   return entry;
 }
@@ -202,6 +182,26 @@ std::string info_json(const InfoReport& report) {
     pairs.push_back(pair);
   }
   return dump({{"files", entries}, {"d88_holds_raw_disk", pairs}});
+}
+
+std::string diff_json(const DiffReport& report) {
+  json files = json::array();
+  for (const FileDescription& f : report.files) {
+    json entry = {{"file", f.file}, {"kind", kind_name(f.description.kind)}};
+    if (f.description.size) entry["size"] = *f.description.size;
+    for (const Fact& fact : f.description.facts) {
+      if (std::string_view(fact.key) == "certainty") entry["certainty"] = value_json(fact.value);
+    }
+    files.push_back(entry);
+  }
+  json problems = json::array();
+  for (const Finding& problem : report.problems)
+    problems.push_back(said(problem));
+  return dump({{"files", files},
+               {"same", report.status() == 0},
+               {"status", report.status()},
+               {"findings", findings_json(report.comparison.findings)},
+               {"problems", problems}});
 }
 
 std::string check_json(const std::string& folder, const CheckReport& report,

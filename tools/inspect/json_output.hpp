@@ -1,10 +1,11 @@
-// The reports of list, info and check as JSON documents for scripts (with nlohmann-json).
+// The reports of list, info, diff and check as JSON documents for scripts (with nlohmann-json).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "check.hpp"
+#include "diff.hpp"
 #include "images.hpp"
 #include "listing.hpp"
 
@@ -12,6 +13,7 @@ namespace flyseat::inspect {
 
 std::string list_json(const std::string& file, const Listing& listing);
 std::string info_json(const InfoReport& report);
+std::string diff_json(const DiffReport& report);
 // The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
 // not there, say).
 std::string check_json(const std::string& folder, const CheckReport& report,

@@ -7,7 +7,7 @@
 
 #include "flyseat/basic.hpp"
 #include "flyseat/failure.hpp"
-#include "flyseat/tape.hpp"
+#include "flyseat/recognise.hpp"
 #include "flyseat/text.hpp"
 #include "images.hpp"
 #include "problems.hpp"
@@ -31,7 +31,7 @@ std::string listed_line(const ProgramLine& line, bool escaped) {
 
 Listing find_program(std::span<const Byte> file, bool raw) {
   Listing listing;
-  if (raw && decode_tape_image(file).kind != TapeRead::not_a_tape) {
+  if (raw && recognise_image(file).format == ImageFormat::tape) {
     listing.problems.push_back(
         {.note = "a tape image, not a file of line records: list it without --raw"});
   } else if (raw && file.empty()) {

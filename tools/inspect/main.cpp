@@ -1,6 +1,7 @@
 // flyseat-inspect: lists the BASIC program of an image, checks the images a build wrote,
-// checks the inputs before a build, and previews the graphics before and after the depth
-// reduction. Reports go to standard output, problems to standard error, one line each.
+// compares two of them, checks the inputs before a build, and previews the graphics before and
+// after the depth reduction. Reports go to standard output, problems to standard error, one
+// line each.
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "check.hpp"
+#include "diff.hpp"
 #include "files.hpp"
 #include "flyseat/folder.hpp"
 #include "images.hpp"
@@ -28,12 +30,14 @@ using namespace flyseat::inspect;
 
 constexpr const char* kTool = "flyseat-inspect";
 constexpr int kSound = 0, kFailed = 1, kUsage = 2;
+constexpr int kTrouble = 2;  // of diff, as of cmp: a file that cannot be read or compared
 
 struct Options {
   bool raw = false;
   bool bytes = false;
   bool json = false;
   std::string file;
+  std::string second;  // of diff
   std::vector<std::string> files;
   std::string folder = ".";
   std::string output;
@@ -107,6 +111,21 @@ int info_command(const Options& o) {
   return report.sound() ? kSound : kFailed;
 }
 
+int diff_command(const Options& o) {
+  DiffReport report = diff_files({shown(o.file), read_file(o.file, kMaxInspectSize)},
+                                 {shown(o.second), read_file(o.second, kMaxInspectSize)});
+  if (o.json) {
+    std::fputs(diff_json(report).c_str(), stdout);
+    return report.status();
+  }
+  for (const Finding& difference : report.comparison.findings)
+    std::puts(finding_text(difference).c_str());
+  std::fflush(stdout);
+  for (const Finding& problem : report.problems)
+    say(problem);
+  return report.status();
+}
+
 int check_command(const Options& o) {
   std::optional<Finding> problem = folder_problem(o.folder);
   if (problem && !o.json) return say(*problem), kFailed;
@@ -153,7 +172,7 @@ int preview_command(const Options& o) {
   return kSound;
 }
 
-// The four commands: what each takes, what it says when something it needs is missing, and
+// The five commands: what each takes, what it says when something it needs is missing, and
 // what its exit status means.
 struct Command {
   const char* name;
@@ -198,6 +217,18 @@ const Command kCommands[] = {
        c.add_option("FILE", o.files, "The images; - for standard input")->required();
      },
      info_command},
+    {"diff",
+     "Compare two images as a porter reads them: the program lines, the memory, the tape header "
+     "and the sectors that differ",
+     "two FILEs are needed", "",
+     "0 when the two images hold the same; 1 when they differ; 2 when a file cannot be read or "
+     "is not an image of a build;",
+     [](CLI::App& c, Options& o) {
+       json_flag(c, o);
+       c.add_option("A", o.file, "The first image; - for standard input")->required();
+       c.add_option("B", o.second, "The second image, compared with the first")->required();
+     },
+     diff_command},
     {"check", "Before a build: whether the five inputs in DIR are the game the build was made for",
      "", "-o needs a folder",
      "0 when the check finds no error and no warning; 1 when it finds one, or DIR is not a "
@@ -237,7 +268,8 @@ std::string unexpected(const std::string& argument) {
          "'";
 }
 
-int run(int argc, char** argv) {
+// `failed` is set to the status of a command that cannot write its report.
+int run(int argc, char** argv, int& failed) {
   Options o;
   CLI::App app{"Looks at what flyseat-build made, and at what it will read.", kTool};
   app.set_version_flag("--version", std::string(kTool) + " " + FLYSEAT_VERSION);
@@ -270,7 +302,8 @@ int run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-    if (command == nullptr) return usage_error("a command is needed: check, list, info or preview");
+    if (command == nullptr)
+      return usage_error("a command is needed: check, list, info, diff or preview");
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr)
       return usage_error(command->missing, command);
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && *command->no_value)
@@ -282,19 +315,22 @@ int run(int argc, char** argv) {
   // "--" ends the options, as for flyseat-build; CLI11 keeps it among the extras.
   if (auto end = std::find(extra.begin(), extra.end(), "--"); end != extra.end()) extra.erase(end);
   if (!extra.empty()) return usage_error(unexpected(extra.front()), command);
-  if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1)
+  if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1 ||
+      (o.file == kStandardStream && o.second == kStandardStream))
     return usage_error("standard input (-) can be read once only", command);
+  if (command->run == diff_command) failed = kTrouble;
   return command->run(o);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int status = run(argc, argv);
+  int failed = kFailed;
+  int status = run(argc, argv, failed);
   // Reports lost on the way out are a failure, not a success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     std::fprintf(stderr, "%s: standard output: cannot write: %s\n", kTool, std::strerror(errno));
-    return kFailed;
+    return failed;
   }
   return status;
 }
