@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """The page against the command line in Chromium, Firefox (through firefox_bridge.mjs) or WebKit,
 with axe-core (web/node_modules) and a report of its times beside the native build's.
-FLYSEAT_WEB_SCREENSHOT=FILE.png saves the page at 400 pixels wide (docs/web.png), in Chromium."""
+FLYSEAT_WEB_SCREENSHOT=FILE.png saves the page at 400 pixels wide (docs/web.png), in Chromium;
+FILE-dark.png beside it in the dark scheme."""
 import argparse
 import io
 import json
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -94,15 +96,17 @@ def run(command, folder=None, problems=subprocess.DEVNULL):
 class WebDriver:
     """Chromium (headless) or WebKit's MiniBrowser, through their WebDriver servers."""
 
-    def __init__(self, profile):
+    def __init__(self, profile, dark):
         if ARGS.engine == "chromium":
             options = webdriver.ChromeOptions()
             for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                         "--proxy-server=http://127.0.0.1:9", f"--user-data-dir={profile}"):
+                         "--proxy-server=http://127.0.0.1:9", f"--user-data-dir={profile}",
+                         *["--force-dark-mode"] * dark):
                 options.add_argument(flag)
         else:
             options = webdriver.WebKitGTKOptions()
-            options.add_argument("--automation")
+            for flag in ("--automation", *["--dark-mode"] * dark):
+                options.add_argument(flag)
         options.binary_location = str(ARGS.browser)
         self.driver = (webdriver.WebKitGTK(executable_path=str(ARGS.driver), options=options)
                        if ARGS.engine == "webkit" else
@@ -117,10 +121,10 @@ class WebDriver:
 class Firefox:
     """Firefox headless, through firefox_bridge.mjs: each method a command to it."""
 
-    def __init__(self, profile):
+    def __init__(self, profile, dark):
         self.bridge = subprocess.Popen([ARGS.driver, pathlib.Path(__file__).with_name(
-            "firefox_bridge.mjs"), ARGS.web, ARGS.browser], stdin=subprocess.PIPE,
-            stdout=subprocess.PIPE, text=True)
+            "firefox_bridge.mjs"), ARGS.web, ARGS.browser, *["dark"] * dark],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
 
     def __getattr__(self, name):
         def command(*arguments):
@@ -136,7 +140,9 @@ class Firefox:
 class Page(unittest.TestCase):
     def setUp(self):
         self.tmp = pathlib.Path(tempfile.mkdtemp(prefix="flyseat-web-"))
-        self.page = (Firefox if ARGS.engine == "firefox" else WebDriver)(self.tmp / "profile")
+        self.dark = "dark" in self.id()  # the browser in the dark scheme
+        self.page = (Firefox if ARGS.engine == "firefox" else WebDriver)(self.tmp / "profile",
+                                                                         self.dark)
         self.addCleanup(shutil.rmtree, self.tmp, ignore_errors=True)
         self.addCleanup(self.page.quit)  # also when setUp fails, unlike tearDown
         # A browser starts its process for local files at the first one it shows, whatever it is:
@@ -343,7 +349,7 @@ class Page(unittest.TestCase):
         self.assertEqual(scrolled[:3], [False, True, True], f"at {scrolled[3]} pixels wide")
         if (shot := os.environ.get("FLYSEAT_WEB_SCREENSHOT")) and ARGS.engine == "chromium":
             self.page.js("scrollTo(0, 0)")
-            self.page.driver.save_screenshot(shot)
+            self.page.driver.save_screenshot(shot.replace(".png", "-dark" * self.dark + ".png"))
 
     def test_ready_soon_narrow_accessible_and_offline(self):
         # Ready: its first time in this browser, then ten more. The first alone moves by a third
@@ -355,6 +361,13 @@ class Page(unittest.TestCase):
         # What the page fetched; what its policy blocked is in flyseatTrouble (tearDown).
         urls = self.page.js("return performance.getEntriesByType('resource').map((e) => e.name)")
         self.assertEqual([u for u in urls if not u.startswith(("file:", "data:", "blob:"))], [])
+
+    def test_dark_scheme_accessible(self):  # the browser in the dark scheme: light text on dark
+        colours = self.page.js("const s = getComputedStyle(document.body);"
+                               "return [s.color, s.backgroundColor]")
+        text, page = (sum(map(int, re.findall(r"\d+", colour)[:3])) for colour in colours)
+        self.assertGreater(text, page + 300, colours)
+        self.accessible_and_narrow()
 
     def test_busy_and_responsive_with_the_module_in_a_worker(self):
         """The page says at once what it waits for; no task of its thread takes 100 ms from giving
