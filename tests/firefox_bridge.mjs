@@ -1,13 +1,16 @@
 // Firefox for browser_test.py, through WebDriver BiDi (puppeteer-core, from web/package.json):
 // one JSON command a line on standard input, [name, ...arguments], one JSON answer a line on
-// standard output, {value} or {error}.
-//   node firefox_bridge.mjs web/package.json /usr/bin/firefox-esr
+// standard output, {value} or {error}. With `dark`, the browser is in the dark scheme.
+//   node firefox_bridge.mjs web/package.json /usr/bin/firefox-esr [dark]
 import { createRequire } from "node:module";
 import readline from "node:readline";
 
-const [web, executablePath] = process.argv.slice(2);
+const [web, executablePath, scheme] = process.argv.slice(2);
 const puppeteer = createRequire(web)("puppeteer-core");
-const browser = await puppeteer.launch({ browser: "firefox", executablePath, headless: true });
+const browser = await puppeteer.launch({
+  browser: "firefox", executablePath, headless: true,
+  extraPrefsFirefox: { "layout.css.prefers-color-scheme.content-override": scheme ? 0 : 1 },
+});
 const page = await browser.newPage();
 const commands = {
   open: async (url) => { await page.goto(url); },

@@ -123,7 +123,8 @@ MemoryBuild& build_area() {
 // The build takes every input whole, as flyseat-build reads it; the page gives all five. The
 // outputs are handed over as views, which the page copies once, at once: nothing is allocated
 // in the module's memory once they are made, so none of them can die before. Its messages are
-// the lines flyseat-build prints; `failure` is its last, when it failed.
+// the lines flyseat-build prints; `failure` is its last, when it failed, and `failedInput` the
+// input that it names, if any: the one to fix.
 val build(const val& files) {
   return answer([&](val& out) {
     std::array<std::vector<Byte>, kInputCount> in;
@@ -133,10 +134,14 @@ val build(const val& files) {
     build_in_memory({in[kLoader], in[kList1], in[kList2], in[kPatch], in[kListing]}, made);
     val messages = val::array(), outputs = val::array();
     std::vector<std::string> said = made.message_lines();
+    bool failed = made.status != 0;
     for (std::size_t i = 0; i < said.size(); ++i) {
-      bool failed = made.status != 0 && i + 1 == said.size();
-      messages.call<void>("push", line_of(said[i], failed ? Level::error : Level::fact));
+      bool last = i + 1 == said.size();
+      messages.call<void>("push", line_of(said[i], failed && last ? Level::error : Level::fact));
     }
+    out.set("failure", failed ? val(std::string(made.failure.message())) : val::null());
+    out.set("failedInput",
+            failed && made.failure.file ? val(std::string(made.failure.file)) : val::null());
     for (const char* name : kOutputNames) {
       std::span<const Byte> bytes = made.output(name);
       if (bytes.empty()) continue;  // not made: the build stopped before it
@@ -147,7 +152,6 @@ val build(const val& files) {
       outputs.call<void>("push", output);
     }
     out.set("messages", messages);
-    out.set("failure", made.status != 0 ? val(std::string(made.failure.message())) : val::null());
     out.set("outputs", outputs);
   });
 }

@@ -2,9 +2,9 @@ cmake_minimum_required(VERSION 3.25)  # script mode: no ${} or @@ expansion insi
 # Makes the one-file page: each /*INLINE:NAME*/ marker of the template replaced by a file as it
 # is, or by a value. string(REPLACE) leaves the JavaScript untouched, where configure_file would
 # expand it. Nothing of the build folder, the machine or the time goes in.
-#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DMODULE= -DZIP= -DZIP_LICENCE= -DVERSION= -DOUT=
-#         -P inline.cmake
-set(parts STYLE GLUE MODULE ZIP ZIP_LICENCE)
+#   cmake -DTEMPLATE= -DSTYLE= -DGLUE= -DWORKER= -DMODULE= -DZIP= -DZIP_LICENCE= -DVERSION=
+#         -DOUT= -P inline.cmake
+set(parts STYLE GLUE WORKER MODULE ZIP ZIP_LICENCE)
 set(values VERSION)
 foreach(name TEMPLATE OUT ${parts} ${values})
   if(NOT DEFINED ${name})
@@ -28,6 +28,25 @@ foreach(name ${values})
 endforeach()
 foreach(name ${parts})
   file(READ "${${name}}" text)
+  if(name STREQUAL "MODULE")
+    # The module's WebAssembly, which emscripten writes into its glue as base64, goes into an
+    # element of its own: the page compiles it while the worker starts. The glue keeps an empty
+    # data: URL in its place.
+    set(prefix "wasmBinaryFile=\"data:application/octet-stream;base64,")
+    string(FIND "${text}" "${prefix}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "inline.cmake: ${MODULE} holds no ${prefix}")
+    endif()
+    string(LENGTH "${prefix}" length)
+    math(EXPR at "${at} + ${length}")
+    string(SUBSTRING "${text}" ${at} -1 rest)
+    string(FIND "${rest}" "\"" length)
+    string(SUBSTRING "${rest}" 0 ${length} wasm)
+    string(SUBSTRING "${rest}" ${length} -1 rest)
+    string(SUBSTRING "${text}" 0 ${at} text)
+    set(text "${text}${rest}")
+    inline(WASM "${wasm}")
+  endif()
   # Either would end the element the text goes into, and the rest would show as text; the
   # licence goes into a comment, which --> would end.
   set(ends "</script" "</style")

@@ -1,8 +1,10 @@
 "use strict";
-// The page's glue: it reads the files picked or dropped, hands their bytes to the module, keeps
-// what the module answers in one state and shows it. Every rule of the build and of the checks
-// is in the module, and every fact the page acts on is a field of its answers: nothing here
-// decides what an input or an image is worth, nor reads a report's text.
+// The page's glue: it hands the files picked or dropped to the module, keeps what the module
+// answers in one state and shows it. Every rule of the build and of the checks is in the module,
+// and every fact the page acts on is a field of its answers: nothing here decides what an input
+// or an image is worth, nor reads a report's text. The module runs in a Web Worker (worker.js),
+// which keeps the files' bytes: this thread only sends requests and draws, so the page answers
+// at once whatever the module is doing.
 (() => {
   const $ = (id) => document.getElementById(id);
   // A larger listing is used as it is, not shown for editing: a text area that long is slow.
@@ -10,26 +12,26 @@
 
   // Everything the page shows follows from this; render() puts it on the page.
   const state = {
-    module: null, // null while it loads
+    ready: false, // false while the module loads
     broken: "", // why it could not load
     names: null, // the file names, from the module
     error: "", // the error line: a failure, or what a drop could not take
     tookNothing: false, // the last files given were none that could be read
-    inputs: new Map(), // input name -> {name, bytes, sha1, from: what it was taken from}
-    listing: null, // the listing as given, before any edit
+    work: [], // what the page waits for the worker to do, the last begun last
+    looked: 0, // the files that info was asked about, when they were all that was given last
+    inputs: new Map(), // input name -> {key: the worker's, size, from: what it was taken from}
+    listing: null, // the listing as given, before any edit; with its text, when it can be edited
     shownListing: 0, // counts the times the text area is to show the listing as given
     listingNote: "",
     edited: null, // the edits taken: {url} of their download, null while none
     check: null, // the module's answer for these inputs
     preview: null, // the module's answer for these inputs
-    png: "", // the preview's PNG, once made
+    png: "", // the preview's PNG, once made: what shows it
     full: false, // the preview pixel for pixel
-    build: null, // the last build, until the inputs change: the answer, urls and SHA-1s
-    listed: null, // the converted program, as `list` prints it
+    build: null, // the last build, until the inputs change: the answer, with its urls
     info: null, // the module's answer for the images given
   };
   let editTimer = 0;
-  let received = new Uint8Array(0); // the last build's outputs, out of the module's memory
 
   // What shows at each part of the page was made of these values; a part is made again only
   // when one of them changed, so that a text being read or a focused control stays as it is.
@@ -45,13 +47,30 @@
     Object.assign(document.createElement("span"), { textContent: text, className: level }));
   const missingInputs = () => state.names.inputs.filter((name) => !state.inputs.has(name));
 
-  // Where things stand: waiting for inputs, checked, built or failed.
+  const working = {
+    reading: "Reading the files given…",
+    checking: "Checking the inputs…",
+    building: "Building the four images…",
+  };
+  // Where things stand: at work, waiting for inputs, checked, built or failed; and where the
+  // answer is when images alone were given.
   function status() {
+    const [now, text, level] = standing();
+    const { looked } = state;
+    return [now, looked === 0 ? text : `${text} Looked at ${looked} file${looked > 1 ? "s" : ""}`
+      + `: what info says of ${looked > 1 ? "them" : "it"} is under Info, below.`, level];
+  }
+  function standing() {
     const { check, build, inputs, names } = state;
     if (state.broken) return ["broken", `The page cannot run here: ${state.broken}`, "error"];
-    if (!state.module) return ["loading", "Loading…", ""];
+    if (!state.ready) return ["loading", "Loading…", ""];
+    const work = state.work.at(-1);
+    if (work) return [work, working[work], ""];
     const missing = missingInputs();
-    if (build?.failure) return ["failed", `The build failed: ${build.failure}`, "error"];
+    if (build?.failure) {
+      return ["failed", `The build failed: ${build.failure}.` + (build.failedInput
+        ? ` The input to fix: ${build.failedInput}.` : ""), "error"];
+    }
     if (build) return ["built", "Built: the four images are ready to download below.", ""];
     if (inputs.size === 0 && state.tookNothing) {
       return ["nothing", "Nothing was taken from what was given.", "error"];
@@ -84,17 +103,19 @@
         download: state.names.listing, textContent: `Download the edited ${state.names.listing}`,
       });
     }
-    if (changed("inputs", state.inputs, state.module)) {
+    const fix = state.build?.failedInput;
+    if (changed("inputs", state.inputs, state.ready, fix)) {
       $("files").replaceChildren(...state.names.inputs.map((name) => {
         const given = state.inputs.get(name);
         const row = document.createElement("tr");
-        row.append(...[name, given ? `${given.bytes.length} bytes` : "missing", given?.from ?? ""]
+        row.append(...[name, given ? `${given.size} bytes` : "missing", given?.from ?? ""]
           .map((cell) => Object.assign(document.createElement("td"), { textContent: cell })));
         row.cells[1].className = given ? "" : "missing";
+        row.className = name === fix ? "fix" : "";
         return row;
       }));
       const missing = missingInputs();
-      $("build").disabled = !state.module || missing.length > 0;
+      $("build").disabled = !state.ready || missing.length > 0;
       $("build-needs").textContent = missing.length ? `Missing: ${missing.join(", ")}` : "";
     }
 
@@ -111,9 +132,8 @@
     const { listing } = state;
     const area = $("list3");
     if (listing && changed("listing", listing, state.shownListing)) {
-      const editable = listing.bytes.length <= largestEdited;
-      area.value = editable ? textOf(listing.bytes) : "";
-      area.disabled = !editable;
+      area.value = listing.text ?? "";
+      area.disabled = listing.text === null;
     }
     if (changed("edited", state.edited, state.listingNote)) {
       $("list3-note").textContent = state.listingNote;
@@ -122,7 +142,7 @@
     }
 
     const { build } = state;
-    if (changed("build", build, build?.summed)) {
+    if (changed("build", build)) {
       $("messages").replaceChildren(...reportOf(build?.messages ?? []));
       $("outputs").replaceChildren(...(build?.outputs ?? []).map((output) => {
         const item = document.createElement("li");
@@ -132,28 +152,21 @@
         const sum = (className, hex) =>
           Object.assign(document.createElement("code"), { className, textContent: hex });
         item.append(link, `, ${output.size} bytes, CRC-32 `, sum("crc32", output.crc32),
-          ", SHA-1 ", sum("sha1", output.sha1 ?? "…"));
+          ", SHA-1 ", sum("sha1", output.sha1));
         return item;
       }));
       Object.assign($("zip"), { hidden: !build?.zip, href: build?.zip ?? "" });
     }
-    if (changed("listed", state.listed)) $("listing").textContent = state.listed ?? "";
+    if (changed("listed", build?.listed)) $("listing").textContent = build?.listed ?? "";
 
-    const { preview } = state;
-    const canvas = $("preview");
-    if (changed("preview", preview)) {
-      canvas.hidden = !preview?.ok;
-      $("preview-tools").hidden = canvas.hidden;
+    // The picture and its link show once its PNG file is made.
+    const { preview, png } = state;
+    if (changed("preview", preview, png)) {
       $("preview-note").textContent = preview && !preview.ok ? `No preview: ${preview.error}` : "";
-      if (preview?.ok) {
-        Object.assign(canvas, { width: preview.width, height: preview.height });
-        canvas.getContext("2d").putImageData(
-          new ImageData(preview.rgba, preview.width, preview.height), 0, 0);
-      }
-    }
-    // The link shows only once it leads to the picture.
-    if (changed("png", state.png)) {
-      Object.assign($("preview-png"), { hidden: !state.png, href: state.png });
+      $("preview-tools").hidden = !png;
+      Object.assign($("preview-png"), { hidden: !png, href: png });
+      Object.assign($("preview"), png ? { hidden: false, src: png, width: preview.width,
+        height: preview.height } : { hidden: true });
     }
     if (changed("full", state.full)) {
       $("preview-box").classList.toggle("full", state.full);
@@ -163,62 +176,109 @@
     if (changed("info", state.info)) $("info").textContent = state.info?.text ?? "";
   }
 
+  // The worker's script is the page's own (the module's glue, the zip library and worker.js, in
+  // an element that does not run here): a page opened from disk may not start one from a file.
+  // Meanwhile the module's WebAssembly compiles, off this thread, and is handed to it. Its
+  // base64 is decoded here: Firefox took 100 ms of this thread to fetch it as a data: URL.
+  let worker = null;
+  try {
+    worker = new Worker(URL.createObjectURL(
+      new Blob([$("worker-script").textContent], { type: "text/javascript" })));
+    const binary = atob($("module-wasm").text);
+    const wasm = new Uint8Array(binary.length);
+    for (let i = 0; i < wasm.length; i++) wasm[i] = binary.charCodeAt(i);
+    WebAssembly.compile(wasm).then((compiled) => worker.postMessage({ wasm: compiled }),
+      (e) => worker.postMessage({ wasm: String(e) }));
+  } catch (e) {
+    state.broken = String(e);
+  }
+  const waiting = new Map(); // request number -> its promise's {resolve, reject}
+  let requests = 0;
+
+  // A request to the worker, answered in the order asked; what `moved` holds goes to it.
+  function ask(name, args = [], moved = []) {
+    return new Promise((resolve, reject) => {
+      waiting.set(++requests, { resolve, reject });
+      worker.postMessage({ id: requests, name, args }, moved);
+    });
+  }
+  worker?.addEventListener("message", ({ data }) => {
+    if ("trouble" in data) return flyseatTrouble.push(`worker ${data.trouble}`);
+    const { resolve, reject } = waiting.get(data.id);
+    waiting.delete(data.id);
+    if ("error" in data) return reject(new Error(data.error));
+    if (!("stopped" in data)) return resolve(data.answer);
+    // The worker loads a fresh module and keeps the files: the next try needs nothing again.
+    state.error = `The module stopped on ${data.stopped}; it is loaded again, try again.`;
+    ready = load();
+    said(ready);
+    resolve(null);
+  });
+  // What goes wrong uncaught in the worker: no request waits for an answer that will not come.
+  worker?.addEventListener("error", (e) => {
+    flyseatTrouble.push(`worker error: ${e.message}`);
+    for (const { reject } of waiting.values()) reject(new Error(e.message));
+    waiting.clear();
+  });
+
   function load() {
-    state.module = null;
+    state.ready = false;
     render();
-    return createFlyseat().then((module) => {
-      state.module = module;
-      state.names = module.names();
+    return ask("names").then((names) => {
+      state.names = names;
+      state.ready = true;
       $("status").dataset.readyMs = performance.now().toFixed(1);
       render();
     }, (e) => {
-      state.broken = String(e);
+      state.broken ||= String(e);
       render();
       throw e;
     });
   }
   let ready = load();
 
-  // Every call into the module. An exception that escapes it, or an abort, leaves its memory in
-  // no known state: the page says so and starts a fresh module for the next try.
-  function call(body) {
-    if (!state.module) return null; // still loading after a failure: nothing to do yet
-    try {
-      return body(state.module);
-    } catch (e) {
-      const what = e instanceof WebAssembly.Exception ? "an uncaught exception"
-        : e instanceof WebAssembly.RuntimeError ? "an abort" : String(e);
-      state.error = `The module stopped on ${what}; it is loaded again, try again.`;
-      ready = load();
-      said(ready);
-      return null;
-    }
-  }
-  // An answer's text, or its message in the error line.
+  // An answer, or its message in the error line (null when the module stopped).
   function answered(answer) {
     if (answer && !answer.ok) state.error = answer.error;
     return answer?.ok ? answer : null;
   }
 
-  const hex = (buffer) =>
-    Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, "0")).join("");
-  const sha1 = async (bytes) => hex(await crypto.subtle.digest("SHA-1", bytes));
-
-  // A file as the module takes it, with the SHA-1 of all its bytes (the module adds the CRC-32).
-  async function withChecksums(name, bytes, from = name) {
-    return { name, bytes, from, sha1: await sha1(bytes) };
-  }
-
-  // The listing's text, one character a byte, so that every byte comes back as it was.
-  function textOf(bytes) {
-    let text = "";
-    for (let i = 0; i < bytes.length; i += 0x8000) {
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  // What the page waits for shows at once, and goes once done and its answer is taken.
+  async function busy(work, body) {
+    state.work.push(work);
+    render();
+    try {
+      return await body();
+    } finally {
+      state.work.splice(state.work.lastIndexOf(work), 1);
+      render();
     }
-    return text;
   }
-  const bytesOfText = (text) =>
-    Uint8Array.from(text, (c) => (c.charCodeAt(0) < 0x100 ? c.charCodeAt(0) : 0x3f));
+
+  // The worker keeps the files given: each is read there, where the engine lets a worker read
+  // a file; if not, it is read here, a slice at a time, and the slices are moved to it.
+  const slice = 1 << 22;
+  async function read(files) {
+    const kept = await ask("read", [files.map((file) => ({ name: file.name, file }))]);
+    return Promise.all(kept.map(async (there, i) => {
+      if (there) return there;
+      const slices = [];
+      for (let at = 0; at === 0 || at < files[i].size; at += slice) {
+        const bytes = await files[i].slice(at, at + slice).arrayBuffer().catch(() => null);
+        if (!bytes) return null;
+        slices.push(bytes);
+      }
+      return (await ask("read", [[{ name: files[i].name, file: slices }]], slices))[0];
+    }));
+  }
+
+  // Of `keys`, the files that the worker keeps and the page no longer needs are let go.
+  const heldKeys = () => [...state.inputs.values(), state.listing].map((file) => file?.key);
+  function forget(keys) {
+    const held = new Set(heldKeys());
+    const gone = keys.filter((key) => key && !held.has(key));
+    if (gone.length > 0) ask("forget", [gone]);
+  }
 
   // The input a file is taken for, by its name, whatever its letter case and the " (1)" that a
   // browser adds to a name already in its downloads folder; undefined for any other file.
@@ -231,55 +291,67 @@
   // could not be read (`unread`, and any file here) is said in the error line.
   async function addFiles(files, unread = []) {
     await ready;
-    const others = [];
-    const taken = new Map(); // of these files, the last for each input, unless it only
-    for (const file of files) { // resembles the input's name and an earlier one bears it
-      const input = inputFor(file.name);
-      const bytes = await file.arrayBuffer().then((b) => new Uint8Array(b), () => null);
-      if (!bytes) unread.push(`${file.name} could not be read.`);
-      else if (!input) others.push(await withChecksums(file.name, bytes));
-      else if (file.name === input || taken.get(input)?.from !== input) {
-        taken.set(input, await withChecksums(input, bytes, file.name));
+    state.looked = 0;
+    let checked = null;
+    await busy("reading", async () => {
+      const kept = await read(files);
+      const others = [];
+      const taken = new Map(); // of these files, the last for each input, unless it only
+      files.forEach((file, i) => { // resembles the input's name and an earlier one bears it
+        const input = inputFor(file.name);
+        const given = kept[i] && { ...kept[i], from: file.name };
+        if (!given) unread.push(`${file.name} could not be read.`);
+        else if (!input) others.push(given.key);
+        else if (file.name === input || taken.get(input)?.from !== input) taken.set(input, given);
+      });
+      const listing = taken.get(state.names.listing);
+      if (listing) {
+        listing.text = listing.size <= largestEdited ? await ask("text", [listing.key]) : null;
       }
-    }
-    state.tookNothing = taken.size === 0 && others.length === 0;
-    state.error = unread.join(" ");
-    if (others.length > 0) { // images change nothing but info
-      state.info = answered(call((m) => m.info(others)));
-    }
-    if (taken.size > 0) {
-      state.inputs = new Map([...state.inputs, ...taken]);
-      if (taken.has(state.names.listing)) showListing(taken.get(state.names.listing));
-      inputsChanged();
-    }
-    render();
+      state.tookNothing = taken.size === 0 && others.length === 0;
+      state.error = unread.join(" ");
+      if (others.length > 0) { // images change nothing but info
+        state.info = answered(await ask("info", [others]));
+        state.looked = taken.size === 0 && state.info ? others.length : 0;
+      }
+      const held = heldKeys();
+      if (taken.size > 0) {
+        state.inputs = new Map([...state.inputs, ...taken]);
+        if (listing) showListing(listing);
+        checked = inputsChanged(); // its "checking" takes over from "reading" at once
+      }
+      forget([...held, ...kept.map((read) => read?.key)]);
+    });
+    await checked;
   }
 
-  const gameFiles = () => state.names.inputs.map((name) => state.inputs.get(name) ?? null);
+  const gameKeys = () => state.names.inputs.map((name) => state.inputs.get(name)?.key ?? 0);
 
   function forgetBuild() {
     for (const url of state.build?.urls ?? []) URL.revokeObjectURL(url);
     state.build = null;
-    state.listed = null;
   }
 
-  // Whatever was built or reported is of the earlier inputs.
-  function inputsChanged() {
+  // Whatever was built or reported is of the earlier inputs. The answer for inputs given since
+  // is not shown: theirs comes after it.
+  async function inputsChanged() {
     forgetBuild();
-    state.check = call((m) => m.check(gameFiles()));
-    answered(state.check);
+    state.looked = 0;
     URL.revokeObjectURL(state.png);
     state.png = "";
-    const preview = call((m) => m.preview(gameFiles()));
-    state.preview = preview;
+    const given = state.inputs;
+    const preview = await busy("checking", async () => {
+      const answer = await ask("inspect", [gameKeys()]);
+      if (state.inputs !== given) return null;
+      state.check = answer?.check ?? null;
+      answered(state.check);
+      return (state.preview = answer?.preview ?? null);
+    });
     if (!preview?.ok) return;
-    // The PNG is made from the picture drawn: render() draws it first.
+    const png = await ask("png");
+    if (!png || state.preview !== preview) return;
+    state.png = URL.createObjectURL(png);
     render();
-    $("preview").toBlob((png) => {
-      if (!png || state.preview !== preview) return;
-      state.png = URL.createObjectURL(png);
-      render();
-    }, "image/png");
   }
 
   function showListing(given) {
@@ -289,8 +361,8 @@
     state.shownListing++;
     URL.revokeObjectURL(state.edited?.url);
     state.edited = null;
-    state.listingNote = given.bytes.length <= largestEdited ? ""
-      : `${state.names.listing} is ${given.bytes.length} bytes: too large to edit here, it is `
+    state.listingNote = given.text !== null ? ""
+      : `${state.names.listing} is ${given.size} bytes: too large to edit here, it is `
         + "used as it is.";
   }
 
@@ -299,67 +371,51 @@
     clearTimeout(editTimer);
     editTimer = 0;
     const [text, from] = [$("list3").value, state.listing];
-    const edited = await withChecksums(state.names.listing, bytesOfText(text), "the edits here");
-    if (state.listing !== from) return; // a listing given meanwhile replaces the text edited
+    const edited = await ask("edit", [state.names.listing, text]);
+    if (state.listing !== from) { // a listing given meanwhile replaces the text edited
+      forget([edited.key]);
+      return;
+    }
     state.listingNote = /[^\0-\xff]/.test(text)
       ? "A character that is not one byte (beyond U+00FF) is stored as ?." : "";
-    state.inputs = new Map(state.inputs).set(state.names.listing, edited);
+    const held = heldKeys();
+    state.inputs = new Map(state.inputs).set(state.names.listing,
+      { key: edited.key, size: edited.size, from: "the edits here" });
+    forget(held);
     state.error = "";
     URL.revokeObjectURL(state.edited?.url);
-    state.edited = { url: URL.createObjectURL(new Blob([edited.bytes], { type: "text/plain" })) };
-    inputsChanged();
-    render();
+    state.edited = { url: URL.createObjectURL(edited.blob) };
+    await inputsChanged();
   }
 
   function undoEdits() {
+    const held = heldKeys();
     state.inputs = new Map(state.inputs).set(state.names.listing, state.listing);
     showListing(state.listing);
+    forget(held);
     state.error = "";
-    inputsChanged();
-    render();
+    said(inputsChanged());
   }
 
+  // A build of inputs replaced before it is done is not shown.
   async function build() {
     if (editTimer) await takeEdits();
-    const given = gameFiles();
-    const start = performance.now();
-    const made = call((m) => m.build(given));
-    if (made?.ok) handOver(made.outputs);
-    $("messages").dataset.ms = (performance.now() - start).toFixed(2);
-    forgetBuild();
-    const built = answered(made);
-    if (built) {
-      const blob = (bytes, type) => URL.createObjectURL(new Blob([bytes], { type }));
-      for (const output of built.outputs) output.url = blob(output.bytes, "application/octet-stream");
-      if (!built.failure) {
-        built.zip = blob(zipLibrary().zipSync(Object.fromEntries(built.outputs.map((o) => [o.name,
-          o.bytes]))), "application/zip");
+    const given = state.inputs;
+    await busy("building", async () => {
+      const made = await ask("build", [gameKeys(), state.names.mainTape]);
+      if (made) $("messages").dataset.ms = made.ms.toFixed(2);
+      if (state.inputs !== given) return;
+      forgetBuild();
+      state.looked = 0;
+      const built = answered(made);
+      if (built) {
+        for (const output of built.outputs) output.url = URL.createObjectURL(output.blob);
+        if (built.zip) built.zip = URL.createObjectURL(built.zip);
+        built.urls = [built.zip, ...built.outputs.map((o) => o.url)].filter((url) => url);
+        built.listed = built.listed && answered(built.listed)?.text;
       }
-      built.urls = [built.zip, ...built.outputs.map((o) => o.url)].filter((url) => url);
-      for (const output of built.outputs) output.crc32 = call((m) => m.crc32(output.bytes));
-      const main = built.outputs.find((output) => output.name === state.names.mainTape);
-      if (main) state.listed = answered(call((m) => m.list(main.name, main.bytes)))?.text;
-      // Digests copy the bytes as they start: a later build may reuse the buffer at once.
-      Promise.all(built.outputs.map(async (o) => { o.sha1 = await sha1(o.bytes); })).then(() => {
-        built.summed = true;
-        render();
-      });
-    }
-    state.build = built;
-    render();
-  }
-
-  // The outputs are views of the module's memory, good until its next call: they are copied at
-  // once into one buffer kept from build to build, where they are good until the next build
-  // (every use of them copies them at once). A new buffer each time took as long as the build.
-  function handOver(outputs) {
-    const size = outputs.reduce((sum, output) => sum + output.bytes.length, 0);
-    if (received.length < size) received = new Uint8Array(size);
-    let at = 0;
-    for (const output of outputs) {
-      received.set(output.bytes, at);
-      output.bytes = received.subarray(at, (at += output.bytes.length));
-    }
+      state.build = built;
+    });
   }
 
   // The files in a dropped folder and its subfolders, through its entry.
