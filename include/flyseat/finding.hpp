@@ -173,7 +173,7 @@ struct Finding {
   // Of a finding that stands for the findings of one kind past the first few: how many more
   // there are, the note naming their kind ("and 3 more lines cut").
   std::size_t more = 0;
-  Facts facts{};               // the numbers and names that the field and the note tell
+  Facts facts{};  // the numbers and names that the field and the note tell
   // Of a comparison of two files: `expected` is what the first holds, `value` the second's, and
   // either is empty where that file has nothing ("line 55: added "PRINT"").
   bool compared = false;
