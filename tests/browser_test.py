@@ -76,6 +76,9 @@ STATES = """window.states = [];
 const status = document.getElementById("status");
 new MutationObserver(() => states.at(-1) === status.dataset.state || states.push(status.dataset
   .state)).observe(status, {attributes: true});"""
+# The comparison under Info: its heading and lines, or null when it is hidden.
+COMPARED = """const shown = document.getElementById("diff");
+return shown.hidden ? null : [...shown.querySelectorAll("h3, li")].map((e) => e.textContent);"""
 # Files dropped by a script, where the driver cannot drop from the desktop: [[name, bytes]].
 DROP = """const dropped = new DataTransfer();
 for (const [name, b] of arguments[0]) dropped.items.add(new File([new Uint8Array(b)], name));
@@ -329,14 +332,31 @@ class Page(unittest.TestCase):
         self.assertShows("check", run([ARGS.inspect, "check", self.game("other",
                                                                         {"list3.txt": other})]))
 
+    def compare(self, folder):
+        """Two images given alone: the page says what `diff` says of them, when they are alike;
+        the last pair (two D88 images a program line apart) stays shown."""
+        edited = self.game("edited", {"list3.txt": (folder / "list3.txt").read_bytes().replace(
+            b"PRESS SPACE", b"PRESS A KEY")})
+        run([ARGS.build], edited)
+        shutil.copy(edited / "flyseat.d88", folder / "edited.d88")
+        for pair in (["flyseat3.p6", "flyseat.d88"], ["flyseat.d88", "flyseat.dsk"],
+                     ["flyseat.d88", "edited.d88"]):
+            self.pick(*(folder / name for name in pair))
+            self.assertShows("info", run([ARGS.inspect, "info", *pair], folder,
+                                         subprocess.STDOUT).replace("flyseat-inspect: ", ""))
+            said = run([ARGS.inspect, "diff", *pair], folder).splitlines() or ["the same"]
+            self.assertEqual(self.page.js(COMPARED), None if pair[0].endswith(".p6") else
+                             ["flyseat-inspect diff " + " ".join(pair), *said])
+
     def accessible_and_narrow(self):
         """axe-core at four moments, at 400 pixels wide; a screenshot of the build, if asked."""
         self.page.size(400, 1100)  # WebKit's window is 447 wide at least
         self.assertAccessible("at first view")
         self.pick_game(self.game("sample"))
         self.assertAccessible("after a check")
-        self.build(self.game("built"))
-        self.assertAccessible("after a build")
+        self.build(built := self.game("built"))
+        self.compare(built)
+        self.assertAccessible("after a build, with two images compared")
         self.click("preview-full")
         self.until(lambda: self.page.js("return document.getElementById('preview').complete"))
         self.assertAccessible("with the preview at full size")

@@ -14,6 +14,7 @@
 
 #include "check.hpp"
 #include "crc32.hpp"
+#include "diff.hpp"
 #include "flyseat/failure.hpp"
 #include "flyseat/memory_build.hpp"
 #include "images.hpp"
@@ -167,15 +168,31 @@ val list(const std::string& name, const val& image) {
       [&](val& out) { out.set("text", listing_text(name, find_program(bytes_of(image), false))); });
 }
 
+// `flyseat-inspect diff A B`: its lines, none when the two hold the same.
+val comparison(const NamedFile& first, const NamedFile& second) {
+  val lines = val::array();
+  for (const Finding& difference : compare_images(first.read.bytes, second.read.bytes).findings)
+    lines.call<void>("push", finding_text(difference));
+  val out = val::object();
+  out.set("first", first.name);
+  out.set("second", second.name);
+  out.set("lines", lines);
+  return out;
+}
+
 // `flyseat-inspect info NAME...` on the files [{name, bytes, sha1}], its report and
-// problems in the order a terminal shows them.
+// problems in the order a terminal shows them; and `diff` of two images alike, given alone.
 val info(const val& files) {
   return answer([&](val& out) {
     std::vector<NamedFile> named;
     for (std::size_t i = 0, count = files["length"].as<std::size_t>(); i < count; ++i)
       named.push_back(
           {files[i]["name"].as<std::string>(), file_read(files[i], kMaxInspectSize, false)});
-    out.set("text", info_text(describe_files(named)));
+    InfoReport report = describe_files(named);
+    out.set("text", info_text(report));
+    bool pair = named.size() == 2 &&
+                alike(report.files[0].description.kind, report.files[1].description.kind);
+    out.set("comparison", pair ? comparison(named[0], named[1]) : val::null());
   });
 }
 

@@ -173,7 +173,19 @@
       $("preview-box").tabIndex = state.full ? 0 : -1; // it scrolls: the keyboard can scroll it
     }
 
-    if (changed("info", state.info)) $("info").textContent = state.info?.text ?? "";
+    if (changed("info", state.info)) {
+      // A line a span, as the other reports: axe-core cannot tell the colours of one text
+      // node wider than its box, and leaves the report to review.
+      $("info").replaceChildren(...(state.info?.text.split(/(?<=\n)/) ?? []).map((line) =>
+        Object.assign(document.createElement("span"), { textContent: line })));
+      const compared = state.info?.comparison;
+      $("diff").hidden = !compared;
+      $("diff-heading").textContent = compared
+        ? `flyseat-inspect diff ${compared.first} ${compared.second}` : "";
+      const lines = !compared ? [] : compared.lines.length ? compared.lines : ["the same"];
+      $("diff-lines").replaceChildren(...lines.map((line) =>
+        Object.assign(document.createElement("li"), { textContent: line })));
+    }
   }
 
   // The worker's script is the page's own (the module's glue, the zip library and worker.js, in

@@ -1,8 +1,17 @@
 #include "diff.hpp"
 
-#include "problems.hpp"
-
 namespace flyseat::inspect {
+namespace {
+
+bool is_image(ImageKind kind) {
+  return kind != ImageKind::unreadable && kind != ImageKind::empty && kind != ImageKind::unknown;
+}
+
+bool is_disk(ImageKind kind) {
+  return kind == ImageKind::d88 || kind == ImageKind::raw_disk;
+}
+
+}  // namespace
 
 DiffReport diff_files(const NamedFile& first, const NamedFile& second) {
   DiffReport report;
@@ -10,9 +19,7 @@ DiffReport diff_files(const NamedFile& first, const NamedFile& second) {
   for (std::size_t i = 0; i < report.files.size(); ++i) {
     report.files[i] = std::move(described.files[i]);
     const Description& d = report.files[i].description;
-    bool image = d.kind != ImageKind::unreadable && d.kind != ImageKind::empty &&
-                 d.kind != ImageKind::unknown;
-    if (image) continue;
+    if (is_image(d.kind)) continue;
     Finding problem = d.problems.front();
     problem.file = report.files[i].file;
     report.problems.push_back(problem);
@@ -22,13 +29,8 @@ DiffReport diff_files(const NamedFile& first, const NamedFile& second) {
   return report;
 }
 
-std::string diff_text(const DiffReport& report) {
-  std::string text;
-  for (const Finding& difference : report.comparison.findings)
-    text += finding_text(difference) + "\n";
-  for (const Finding& problem : report.problems)
-    text += said(problem) + "\n";
-  return text;
+bool alike(ImageKind first, ImageKind second) {
+  return is_image(first) && (first == second || (is_disk(first) && is_disk(second)));
 }
 
 }  // namespace flyseat::inspect

@@ -3,7 +3,7 @@
 // or one that is no image of a build.
 #pragma once
 
-#include <string>
+#include <array>
 
 #include "flyseat/compare.hpp"
 #include "images.hpp"
@@ -19,7 +19,8 @@ struct DiffReport {
 };
 DiffReport diff_files(const NamedFile& first, const NamedFile& second);
 
-// The differences, one a line, then the trouble as "FILE: TEXT": what the page shows.
-std::string diff_text(const DiffReport& report);
+// Two images a porter holds side by side: of one kind, or a D88 image and a raw disk image. The
+// page compares two files given together when they are.
+bool alike(ImageKind first, ImageKind second);
 
 }  // namespace flyseat::inspect
