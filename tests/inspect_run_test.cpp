@@ -103,6 +103,9 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
        "spaces after the number; typing it again loses one\n"},
       {"list odd.bin", 1, "odd.bin: not an image of a build: no tape leader, no D88 header, and 17 "
        "bytes is not a whole number of 4096-byte blocks (use --raw for a file of line records)\n"},
+      {"list --raw list3.txt", 1, "list3.txt: a BASIC listing as text, not an image of a build: "
+       "check it with flyseat-inspect check in its game's folder, and list an image that "
+       "flyseat-build makes of it\n"},
       {"info big.bin", 1, "big.bin: block count is 256, expected 4 to 29\n"},
       {"list huge.bin", 1, "huge.bin: larger than 1048576 bytes, which no file of a build is\n"},
       {"check nonexist", 1, "nonexist" + no_file},
