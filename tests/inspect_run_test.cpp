@@ -299,13 +299,11 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_EQ(inspect(dir, "preview -o p.png").status, 0);  // that patch file read whole too
 }
 
-TEST(InspectRun, ListInfoAndCheckSpeakJson) {
+// The values the JSON gives where the schema and the numbers of the text (json_test.py) do not
+// pin them.
+TEST(InspectRun, InfoAndCheckSpeakJson) {
   using nlohmann::json;
   const BuiltSample& sample = built_sample();
-  json list = json::parse(inspect(sample.dir, "list --json flyseat.dsk").out);
-  EXPECT_EQ(list["lines"][119]["number"], 1930);
-  EXPECT_EQ(list["end_marker"], 27701);
-
   json info = json::parse(inspect(sample.dir,
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
                                   "flyseat.d88 nonexist")
