@@ -103,6 +103,9 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
        "spaces after the number; typing it again loses one\n"},
       {"list odd.bin", 1, "odd.bin: not an image of a build: no tape leader, no D88 header, and 17 "
        "bytes is not a whole number of 4096-byte blocks (use --raw for a file of line records)\n"},
+      {"list --raw list3.txt", 1, "list3.txt: a BASIC listing as text, not an image of a build: "
+       "check it with flyseat-inspect check in its game's folder, and list an image that "
+       "flyseat-build makes of it\n"},
       {"info big.bin", 1, "big.bin: block count is 256, expected 4 to 29\n"},
       {"list huge.bin", 1, "huge.bin: larger than 1048576 bytes, which no file of a build is\n"},
       {"check nonexist", 1, "nonexist" + no_file},
@@ -296,13 +299,11 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   EXPECT_EQ(inspect(dir, "preview -o p.png").status, 0);  // that patch file read whole too
 }
 
-TEST(InspectRun, ListInfoAndCheckSpeakJson) {
+// The values the JSON gives where the schema and the numbers of the text (json_test.py) do not
+// pin them.
+TEST(InspectRun, InfoAndCheckSpeakJson) {
   using nlohmann::json;
   const BuiltSample& sample = built_sample();
-  json list = json::parse(inspect(sample.dir, "list --json flyseat.dsk").out);
-  EXPECT_EQ(list["lines"][119]["number"], 1930);
-  EXPECT_EQ(list["end_marker"], 27701);
-
   json info = json::parse(inspect(sample.dir,
                                   "info --json flyseat3.p6 flyseat.dsk empty changed.dsk "
                                   "flyseat.d88 nonexist")

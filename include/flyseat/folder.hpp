@@ -13,6 +13,7 @@
 #include <string>
 
 #include "flyseat/file_names.hpp"
+#include "flyseat/finding.hpp"
 
 namespace flyseat {
 
@@ -84,7 +85,8 @@ OutputSizes output_sizes(std::int32_t list1, std::int32_t list2, std::int32_t pr
 // its outputs need only when their sizes are known. Nothing for an inputs' folder it cannot
 // open (the build says "cannot open DIR" first).
 OutputsAhead foresee_outputs(const BuildFolders& folders, const std::optional<OutputSizes>& sizes);
-// The build's message and why: "cannot open flyseat2.p6: a folder of that name is in the way".
-std::string blocked_message(const Blocked& blocked, const BuildFolders& folders);
+// An error that foretells the build's stop: its message ("cannot open flyseat2.p6") and why ("a
+// folder of that name is in the way").
+Finding blocked_finding(const Blocked& blocked, const BuildFolders& folders);
 
 }  // namespace flyseat

@@ -317,14 +317,14 @@ OutputsAhead foresee_outputs(const BuildFolders& folders, const std::optional<Ou
   return ahead;
 }
 
-std::string blocked_message(const Blocked& blocked, const BuildFolders& folders) {
+Finding blocked_finding(const Blocked& blocked, const BuildFolders& folders) {
   constexpr const char* kNeither = "a build can neither replace nor remove it";
   bool written = false;  // said "cannot write NAME", not "cannot open NAME"
   auto count = [](std::uint64_t n) { return static_cast<unsigned long long>(n); };
   std::string why;
   switch (blocked.obstacle) {
     case Obstacle::another_build:
-      return another_build(folders.locked());
+      return {.level = Level::error, .message = another_build(folders.locked())};
     case Obstacle::folder_unwritable:
       why = std::string("the folder cannot be written (") + std::strerror(blocked.error) + ")";
       break;
@@ -373,8 +373,11 @@ std::string blocked_message(const Blocked& blocked, const BuildFolders& folders)
           std::string("it is not there and cannot be made (") + std::strerror(blocked.error) + ")";
       break;
   }
-  return (written ? format(kCannotWrite, blocked.name) : format(kCannotOpen, blocked.name)) + ": " +
-         why;
+  return {
+      .level = Level::error,
+      .file = blocked.name,
+      .message = written ? format(kCannotWrite, blocked.name) : format(kCannotOpen, blocked.name),
+      .note = why};
 }
 
 }  // namespace flyseat

@@ -129,7 +129,7 @@ std::function<Findings(const std::optional<OutputSizes>&)> outputs_ahead(
     OutputsAhead ahead = foresee_outputs(folders, sizes);
     Findings found;
     for (const Blocked& obstacle : ahead.list())
-      found.push_back({.note = blocked_message(obstacle, folders)});
+      found.push_back(blocked_finding(obstacle, folders));
     if (ahead.made)
       found.push_back({.level = Level::fact, .note = output + " is not there: the build makes it"});
     if (ahead.lock_unknown) {

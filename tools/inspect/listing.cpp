@@ -13,6 +13,23 @@
 #include "problems.hpp"
 
 namespace flyseat::inspect {
+namespace {
+
+// A text listing, such as list3.txt: a line number first, and a first line of text. A file of
+// line records begins with a link field 0xFFFF, an image with a leader or a header.
+bool looks_like_listing_text(std::span<const Byte> file) {
+  if (file.empty() || file[0] < '0' || file[0] > '9') return false;
+  auto end = std::find(file.begin(), file.end(), Byte{'\n'});
+  return std::all_of(file.begin(), end,
+                     [](Byte b) { return (b >= 0x20 && b < 0x7F) || b == '\r' || b == '\t'; });
+}
+
+constexpr const char* kListingText =
+    "a BASIC listing as text, not an image of a build: check it with flyseat-inspect check in "
+    "its game's folder, and list an image that flyseat-build makes of it";
+
+}  // namespace
+
 Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& problems) {
   Program program;
   ProgramRead read = read_program(bytes, start, [&program](const LineRecordRead& record) {
@@ -31,7 +48,9 @@ std::string listed_line(const ProgramLine& line, bool escaped) {
 
 Listing find_program(std::span<const Byte> file, bool raw) {
   Listing listing;
-  if (raw && recognise_image(file).format == ImageFormat::tape) {
+  if (looks_like_listing_text(file) && recognise_image(file).format == ImageFormat::none) {
+    listing.problems.push_back({.note = kListingText});
+  } else if (raw && recognise_image(file).format == ImageFormat::tape) {
     listing.problems.push_back(
         {.note = "a tape image, not a file of line records: list it without --raw"});
   } else if (raw && file.empty()) {
