@@ -257,23 +257,6 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
   expect_complaints(kListingSection, cases);
 }
 
-// However many lines of one kind a listing holds, the report lists the first few and counts the
-// rest: it has as many lines for twenty of them as for two thousand.
-TEST(Check, ReportGrowsWithTheKindsOfTroubleNotWithTheListing) {
-  const char* kinds[] = {"119 A\n",      "\n",   "A\n",         "70000 B\n",
-                         "10 A\r20 B\n", "\0\n", "10 A=\xF0\n", "10 PRINT\"\xF0\"\n"};
-  for (const char* kind : kinds) {
-    std::size_t length = std::string_view(kind).size() + (kind[0] == 0 ? 2 : 0);
-    auto report_lines = [&](int times) {
-      std::string listing;
-      for (int i = 0; i < times; ++i)
-        listing.append(kind, length);
-      return check_lines(checked(altered(appended(kListing, test::text_bytes(listing))))).size();
-    };
-    EXPECT_EQ(report_lines(20), report_lines(2000)) << kind;
-  }
-}
-
 // The sample's program listed back as `list --bytes` writes it.
 std::string converted_listing() {
   std::string listing;
@@ -380,15 +363,6 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
               "rounded word: 1 of 1|C1D7", "high-nibble pattern byte: 13 of 14|C428",
               "low-nibble pattern byte: 13 of 14|BC8C", "pattern pair: 48 of 49|BC94"}) +
        no_video({"halved address 0xBC74|0x1250"})},
-      // list1.bin reaching into the list2 region, where list2.bin's first 100 bytes stand: two
-      // of its bytes differ there.
-      {"list1 under list2", [](GameInputs& in) {
-         Bytes& b = in.files[kList1].bytes;
-         b.resize(kList2Start - kList1Start);
-         b.insert(b.end(), in.files[kList2].bytes.begin(), in.files[kList2].bytes.begin() + 100);
-         b[b.size() - 1] ^= 1; b[b.size() - 50] ^= 1; },
-       "warning: list1.bin: offset 36304: 100 bytes from here on lie under the list2 region, and "
-       "2 bytes of them differ from list2.bin's, which a build stores in their place\n"},
       {"list1 under list2, with list2's own bytes", [](GameInputs& in) {
          Bytes& b = in.files[kList1].bytes;
          b.resize(kList2Start - kList1Start);
@@ -418,9 +392,6 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
   const Case cases[] = {
       {"a listing a build refuses", appended(kListing, test::text_bytes("2000 REM" +
        std::string(32000, '*') + "\n")), kMemorySection, places},
-      {"a listing that cannot be opened",
-       [](GameInputs& in) { in.files[kListing].status = ReadStatus::cannot_open; },
-       kMemorySection, places},
       {"a patch file that cannot be read, nor memory to lay out",
        [](GameInputs& in) { in.files[kPatch].status = ReadStatus::cannot_read; }, kMemorySection,
        ""},
@@ -453,23 +424,6 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
               c.expected)
         << c.what;
   }
-}
-
-// The check foresees each output's size as a build in memory writes it; none where a build stops
-// before writing.
-TEST(Check, ForeseesTheSizeOfEachOutput) {
-  auto sizes_of = [](GameInputs inputs) {
-    std::optional<OutputSizes> sizes;
-    inputs.foresee_outputs = [&sizes](const std::optional<OutputSizes>& foreseen) {
-      sizes = foreseen;
-      return Findings{};
-    };
-    checked(inputs);
-    return sizes.value_or(OutputSizes{});
-  };
-  for (std::size_t i = 0; i < kOutputNames.size(); ++i)
-    EXPECT_EQ(sizes_of(sample_inputs())[i], test::sample_outputs()[i].size()) << kOutputNames[i];
-  EXPECT_EQ(sizes_of(altered(appended(kPatch, patch_record(2, 0xFFFF)))), OutputSizes{});
 }
 
 }  // namespace

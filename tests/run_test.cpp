@@ -275,22 +275,6 @@ TEST(SampleGame, ARunWritesWhatABuildInMemoryMakes) {
   }
 }
 
-// flyseat-build DIR builds the game in DIR and writes there, whatever folder it is run in; "--"
-// lets the folder's name begin with '-'.
-TEST(SampleGame, IsBuiltInTheFolderNamed) {
-  for (const std::string folder : {"game", "-g"}) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / folder);
-    for (std::size_t i = 0; i < kInputNames.size(); ++i)
-      dir.write(folder + "/" + kInputNames[i], sample_game()[i]);
-    RunResult result = run_build(dir, "-- '" + folder + "'");
-    EXPECT_EQ(result.out, done(4));
-    EXPECT_EQ(dir.names(), std::vector<std::string>{folder});
-    for (std::size_t i = 0; i < kOutputNames.size(); ++i)
-      EXPECT_TRUE(text_of(dir.read(folder + "/" + kOutputNames[i])) == sample_outputs()[i]);
-  }
-}
-
 // The signals that end a process unless caught, but those of a fault the program hits: of the
 // real-time ones, the first and the last.
 const std::vector<int> kStops = {SIGINT,  SIGTERM,   SIGHUP,    SIGQUIT,  SIGUSR1, SIGUSR2,
