@@ -171,6 +171,10 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        appended(kListing, test::text_bytes(rems + "2029 REM" + std::string(990, '*') + "\n")),
        "error: list3.txt: program too large at line 2029: the line begins at offset 32770; the line "
        "records before it take 32009 of the 32758 bytes the program holds\n"},
+      {"a line the records' edits make too long",
+       appended(kListing, test::text_bytes("2000 INPUT\"" + std::string(975, 'A') + "\n")),
+       "error: list3.txt: line 2000 too long after editing: the line begins at offset 3799; the "
+       "records' edits make it longer than the 1000 bytes a line may take\n"},
       {"a line without a number that does not fit",
        appended(kListing, test::text_bytes(rems + "REM" + std::string(990, '*') + "\n")),
        "error: list3.txt: program too large at line 0: the piece at offset 32770 has no line "

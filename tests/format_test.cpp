@@ -186,8 +186,10 @@ TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
       {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),
        "offset 10: tape name \"DATA  \" became \"DATX  \"\nthe payload, byte 0: 81 became 00\n"},
       {"header fields and a sector's header", d88,
-       changed(changed(changed(d88, 0, {'A'}), 0x1B, {0x20}), sector_header(5) + 2, {9}),
-       "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
+       changed(changed(changed(changed(d88, 0, {'A'}), 0x1B, {0x20}), 0x20, {0xB1, 2, 0, 0, 1}),
+               sector_header(5) + 2, {9}),
+       "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nheader: track table "
+       "entry 0 0x2B0 became 0x2B1\nheader: track table entry 1 0x0 became 0x1\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
        "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},
   };
   // clang-format on
