@@ -77,7 +77,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "port an 8-bit game to a two-colour screen and make its tape and disk images")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 The flyseat-build command is a one-shot build tool for porting a finished
-8-bit game. Run as "flyseat-build [-o OUT] [DIR]" on a folder DIR (the
+8-bit game. Run as 'flyseat-build [-o OUT] [DIR]' on a folder DIR (the
 current one by default) that holds the game's five input files (a disk
 loader, two memory dumps, a patch file and a BASIC listing), it reduces the
 graphics from a four-colour screen mode to a two-colour one, relocates the
@@ -87,9 +87,9 @@ image into DIR, or into the folder OUT. Everything it knows about the game
 is compiled in: it asks nothing.
 
 The flyseat-inspect command lists the BASIC program stored in these images,
-checks each image against its format, checks the five inputs before a build,
-and draws the graphics before and after the depth reduction as a PNG
-picture.]=])
+checks each image against its format, compares two images as a porter reads
+them, checks the five inputs before a build, and draws the graphics before
+and after the depth reduction as a PNG picture.]=])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Beside the tools that make and read disk and tape images of other machines.
 set(CPACK_DEBIAN_PACKAGE_SECTION otherosfs)
