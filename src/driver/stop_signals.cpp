@@ -90,12 +90,18 @@ void handle_stop_signals() {
   stop.sa_handler = on_stop;
   stop.sa_mask = stops();  // one stop at a time
   stop.sa_flags = static_cast<int>(SA_RESETHAND);
+  // Set in one call each, and put back where it was ignored (under nohup, say): with the stops
+  // blocked meanwhile, one that comes between the two calls waits, and is discarded with the
+  // ignoring put back, never taken.
+  sigset_t was;
+  ::sigprocmask(SIG_BLOCK, &stop.sa_mask, &was);
   each_stop([&stop](int signal) {
     struct sigaction before = {};
-    ::sigaction(signal, nullptr, &before);
-    if (before.sa_handler != SIG_IGN) ::sigaction(signal, &stop, nullptr);
+    ::sigaction(signal, &stop, &before);
+    if (before.sa_handler == SIG_IGN) ::sigaction(signal, &before, nullptr);
   });
   handled = 1;
+  ::sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
 void hold_part(const char* name) {
