@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "check.hpp"
 #include "flyseat/d88.hpp"
+#include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
@@ -17,7 +17,6 @@
 namespace {
 
 using namespace flyseat;
-using namespace flyseat::inspect;
 
 // The lines of a report: the sections' titles, every kind of finding with its first few and the
 // count of the rest, the verdict.
@@ -31,7 +30,7 @@ std::string check_error(const std::span<const Byte> (&parts)[5]) {
     inputs.files[i].bytes.assign(parts[i].begin(), parts[i].end());
     inputs.files[i].size = parts[i].size();
   }
-  CheckReport report = check_inputs(inputs);
+  CheckReport report = check_game(inputs);
   if (check_lines(report).size() > kMostReportLines) return "too long";
   for (const Findings& section : report.sections) {
     for (const Finding& finding : section) {

@@ -17,12 +17,6 @@ namespace {
 
 using test::Bytes, test::bytes, test::concat, test::patch_record, test::sample_inputs;
 
-CheckReport checked(const GameInputs& inputs) {
-  CheckReport report;
-  check_game(inputs, report);
-  return report;
-}
-
 // Edits the listing: replaces the first line that begins with `from` by `to`.
 std::function<void(GameInputs&)> listing_line(const std::string& from, const std::string& to) {
   return [=](GameInputs& in) {
@@ -77,7 +71,7 @@ struct CheckCase {
 
 void expect_complaints(Section section, std::span<const CheckCase> cases) {
   for (const CheckCase& c : cases)
-    EXPECT_EQ(section_text(checked(altered(c.alter)), section, true), c.expected) << c.what;
+    EXPECT_EQ(section_text(check_game(altered(c.alter)), section, true), c.expected) << c.what;
 }
 
 TEST(Check, InputsSaysWhatABuildReadsOfEachFile) {
@@ -278,7 +272,7 @@ TEST(Check, ListingSaysItIsAlreadyConverted) {
   auto warned = [](const std::string& listing) {
     GameInputs inputs =
         altered([&](GameInputs& in) { in.files[kListing].bytes = test::text_bytes(listing); });
-    std::string text = check_text(checked(inputs));
+    std::string text = check_text(check_game(inputs));
     std::size_t at = text.find("list3.txt: looks already converted: ");
     return at == std::string::npos ? "" : text.substr(at + 36, text.find('\n', at) - at - 36);
   };
@@ -423,7 +417,7 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    std::string text = section_text(checked(altered(c.alter)), c.section, false);
+    std::string text = section_text(check_game(altered(c.alter)), c.section, false);
     EXPECT_EQ(text.substr(0, c.section == kMemorySection ? text.npos : c.expected.size()),
               c.expected)
         << c.what;

@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check.hpp"
 #include "checksums.hpp"
 #include "flyseat/basic.hpp"
+#include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/text.hpp"
 #include "images.hpp"
@@ -203,7 +203,7 @@ TEST(Check, JsonGivesEachFindingItsParts) {
   for (int i = 0; i < 8; ++i)
     listing.insert(listing.end(), {'1', '1', '9', '\n'});
   inputs.files[kListing].size = listing.size();
-  CheckReport report = check_inputs(inputs);
+  CheckReport report = check_game(inputs);
   nlohmann::json json = nlohmann::json::parse(check_json("game", report));
   std::string text;
   for (const auto& section : json["sections"]) {

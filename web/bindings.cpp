@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "check.hpp"
 #include "crc32.hpp"
 #include "diff.hpp"
 #include "flyseat/failure.hpp"
+#include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "images.hpp"
 #include "listing.hpp"
@@ -102,7 +102,7 @@ val line_of(const std::string& text, Level level) {
 // The report's lines, and its verdict with the counts and the worst level.
 val check(const val& files) {
   return answer([&](val& out) {
-    CheckReport report = check_inputs(game_inputs(files));
+    CheckReport report = check_game(game_inputs(files));
     val lines = val::array();
     for (const CheckLine& line : check_lines(report))
       lines.call<void>("push", line_of(line.text + "\n", line.level));

@@ -71,6 +71,6 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory);
 
 // Runs the build's stages on the inputs, without writing anything, into the report's sections;
 // the Outputs section from what `foresee_outputs` says of outputs of the sizes the stages found.
-void check_game(const GameInputs& inputs, CheckReport& report);
+CheckReport check_game(const GameInputs& inputs);
 
 }  // namespace flyseat

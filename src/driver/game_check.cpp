@@ -115,7 +115,8 @@ void load_memory(const GameInputs& inputs, LoadedMemory& memory) {
   apply_patch(patch, memory);
 }
 
-void check_game(const GameInputs& inputs, CheckReport& report) {
+CheckReport check_game(const GameInputs& inputs) {
+  CheckReport report;
   const FileRead& listing_file = inputs.files[kListing];
   std::unique_ptr<ListingCheck> listing;
   if (listing_file.status == ReadStatus::read) {
@@ -146,6 +147,7 @@ void check_game(const GameInputs& inputs, CheckReport& report) {
     }
   }
   check_outputs(inputs.foresee_outputs ? inputs.foresee_outputs(sizes) : Findings{}, report);
+  return report;
 }
 
 }  // namespace flyseat

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "check.hpp"
 #include "diff.hpp"
+#include "flyseat/check_report.hpp"
 #include "images.hpp"
 #include "listing.hpp"
 

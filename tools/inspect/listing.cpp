@@ -48,9 +48,10 @@ std::string listed_line(const ProgramLine& line, bool escaped) {
 
 Listing find_program(std::span<const Byte> file, bool raw) {
   Listing listing;
-  if (looks_like_listing_text(file) && recognise_image(file).format == ImageFormat::none) {
+  ImageFormat format = recognise_image(file).format;
+  if (format == ImageFormat::none && looks_like_listing_text(file)) {
     listing.problems.push_back({.note = kListingText});
-  } else if (raw && recognise_image(file).format == ImageFormat::tape) {
+  } else if (raw && format == ImageFormat::tape) {
     listing.problems.push_back(
         {.note = "a tape image, not a file of line records: list it without --raw"});
   } else if (raw && file.empty()) {

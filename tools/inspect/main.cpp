@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "check.hpp"
 #include "diff.hpp"
 #include "files.hpp"
 #include "flyseat/folder.hpp"
+#include "flyseat/game_check.hpp"
 #include "images.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
@@ -133,7 +133,7 @@ int check_command(const Options& o) {
   if (!problem) {
     GameInputs inputs = read_inputs(o.folder);
     inputs.foresee_outputs = outputs_ahead(o.folder, o.output);
-    report = check_inputs(inputs);
+    report = check_game(inputs);
   }
   if (o.json) {
     Findings problems;
