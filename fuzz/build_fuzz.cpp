@@ -26,11 +26,10 @@ constexpr std::size_t kMostReportLines = 300;
 // its bound.
 std::string check_error(const std::span<const Byte> (&parts)[5]) {
   GameInputs inputs;
-  for (std::size_t i = 0; i < inputs.files.size(); ++i) {
-    inputs.files[i].bytes.assign(parts[i].begin(), parts[i].end());
-    inputs.files[i].size = parts[i].size();
-  }
-  CheckReport report = check_game(inputs);
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    inputs[i] = {InputState::read, parts[i], parts[i].size()};
+  CheckWatch none;
+  CheckReport report = check_game(inputs, none);
   if (check_lines(report).size() > kMostReportLines) return "too long";
   for (const Findings& section : report.sections) {
     for (const Finding& finding : section) {

@@ -9,10 +9,10 @@
 #include <memory>
 #include <span>
 
-#include "flyseat/compare.hpp"
+#include "diff.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
-#include "images.hpp"
+#include "info.hpp"
 #include "listing.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_round_trip(listing);
     if (listing.sound() && !listing.program.ended) std::abort();
   }
-  if (recognise_image(file).format != ImageFormat::none && !compare_images(file, file).same())
+  if (recognise_image(file).kind != ImageKind::unknown && !compare_images(file, file).empty())
     std::abort();
   Description described = describe_image(file);
   if (!described.sound()) return 0;

@@ -121,7 +121,8 @@ TEST(Substitution, AnEditThatDoesNotFitLeavesTheTextAsItStood) {
     text.fill(0xEE);  // past the room
     std::copy_n(e.text.c_str(), e.text.size() + 1, text.begin());
     std::span<Byte> room = std::span(text).first(e.room);
-    EXPECT_EQ(substitute_line(e.line, room, std::span(scratch).first(e.scratch)), e.done);
+    ListingWatch none;
+    EXPECT_EQ(substitute_line(e.line, room, std::span(scratch).first(e.scratch), none), e.done);
     EXPECT_EQ(reinterpret_cast<const char*>(text.data()), e.result);
     EXPECT_EQ(text[e.room], 0xEE) << e.text;
   }
@@ -155,7 +156,8 @@ TEST(Tokenizer, ReadsNoFurtherThanItsOutputIsLarge) {
   const std::string text = "ABPRINT";  // PRINT straddles the end of a 4-byte output
   std::array<Byte, 5> out;
   out.fill(0xEE);
-  ASSERT_EQ(tokenize_line(span_of(text), std::span(out).first(4)), 4u);
+  ListingWatch none;
+  ASSERT_EQ(tokenize_line(span_of(text), std::span(out).first(4), none), 4u);
   EXPECT_EQ(std::string(out.begin(), out.end()), "ABPR\xEE");
 }
 

@@ -15,37 +15,41 @@
 namespace flyseat {
 namespace {
 
-using test::Bytes, test::bytes, test::concat, test::patch_record, test::sample_inputs;
+using test::Bytes, test::bytes, test::concat, test::Inputs, test::patch_record;
 
 // Edits the listing: replaces the first line that begins with `from` by `to`.
-std::function<void(GameInputs&)> listing_line(const std::string& from, const std::string& to) {
-  return [=](GameInputs& in) {
-    std::string listing = test::text_of(in.files[kListing].bytes);
+std::function<void(Inputs&)> listing_line(const std::string& from, const std::string& to) {
+  return [=](Inputs& in) {
+    std::string listing = test::text_of(in[kListing]);
     std::size_t at = listing.rfind("\n" + from, listing.size()) + 1;
     std::size_t end = listing.find('\n', at) + 1;
     listing.replace(at, end - at, to);
-    in.files[kListing].bytes = test::text_bytes(listing);
+    in[kListing] = test::text_bytes(listing);
   };
 }
 
-std::function<void(GameInputs&)> appended(Input input, const Bytes& more) {
-  return [=](GameInputs& in) {
-    Bytes& b = in.files[input].bytes;
+std::function<void(Inputs&)> appended(Input input, const Bytes& more) {
+  return [=](Inputs& in) {
+    Bytes& b = in[input];
     b.insert(b.end(), more.begin(), more.end());
   };
 }
 
-std::function<void(GameInputs&)> list2(std::function<void(Bytes&)> edit) {
-  return [edit](GameInputs& in) { edit(in.files[kList2].bytes); };
+std::function<void(Inputs&)> list2(std::function<void(Bytes&)> edit) {
+  return [edit](Inputs& in) { edit(in[kList2]); };
 }
 
-// The sample's inputs changed, with each file's size as its bytes now are.
-GameInputs altered(const std::function<void(GameInputs&)>& alter) {
-  GameInputs inputs = sample_inputs();
+using States = std::array<InputState, kInputCount>;
+
+// The check of the sample's inputs changed, each read as `states` says.
+CheckReport altered(const std::function<void(Inputs&)>& alter, const States& states = {}) {
+  Inputs inputs = test::sample_game();
   alter(inputs);
-  for (FileRead& file : inputs.files)
-    file.size = file.bytes.size();
-  return inputs;
+  GameInputs game = test::read_whole(inputs);
+  for (std::size_t i = 0; i < game.size(); ++i)
+    game[i].state = states[i];
+  CheckWatch none;
+  return check_game(game, none);
 }
 
 // The lines of one section as the text report shows them, without their indentation: all of
@@ -65,13 +69,14 @@ std::string section_text(const CheckReport& report, Section section, bool compla
 
 struct CheckCase {
   const char* what;
-  std::function<void(GameInputs&)> alter;
+  std::function<void(Inputs&)> alter;
   std::string expected;
+  States states{};
 };
 
 void expect_complaints(Section section, std::span<const CheckCase> cases) {
   for (const CheckCase& c : cases)
-    EXPECT_EQ(section_text(check_game(altered(c.alter)), section, true), c.expected) << c.what;
+    EXPECT_EQ(section_text(altered(c.alter, c.states), section, true), c.expected) << c.what;
 }
 
 TEST(Check, InputsSaysWhatABuildReadsOfEachFile) {
@@ -81,12 +86,10 @@ TEST(Check, InputsSaysWhatABuildReadsOfEachFile) {
        "warning: list3.txt: 3802 bytes; the first 3800 are read, to the byte 0x1A, 2 ignored\n"},
       {"a loader longer than its block", appended(kLoader, Bytes(4000, 1)),
        "warning: loader.bin: 4384 bytes; the first 4096 are read, 288 ignored\n"},
-      {"inputs unreadable",
-       [](GameInputs& in) { in.files[kLoader].status = ReadStatus::cannot_open;
-                            in.files[kList2].status = ReadStatus::cannot_read;
-                            in.files[kPatch].status = ReadStatus::not_a_file; },
+      {"inputs unreadable", [](Inputs&) {},
        "error: cannot open loader.bin\nerror: cannot read list2.bin\nerror: patch.bin: not a "
-       "regular file\n"},
+       "regular file\n", {InputState::cannot_open, InputState::read, InputState::cannot_read,
+                          InputState::not_a_file}},
   };
   // clang-format on
   expect_complaints(kInputsSection, cases);
@@ -95,7 +98,7 @@ TEST(Check, InputsSaysWhatABuildReadsOfEachFile) {
 TEST(Check, PatchFileSaysWhatEachRecordDoesAndWhereItsBytesGo) {
   // clang-format off
   const CheckCase cases[] = {
-      {"a patch record cut short", [](GameInputs& in) { in.files[kPatch].bytes.pop_back(); },
+      {"a patch record cut short", [](Inputs& in) { in[kPatch].pop_back(); },
        "warning: record 4 at offset 32: data is 1 byte, expected 2 bytes; the file ends inside the "
        "record; the 1 missing are stored as 0xFF\n"},
       {"a stray patch byte", appended(kPatch, bytes({7})),
@@ -139,7 +142,7 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "warning: record 35 (line 730, finds \"TAB(33);\"): fired nowhere: line 730 holds nothing "
        "it finds\n"},
       {"lines without numbers, one out of range",
-       [](GameInputs& in) { Bytes& b = in.files[kListing].bytes; b = concat({test::text_bytes(
+       [](Inputs& in) { Bytes& b = in[kListing]; b = concat({test::text_bytes(
          "PRINT\n"), b, test::text_bytes("70000 A=1\nPRINT\nPRINT\nPRINT\nPRINT\nPRINT\n")}); },
        "warning: a line without a number at the start: stored as line 0\n"
        "warning: a line without a number after line 70000: stored as line 0\n"
@@ -151,12 +154,12 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "65535, and a build stores this one modulo 65536\nwarning: line 0: follows line 4464, out of ascending order\n"
        "warning: line 0: given more than once\n"},
       {"dropped lines missing, and given twice",
-       [](GameInputs& in) { listing_line("119 ", "")(in); 
+       [](Inputs& in) { listing_line("119 ", "")(in); 
                             appended(kListing, test::text_bytes("345\n"))(in); },
        "warning: no line 119 to drop: a build leaves lines 119 and 345 out\n"
        "warning: line 345 after line 1930: dropped as well: a build leaves out every line 345, "
        "and this one holds nothing\n"},
-      {"the only line 345 the last", [](GameInputs& in) { listing_line("345 ", "")(in);
+      {"the only line 345 the last", [](Inputs& in) { listing_line("345 ", "")(in);
                             appended(kListing, test::text_bytes("345 END\n"))(in); }, ""},
       {"the program nearly full", appended(kListing, test::text_bytes(rems)),
        "warning: program: 32009 of 32758 bytes, 749 to spare, less than a listing line may "
@@ -180,7 +183,7 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "error: list3.txt: program too large at line 0: the piece at offset 32770 is the rest of "
        "line 2028, cut at 999 bytes, and has no line number: read as line 0; the line records "
        "before it take 32010 of the 32758 bytes the program holds\n"},
-      {"a byte-order mark", [](GameInputs& in) { Bytes& b = in.files[kListing].bytes;
+      {"a byte-order mark", [](Inputs& in) { Bytes& b = in[kListing];
                                                  b.insert(b.begin(), {0xEF, 0xBB, 0xBF}); },
        "warning: list3.txt: offset 0: a UTF-8 byte-order mark (EF BB BF), which a build reads as "
        "part of the first line\nwarning: line 0: byte outside a string, a remark or DATA is 0xEF, "
@@ -192,8 +195,8 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
       // read as lines of its own, those of line 2010 numbered 2147483647 and 5. A line of 999
       // bytes with its line feed is whole; one of 1,006 bytes is cut, and its rest read as line
       // 119, which a build drops.
-      {"lines cut", [](GameInputs& in) {
-         Bytes& b = in.files[kListing].bytes;
+      {"lines cut", [](Inputs& in) {
+         Bytes& b = in[kListing];
          b = concat({test::text_bytes("1 REM\n2010 " + std::string(1993, '9') + "5" +
                                       std::string(500, ' ') + "\r\n345 REM\n2000 REM" +
                                       std::string(1192, '*') + "\n"),
@@ -230,8 +233,8 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "a line only at a line feed, so \"1950 GOTO 10\" after it is part of line 1940\nwarning: "
        "line 1960, offset 3833: a carriage return that no line feed follows: a build keeps it as a "
        "byte of the line\n"},
-      {"blank lines", [](GameInputs& in) {
-         Bytes& b = in.files[kListing].bytes;
+      {"blank lines", [](Inputs& in) {
+         Bytes& b = in[kListing];
          b = concat({test::text_bytes("  \r\n"), b, bytes({'\n'})}); },
        "warning: a blank line at the start: stored as line 0 with no text\n"
        "warning: a blank line after line 1930, the last: stored as line 0 with no text\n"
@@ -259,9 +262,10 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
 std::string converted_listing() {
   std::string listing;
   Bytes tape = test::text_bytes(test::sample_outputs()[1]);
-  read_program(tape, 16, [&](const LineRecordRead& line) {
+  LineRecordRead line;
+  for (std::size_t at = 16; (line = read_line_record(tape, at)).what == LineRecordRead::record;
+       at = line.next)
     listing += listed_line(line.number, line.tokens, false);
-  });
   return listing;
 }
 
@@ -270,9 +274,8 @@ std::string converted_listing() {
 TEST(Check, ListingSaysItIsAlreadyConverted) {
   const std::string converted = converted_listing();
   auto warned = [](const std::string& listing) {
-    GameInputs inputs =
-        altered([&](GameInputs& in) { in.files[kListing].bytes = test::text_bytes(listing); });
-    std::string text = check_text(check_game(inputs));
+    CheckReport inputs = altered([&](Inputs& in) { in[kListing] = test::text_bytes(listing); });
+    std::string text = check_text(inputs);
     std::size_t at = text.find("list3.txt: looks already converted: ");
     return at == std::string::npos ? "" : text.substr(at + 36, text.find('\n', at) - at - 36);
   };
@@ -281,7 +284,7 @@ TEST(Check, ListingSaysItIsAlreadyConverted) {
             "a build drops are missing; a build would convert it a second time");
   // Lines as they were before the conversion, for 23 of the records: 24 of 47 are in place, just
   // enough; one line more, and 23 are not.
-  std::string original = test::text_of(sample_inputs().files[kListing].bytes), half = converted;
+  std::string original = test::text_of(test::sample_input(kListingName)), half = converted;
   auto revert = [&](int n) {
     std::string from = format("\n%d ", n);
     std::size_t at = half.find(from) + 1, o = original.find(from) + 1;
@@ -326,7 +329,7 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
        "warning: the list1 region's 14 disk blocks reach 3072 bytes past the end of memory "
        "(0xFFFF): a build writes zero bytes there\n"},
       {"list1 short of the bitmap rows",
-       [](GameInputs& in) { in.files[kList1].bytes.resize(0x1FFF); },
+       [](Inputs& in) { in[kList1].resize(0x1FFF); },
        "warning: bitmap rows 0x48C0 to 0x4BFF: 1 of 832 bytes set by no dump and no patch record: "
        "a build converts zero bytes there\n" + unset({"entry table entry: 50 of 50|4D30"})},
       {"list2 short of the fixed places",
@@ -347,9 +350,9 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
        no_video({"the split address (0xC1C5, 0xC1CA)|0x0040"})},
       // Each kind of place loaded by its first byte alone, or all but its last; a pair and a
       // raised word whole.
-      {"places loaded in part", [](GameInputs& in) {
-         in.files[kList1].bytes.resize(0x4D30 - 0x2C00);
-         in.files[kList2].bytes.resize(0x100);
+      {"places loaded in part", [](Inputs& in) {
+         in[kList1].resize(0x4D30 - 0x2C00);
+         in[kList2].resize(0x100);
          appended(kPatch, concat({patch_record(2, 0x4D30, {0x11, 0}), patch_record(1, 0xBC41, {0}),
                                   patch_record(2, 0xBC74, {0x50, 0x12}),
                                   patch_record(1, 0xC1C5, {0x12}), patch_record(1, 0xC1D7, {6}),
@@ -361,10 +364,10 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
               "rounded word: 1 of 1|C1D7", "high-nibble pattern byte: 13 of 14|C428",
               "low-nibble pattern byte: 13 of 14|BC8C", "pattern pair: 48 of 49|BC94"}) +
        no_video({"halved address 0xBC74|0x1250"})},
-      {"list1 under list2, with list2's own bytes", [](GameInputs& in) {
-         Bytes& b = in.files[kList1].bytes;
+      {"list1 under list2, with list2's own bytes", [](Inputs& in) {
+         Bytes& b = in[kList1];
          b.resize(kList2Start - kList1Start);
-         b.insert(b.end(), in.files[kList2].bytes.begin(), in.files[kList2].bytes.begin() + 100); },
+         b.insert(b.end(), in[kList2].begin(), in[kList2].begin() + 100); },
        ""},
   };
   // clang-format on
@@ -382,23 +385,24 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
       "raw disk image: 7 of 40 tracks (loader 1, list1 3, list2 2, program 1)\n";
   struct Case {
     const char* what;
-    std::function<void(GameInputs&)> alter;
+    std::function<void(Inputs&)> alter;
     Section section;
     std::string expected;  // the start of the section
+    States states{};
   };
   // clang-format off
   const Case cases[] = {
       {"a listing a build refuses", appended(kListing, test::text_bytes("2000 REM" +
        std::string(32000, '*') + "\n")), kMemorySection, places},
-      {"a patch file that cannot be read, nor memory to lay out",
-       [](GameInputs& in) { in.files[kPatch].status = ReadStatus::cannot_read; }, kMemorySection,
-       ""},
-      {"an empty listing", [](GameInputs& in) { in.files[kListing].bytes.clear(); },
+      {"a patch file that cannot be read, nor memory to lay out", [](Inputs&) {},
+       kMemorySection, "", {InputState::read, InputState::read, InputState::read,
+                            InputState::cannot_read}},
+      {"an empty listing", [](Inputs& in) { in[kListing].clear(); },
        kMemorySection, places + disk},
-      {"nothing stored", [](GameInputs& in) {
-         in.files[kListing].bytes = test::text_bytes("119 REM\n345 REM\n"); },
+      {"nothing stored", [](Inputs& in) {
+         in[kListing] = test::text_bytes("119 REM\n345 REM\n"); },
        kListingSection, "2 lines read: 0 records stored, 2 dropped\n"},
-      {"whole lines replaced", [](GameInputs& in) {
+      {"whole lines replaced", [](Inputs& in) {
          listing_line("20 ", "20 " + std::string(60, 'A') + "\n")(in);
          listing_line("40 ", "40 \\" + std::string(58, 'B') + "\r\n")(in); },
        kListingSection, "122 lines read: 120 records stored, 2 dropped\nsubstitution records: 58 "
@@ -408,8 +412,8 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
        "46:1 47:1 48:1 49:1 50:1 51:1 52:1 53:1 54:1 55:1 56:1 57:1 58:1\nrecord 9 replaces the "
        "whole of line 20: \"" + std::string(60, 'A') + "\"\nrecord 11 replaces the whole of line "
        "40: \"\\x5C" + std::string(53, 'B') + "...\"\n"},
-      {"carriage returns alone", [](GameInputs& in) {
-         std::replace(in.files[kListing].bytes.begin(), in.files[kListing].bytes.end(), '\n',
+      {"carriage returns alone", [](Inputs& in) {
+         std::replace(in[kListing].begin(), in[kListing].end(), '\n',
                       '\r'); },
        kListingSection, "0 lines read: 0 records stored, 0 dropped\nwarning: list3.txt: carriage "
        "returns but no line feeds: a build ends a line only at a line feed, so it reads the whole "
@@ -417,7 +421,7 @@ TEST(Check, SectionsSayWhatABuildMakesOfTheInputs) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    std::string text = section_text(check_game(altered(c.alter)), c.section, false);
+    std::string text = section_text(altered(c.alter, c.states), c.section, false);
     EXPECT_EQ(text.substr(0, c.section == kMemorySection ? text.npos : c.expected.size()),
               c.expected)
         << c.what;

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "flyseat/compare.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
@@ -160,50 +159,6 @@ TEST(FormatCheck, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
   EXPECT_EQ(difference(concat({d88, bytes({0})}), dsk),
             "offset 174768: 1 byte more after the last sector");
   EXPECT_EQ(difference(d88, Bytes(41 * 4096, 0)), "disk full");
-}
-
-// A line record: FF FF, the number, the text as its tokens, 00.
-Bytes line_record(int number, const std::string& text) {
-  return concat({bytes({0xFF, 0xFF, number & 0xFF, number >> 8}), text_bytes(text), bytes({0})});
-}
-
-TEST(FormatCompare, SaysEachDifferenceAsAPorterReadsIt) {
-  const Bytes d88 = sample(3), dsk = sample(2), data = sample(0);
-  const Bytes end = Bytes(10, 0);
-  // clang-format off
-  struct Case { const char* what; Bytes first, second; std::string findings; };
-  const Case cases[] = {
-      {"lines removed, added and changed, matched by number in order",
-       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(20, "C"),
-                              line_record(30, "D"), end})),
-       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
-                              line_record(30, "X\\"), end})),
-       "line 20: removed \"C\"\nline 25: added \"E\"\nline 30: \"D\" became \"X\\x5C\"\n"},
-      {"a byte of the loader", dsk, changed(dsk, 5, {0x01}),
-       "the loader, byte 5: 41 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the loader\n"},
-      {"a D88 image whose program is damaged", d88, changed(d88, sector_header(96) + 16, {0xFE}),
-       "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
-      {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),
-       "offset 10: tape name \"DATA  \" became \"DATX  \"\nthe payload, byte 0: 81 became 00\n"},
-      {"header fields and a sector's header", d88,
-       changed(changed(changed(changed(d88, 0, {'A'}), 0x1B, {0x20}), 0x20, {0xB1, 2, 0, 0, 1}),
-               sector_header(5) + 2, {9}),
-       "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nheader: track table "
-       "entry 0 0x2B0 became 0x2B1\nheader: track table entry 1 0x0 became 0x1\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
-       "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},
-  };
-  // clang-format on
-  for (const Case& c : cases)
-    EXPECT_EQ(texts(compare_images(c.first, c.second).findings), c.findings) << c.what;
-  // 20 bytes in a row, told 16 at a time, then 40 bytes apart: 32 runs told, the rest counted.
-  Bytes spread = data;
-  for (std::size_t i = 0; i < 40; ++i)
-    spread[16 + i % 20] = spread[100 + 2 * i] = 0xAA;
-  Findings told = compare_images(data, spread).findings;
-  ASSERT_EQ(told.size(), 33u);
-  EXPECT_EQ(finding_text(told[1]),
-            "the list1 and list2 data, bytes 16 to 19: F3 F3 00 00 became AA AA AA AA");
-  EXPECT_EQ(finding_text(told[32]), "and 10 more differing byte runs");
 }
 
 }  // namespace

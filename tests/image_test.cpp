@@ -66,7 +66,8 @@ TEST(ApplyPatch, StoresRecordsAndRaisesTheList2Length) {
     std::int32_t list2 = c.list2_before;
     Source patch;
     open_bytes(patch, "patch.bin", span_of(c.file));
-    EXPECT_EQ(failure_of([&] { apply_patch(patch, *memory, list2); }), c.message) << c.what;
+    PatchWatch none;
+    EXPECT_EQ(failure_of([&] { apply_patch(patch, *memory, list2, none); }), c.message) << c.what;
     EXPECT_EQ(stores_in(*memory), c.stores) << c.what;
     EXPECT_EQ(list2, c.list2_after) << c.what;
   }

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "inputs.hpp"
+#include "file_read.hpp"
 #include "process.hpp"
 
 namespace flyseat::inspect {
@@ -69,7 +69,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
                     std::to_string(s + 1) + "): sector count is 0, expected 16\n";
   every_sector += "flyseat-inspect: bad.d88: and 628 more problems\n";
   auto usage = [](const std::string& command) {
-    return "\nTry 'flyseat-inspect " + command + "--help'.\n";
+    return " (see 'flyseat-inspect " + command + "--help')\n";
   };
   struct Case {
     std::string args;
@@ -91,7 +91,11 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"info - -", 2, "info: standard input (-) can be read once only" + usage("info ")},
       {"preview", 2, "preview: -o FILE is needed (- for standard output)" + usage("preview ")},
       {"preview -o", 2, "preview: -o needs a FILE (- for standard output)" + usage("preview ")},
-      {"check -o", 2, "check: -o needs a folder" + usage("check ")},
+      {"check -o", 2, "check: a folder is needed after '-o'" + usage("check ")},
+      {"check -o ''", 2, "check: a folder is needed after '-o'" + usage("check ")},
+      {"check --output=", 2, "check: a folder is needed after '--output='" + usage("check ")},
+      {"check -o a -o b", 2, "check: a second output folder 'b'" + usage("check ")},
+      {"check ''", 2, "check: an empty folder name ''" + usage("check ")},
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"}, {"list --raw empty", 1, "empty: empty file\n"},

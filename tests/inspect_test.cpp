@@ -8,11 +8,12 @@
 #include <nlohmann/json.hpp>
 
 #include "checksums.hpp"
+#include "diff.hpp"
 #include "flyseat/basic.hpp"
 #include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/text.hpp"
-#include "images.hpp"
+#include "info.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
 #include "preview.hpp"
@@ -22,8 +23,7 @@
 namespace flyseat::inspect {
 namespace {
 
-using test::Bytes, test::bytes, test::changed, test::concat, test::cut, test::patch_record,
-    test::sample_inputs;
+using test::Bytes, test::bytes, test::changed, test::concat, test::cut, test::patch_record;
 
 // What a build in memory makes of the sample game.
 Bytes sample(const char* name) {
@@ -66,7 +66,8 @@ Bytes tokenized(const std::string& listing) {
   auto work = std::make_unique<WorkArea>();
   Source source;
   open_bytes(source, kListingName, test::span_of(listing));
-  std::int32_t length = convert_listing(source, *work, nullptr, LineEdits::none);
+  ListingWatch none;
+  std::int32_t length = convert_listing(source, *work, none, LineEdits::none);
   return Bytes(work->program.begin(), work->program.begin() + length + kEndMarkerSize);
 }
 
@@ -197,13 +198,11 @@ TEST(Checksums, AreThoseOfTheCatalogues) {
 // report made again from it is the text report; findings past the first few of a kind are
 // counted in the one that folds them.
 TEST(Check, JsonGivesEachFindingItsParts) {
-  GameInputs inputs = sample_inputs();
-  inputs.files[kList2].bytes[0xBC75 - 0xB9D0] = 0x12;
-  Bytes& listing = inputs.files[kListing].bytes;
+  test::Inputs inputs = test::sample_game();
+  inputs[kList2][0xBC75 - 0xB9D0] = 0x12;
   for (int i = 0; i < 8; ++i)
-    listing.insert(listing.end(), {'1', '1', '9', '\n'});
-  inputs.files[kListing].size = listing.size();
-  CheckReport report = check_game(inputs);
+    inputs[kListing].insert(inputs[kListing].end(), {'1', '1', '9', '\n'});
+  CheckReport report = test::check_of(inputs);
   nlohmann::json json = nlohmann::json::parse(check_json("game", report));
   std::string text;
   for (const auto& section : json["sections"]) {
@@ -229,6 +228,63 @@ TEST(Check, JsonGivesEachFindingItsParts) {
   EXPECT_EQ(warning["value"], 0x1250);
   EXPECT_EQ(warning["expected"], nlohmann::json::parse(R"({"from": 49152, "to": 65535, )"
                                                        R"("what": "a video address"})"));
+}
+
+// --- diff ------------------------------------------------------------------------------------
+
+// A tape image of that name and payload.
+Bytes tape(const std::string& name, const Bytes& payload) {
+  return concat({Bytes(10, 0xD3), test::text_bytes(name), payload});
+}
+
+// Where sector s's record starts in a D88 image: after the 688-byte header, 272 bytes a sector.
+std::size_t d88_sector(int s) {
+  return 688 + 272 * static_cast<std::size_t>(s);
+}
+
+// A line record: FF FF, the number, the text as its tokens, 00.
+Bytes line_record(int number, const std::string& text) {
+  return concat(
+      {bytes({0xFF, 0xFF, number & 0xFF, number >> 8}), test::text_bytes(text), bytes({0})});
+}
+
+TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
+  const Bytes d88 = sample(kD88Name), dsk = sample(kRawDiskName), data = sample(kDataTapeName);
+  const Bytes end = Bytes(10, 0);
+  // clang-format off
+  struct Case { const char* what; Bytes first, second; std::string findings; };
+  const Case cases[] = {
+      {"lines removed, added and changed, matched by number in order",
+       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(20, "C"),
+                              line_record(30, "D"), end})),
+       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
+                              line_record(30, "X\\"), end})),
+       "line 20: removed \"C\"\nline 25: added \"E\"\nline 30: \"D\" became \"X\\x5C\"\n"},
+      {"a byte of the loader", dsk, changed(dsk, 5, {0x01}),
+       "the loader, byte 5: 41 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the loader\n"},
+      {"a D88 image whose program is damaged", d88, changed(d88, d88_sector(96) + 16, {0xFE}),
+       "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
+      {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),
+       "offset 10: tape name \"DATA  \" became \"DATX  \"\nthe payload, byte 0: 81 became 00\n"},
+      {"header fields and a sector's header", d88,
+       changed(changed(changed(changed(d88, 0, {'A'}), 0x1B, {0x20}), 0x20, {0xB1, 2, 0, 0, 1}),
+               d88_sector(5) + 2, {9}),
+       "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nheader: track table "
+       "entry 0 0x2B0 became 0x2B1\nheader: track table entry 1 0x0 became 0x1\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
+       "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},
+  };
+  // clang-format on
+  for (const Case& c : cases)
+    EXPECT_EQ(joined(compare_images(c.first, c.second)), c.findings) << c.what;
+  // 20 bytes in a row, told 16 at a time, then 40 bytes apart: 32 runs told, the rest counted.
+  Bytes spread = data;
+  for (std::size_t i = 0; i < 40; ++i)
+    spread[16 + i % 20] = spread[100 + 2 * i] = 0xAA;
+  Findings told = compare_images(data, spread);
+  ASSERT_EQ(told.size(), 33u);
+  EXPECT_EQ(finding_text(told[1]),
+            "the list1 and list2 data, bytes 16 to 19: F3 F3 00 00 became AA AA AA AA");
+  EXPECT_EQ(finding_text(told[32]), "and 10 more differing byte runs");
 }
 
 // --- The preview -----------------------------------------------------------------------------

@@ -84,16 +84,6 @@ inline Bytes sample_input(const char* name) {
   return read_file(std::filesystem::path(FLYSEAT_SAMPLE_DIR) / name);
 }
 
-// The sample's inputs as the check takes them, each read whole.
-inline GameInputs sample_inputs() {
-  GameInputs inputs;
-  for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    inputs.files[i].bytes = sample_input(kInputNames[i]);
-    inputs.files[i].size = inputs.files[i].bytes.size();
-  }
-  return inputs;
-}
-
 using Inputs = std::array<Bytes, kInputNames.size()>;  // by Input
 
 inline Inputs sample_game() {
@@ -101,6 +91,20 @@ inline Inputs sample_game() {
   for (std::size_t i = 0; i < inputs.size(); ++i)
     inputs[i] = sample_input(kInputNames[i]);
   return inputs;
+}
+
+// The inputs as the check takes them, each read whole.
+inline GameInputs read_whole(const Inputs& inputs) {
+  GameInputs game;
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    game[i] = {InputState::read, inputs[i], inputs[i].size()};
+  return game;
+}
+
+// The check of the inputs, each read whole, by a caller that knows nothing more.
+inline CheckReport check_of(const Inputs& inputs) {
+  CheckWatch none;
+  return check_game(read_whole(inputs), none);
 }
 
 // The outputs a build in memory makes of the inputs, in the order of kOutputNames; empty where

@@ -17,7 +17,7 @@
 #include "flyseat/failure.hpp"
 #include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
-#include "images.hpp"
+#include "info.hpp"
 #include "listing.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
@@ -83,11 +83,10 @@ FileRead file_read(const val& file, std::size_t limit, bool whole) {
 }
 
 // The five inputs, in the order of kInputNames, each read as far as the check reads it.
-GameInputs game_inputs(const val& files) {
-  GameInputs inputs;
-  for (std::size_t i = 0; i < inputs.files.size(); ++i) {
-    inputs.files[i] = file_read(files[i], kMostRead[i] ? check_limit(Input(i)) : SIZE_MAX, true);
-  }
+InputFiles input_files(const val& files) {
+  InputFiles inputs;
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    inputs[i] = file_read(files[i], kMostRead[i] ? check_limit(Input(i)) : SIZE_MAX, true);
   return inputs;
 }
 
@@ -102,7 +101,9 @@ val line_of(const std::string& text, Level level) {
 // The report's lines, and its verdict with the counts and the worst level.
 val check(const val& files) {
   return answer([&](val& out) {
-    CheckReport report = check_game(game_inputs(files));
+    InputFiles inputs = input_files(files);
+    InputFilesWatch watch(inputs);
+    CheckReport report = check_game(game_inputs(inputs), watch);
     val lines = val::array();
     for (const CheckLine& line : check_lines(report))
       lines.call<void>("push", line_of(line.text + "\n", line.level));
@@ -171,7 +172,7 @@ val list(const std::string& name, const val& image) {
 // `flyseat-inspect diff A B`: its lines, none when the two hold the same.
 val comparison(const NamedFile& first, const NamedFile& second) {
   val lines = val::array();
-  for (const Finding& difference : compare_images(first.read.bytes, second.read.bytes).findings)
+  for (const Finding& difference : compare_images(first.read.bytes, second.read.bytes))
     lines.call<void>("push", finding_text(difference));
   val out = val::object();
   out.set("first", first.name);
@@ -199,7 +200,7 @@ val info(const val& files) {
 // `flyseat-inspect preview`: the picture itself, four bytes a pixel, as a canvas takes it.
 val preview(const val& files) {
   return answer([&](val& out) {
-    std::variant<Picture, Finding> made = preview_of(game_inputs(files), "");
+    std::variant<Picture, Finding> made = preview_of(input_files(files), "");
     if (const Finding* problem = std::get_if<Finding>(&made)) {
       out.set("ok", false);
       out.set("error", said(*problem));  // as the command line says it, less its folder

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,18 +38,16 @@ inline constexpr Byte kEndOfText = 0x1A;
 // Lines of the game's listing that the port leaves out.
 inline constexpr std::array<std::int32_t, 2> kDroppedLines = {119, 345};
 
-struct ListingLine;
+class ListingWatch;
 
 // An open listing read as text: CR LF reads as LF, any other CR is an ordinary byte, and a
 // byte 0x1A ends the listing. One byte of look-ahead is kept after a CR.
 struct ListingReader {
-  Source* source = nullptr;
+  Source& source;
+  ListingWatch& watch;  // told of each line as read, those left out too
   int look_ahead = -1;  // the byte read after a CR that was not an LF; -1: none
   bool ended = false;
   std::uint64_t consumed = 0;  // bytes taken from the source, the one looked ahead at included
-  std::array<int, kDroppedLines.size()> dropped{};  // lines left out, by kDroppedLines
-  // Told of each line left out, for a caller that reports on the listing.
-  std::function<void(const ListingLine&)> on_dropped;
   // Of the line being read: its carriage returns that no line feed follows.
   std::size_t lone_returns = 0;
   std::uint64_t first_lone_return = 0;
@@ -73,10 +70,12 @@ struct ListingLine {
   std::span<const Byte> as_read() const {
     return {text.data() - (kLineSize - text.size()), length};
   }
+  // The bytes of the line buffer it takes, its zero byte included.
+  std::size_t used() const;
 };
 
-// Reads the next line into `line` and splits off its number; lines 119 and 345 are skipped.
-// Empty at the end of the listing.
+// Reads the next line into `line` and splits off its number, telling the reader's watch of it;
+// lines 119 and 345 are skipped. Empty at the end of the listing.
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line);
 
 // --- Line substitution ----------------------------------------------------------------------
@@ -94,15 +93,12 @@ struct SubstitutionRecord {
 // the table is numbered, from 1) is at index n - 1.
 std::span<const SubstitutionRecord, kSubstitutionCount> substitution_table();
 
-// How often each record applied, by index.
-using SubstitutionCounts = std::array<int, kSubstitutionCount>;
-
 // Edits the zero-terminated line text in place by the substitution table, assembling each
 // new text in `scratch`. Every assembly must fit, zero byte included, in both `text` and
 // `scratch`; at the first that would not, the text is left as it stood and the result is
-// false. Counts each applied record in `fired` when given.
+// false. Tells `watch` of each record applied.
 [[nodiscard]] bool substitute_line(std::int32_t number, std::span<Byte> text,
-                                   std::span<Byte> scratch, SubstitutionCounts* fired = nullptr);
+                                   std::span<Byte> scratch, ListingWatch& watch);
 
 // --- Keyword tokenizer ----------------------------------------------------------------------
 
@@ -140,23 +136,12 @@ struct LineModes {
   }
 };
 
-// Bytes from 0x80 on in a line text. Outside strings, remarks and DATA the tokenizer stores them
-// as they are, and the target reads each as the token of that value; inside them they are
-// stored as they are too, and the target shows a character of its own for each.
-struct HighBytes {
-  std::size_t tokens = 0;  // outside: read as tokens
-  Byte first_token = 0;
-  std::size_t characters = 0;  // inside: shown as the target's characters
-  Byte first_character = 0;
-};
-
 // Writes the token bytes of a line text into `out` and returns how many. The text ends at
 // its first LF, its first zero byte or the end of the span, whichever comes first. No line
 // gives more token bytes than its text has bytes, so `out` as large as `text` always holds
-// them; a text longer than `out` is read only as far as `out` is large. Counts the bytes from
-// 0x80 on in `high` when given.
-std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out,
-                          HighBytes* high = nullptr);
+// them; a text longer than `out` is read only as far as `out` is large. Tells `watch` of each
+// byte from 0x80 on that it stores as it is.
+std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out, ListingWatch& watch);
 
 // --- Program image --------------------------------------------------------------------------
 
@@ -164,26 +149,25 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out,
 // tokenized, as a stored program listed again is.
 enum class LineEdits { substitution_table, none };
 
-// A line stored, for a caller that reports on the listing.
-struct StoredLine {
-  std::size_t record_size = 0;  // bytes of its line record
-  HighBytes high{};             // of the edited text
-};
-
-// What the conversion tells a caller that judges the listing as a build reads it
-// (listing_check.hpp), at each step that may stop it: each line as read, before it is edited
-// (the lines left out too); how often each record applied; the line edited, with the bytes of
-// the line buffer it took, zero byte included; the line stored.
+// What the conversion of a listing tells whoever watches it, at each step that may stop it; the
+// defaults do nothing, and a build watches nothing. The listing's check judges by it
+// (listing_check.hpp).
 class ListingWatch {
  public:
-  SubstitutionCounts fired{};
-  std::uint64_t bytes_read = 0;  // once read to its end: the bytes taken, a 0x1A that ends it too
-  virtual void read(const ListingLine& line) = 0;
-  virtual void edited(std::size_t line_used) = 0;
-  virtual void stored(const StoredLine& line) = 0;
-
- protected:
-  ~ListingWatch() = default;
+  virtual ~ListingWatch() = default;
+  // Each line as read, before it is edited; a line left out has `dropped` set.
+  virtual void read(const ListingLine& /*line*/) {}
+  // A substitution record applied to the line, by its index in the table.
+  virtual void fired(std::size_t /*record*/) {}
+  // The line edited, with the bytes of the line buffer it takes (ListingLine::used).
+  virtual void edited(std::size_t /*line_used*/) {}
+  // A byte from 0x80 on stored as it is: inside a string, a remark or DATA, the target shows it
+  // as a character of its own; outside, it reads it as the token of that value.
+  virtual void high_byte(Byte /*value*/, bool /*in_text*/) {}
+  // The line stored, its line record this large.
+  virtual void stored(std::size_t /*record_size*/) {}
+  // Read to its end: the bytes taken, a 0x1A that ends it too.
+  virtual void ended(std::uint64_t /*bytes_read*/) {}
 };
 
 // --- A stored line listed back --------------------------------------------------------------
@@ -205,8 +189,13 @@ std::optional<Finding> check_listed_line(std::uint16_t number, std::span<const B
 // Converts the whole open listing into line records and the end marker in the program
 // buffer of `work`; returns the program length. A line that grows past the line buffer, or a
 // program that outgrows the program buffer, stops the run naming the listing and the line.
-// Reports to `watch` when given, also on the way to such a stop.
-std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch = nullptr,
+// Tells `watch` what it does, also on the way to such a stop.
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch& watch,
                              LineEdits edits = LineEdits::substitution_table);
+// As a build converts it, watched by no one.
+inline std::int32_t convert_listing(Source& listing, WorkArea& work) {
+  ListingWatch none;
+  return convert_listing(listing, work, none);
+}
 
 }  // namespace flyseat

@@ -1,11 +1,9 @@
 // The report of the check before a build: its findings in five sections, each a fact, a warning
 // (a build would succeed, but probably not as the porter wants) or an error (a build would fail,
-// with its message); findings of one kind past the first few folded into a count, so that the
-// report grows with the kinds of trouble, not with the size of the inputs.
+// with its message); findings of one kind past the first five folded into a count.
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +23,11 @@ struct CheckReport {
     finding.level = level;
     sections[s].push_back(std::move(finding));
   }
+  // The findings of a kind kept, then the count of the rest.
+  void add(Section s, Level level, const FindingsOfAKind& kind) {
+    for (Finding& f : kind.folded(level))
+      sections[s].push_back(std::move(f));
+  }
   void fact(Section s, Finding finding) { add(s, Level::fact, std::move(finding)); }
   // A fact that belongs to the one before it.
   void detail(Section s, Finding finding) {
@@ -38,34 +41,6 @@ struct CheckReport {
   // The verdict: its worst level, and the line that closes the text report.
   Level worst() const;
   std::string verdict() const;
-};
-
-// Findings of one kind as they come: the first few kept, the rest only counted. A caller makes a
-// finding only when it is kept: add(make) calls make() for the first few alone.
-class FindingsOfAKind {
- public:
-  // The kind, in the words of "and 1 more ONE", "and 2 more MORE"; how many are kept.
-  FindingsOfAKind(const char* one, const char* more, std::size_t kept = 5)
-      : one_(one), more_(more), most_kept_(kept) {}
-
-  template <class Make>
-  void add(Make&& make) {
-    if (kept_.size() < most_kept_) {
-      kept_.push_back(make());
-    } else {
-      ++more_count_;
-    }
-  }
-  bool empty() const { return kept_.empty(); }
-  // Into a section at `level`: the findings kept, then one that counts the rest.
-  void report(CheckReport& report, Section s, Level level = Level::warning) const;
-
- private:
-  const char* one_;
-  const char* more_;
-  std::size_t most_kept_;
-  Findings kept_;
-  std::size_t more_count_ = 0;
 };
 
 // The report's lines, each with its finding's level (a fact for the titles and the verdict): the

@@ -1,45 +1,32 @@
-// The D88 floppy image of the target disk: a header with a track offset table, then the tracks
-// in cylinder order, each sector a header of its own and its data. One row of geometry, one row
-// of field offsets for the header and one for a sector's header; every offset in the file
-// follows from them. Its encoder, its decoder and its check.
+// The D88 floppy image of the target disk (disk.hpp): a header with a track offset table, then
+// the tracks in cylinder order, each sector a header of its own and its data. One row of the
+// file's geometry, one row of field offsets for the header and one for a sector's header; every
+// offset in the file follows from them. Its encoder, its decoder and its check.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "flyseat/disk.hpp"
 #include "flyseat/finding.hpp"
+#include "flyseat/io.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/work_area.hpp"
 
 namespace flyseat {
 
 struct D88Geometry {
-  int cylinders;           // of one side
-  int heads;               // sides in use: the disk is single-sided
-  int sectors;             // a track, numbered from 1
-  int sector_size;         // bytes of data in a sector
-  int size_code;           // N: sector_size is 128 << N
   int header_size;         // the disk header, its track offset table included
   int table_entries;       // in the track offset table, 32 bits each
   int table_sides;         // entries a cylinder: one for each side the format has room for
   int sector_header_size;  // before each sector's data
 };
 inline constexpr D88Geometry kD88 = {
-    .cylinders = 40,
-    .heads = 1,
-    .sectors = 16,
-    .sector_size = 256,
-    .size_code = 1,
-    .header_size = 688,
-    .table_entries = 164,
-    .table_sides = 2,
-    .sector_header_size = 16,
-};
+    .header_size = 688, .table_entries = 164, .table_sides = 2, .sector_header_size = 16};
 
 // The disk header's fields, by offset; the disk size and the table entries are 32-bit
 // little-endian.
@@ -92,12 +79,9 @@ inline constexpr D88SectorFields kD88Sector = {
 static_assert(kD88Sector.sector_count + 2 == kD88Sector.density &&
               kD88Sector.reserved + kD88Sector.reserved_size == kD88Sector.data_size &&
               kD88Sector.data_size + 2 == kD88.sector_header_size);
-static_assert(128 << kD88.size_code == kD88.sector_size);
 
-inline constexpr int kSectorRecordSize = kD88.sector_header_size + kD88.sector_size;  // 272
-inline constexpr int kTrackSize = kD88.sectors * kSectorRecordSize;                   // 4,352
-inline constexpr int kDiskTracks = kD88.cylinders * kD88.heads;
-inline constexpr int kDiskSectors = kDiskTracks * kD88.sectors;  // 640
+inline constexpr int kSectorRecordSize = kD88.sector_header_size + kDisk.sector_size;  // 272
+inline constexpr int kTrackSize = kDisk.sectors * kSectorRecordSize;                   // 4,352
 inline constexpr int kD88Size = kD88.header_size + kDiskTracks * kTrackSize;
 static_assert(kD88Size == 174768);
 
@@ -117,17 +101,6 @@ constexpr int track_table_offset(int c) {
   return kD88Header.track_table + 4 * kD88.table_sides * c;
 }
 
-// A sector's place on the disk, as its header names it; the first sector of the disk by
-// default. The head is always 0.
-struct SectorAddress {
-  int c = 0;
-  int h = 0;
-  int r = 1;
-  int n = kD88.size_code;
-};
-// Sector s, counting from 0 in disk order: R runs from 1 to 16, then the next cylinder begins.
-SectorAddress sector_address(int s);
-
 // --- The encoder ----------------------------------------------------------------------------
 
 using D88HeaderBytes = std::array<Byte, kD88.header_size>;
@@ -137,21 +110,18 @@ using D88Image = std::array<Byte, kD88Size>;
 // the file's size and the track offset table.
 D88HeaderBytes encode_d88_header();
 
-// The one encoder of the image, which streams: the header, then a track at a time the raw disk
-// image's whole sectors in disk order as `read_raw` hands them over (it fills as much of its
-// span as the raw image still has, and says how much), then the 0xFF fill in every sector after
-// them. A last piece shorter than a sector is not copied; more whole sectors than the disk holds
-// stop the run with "disk full", once everything else is handed to `write`.
-using RawDiskReader = std::function<std::size_t(std::span<Byte>)>;
-using D88Writer = std::function<void(std::span<const Byte>)>;
-void encode_d88(const RawDiskReader& read_raw, const D88Writer& write);
+// The one encoder of the image, which streams: the header, then each sector in disk order, its
+// header and the raw disk image's next whole sector, or the 0xFF fill once the raw disk image
+// has ended. A last piece shorter than a sector is not copied; more whole sectors than the disk
+// holds stop the run with "disk full", once every sector is written.
+void encode_d88(Source& raw_disk, Sink& d88);
 // The same encoder over a raw disk image held in memory.
 void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88);
 
 // --- The decoder ----------------------------------------------------------------------------
 
 struct D88Header {
-  std::span<const Byte> name;  // up to its first zero byte
+  std::span<const Byte> name;  // without the zero bytes that end it
   std::span<const Byte> reserved;
   Byte write_protect = 0;
   Byte media_type = 0;

@@ -5,29 +5,23 @@
 #include <cstddef>
 #include <string>
 
-// Lets GCC and Clang check a printf-style format against its arguments.
-#if defined(__GNUC__) || defined(__clang__)
-#define FLYSEAT_PRINTF_FORMAT(format_index, first_argument) \
-  __attribute__((format(printf, format_index, first_argument)))
-#else
-#define FLYSEAT_PRINTF_FORMAT(format_index, first_argument)
-#endif
+#include "flyseat/text.hpp"
 
 namespace flyseat {
 
 struct Failure {
-  std::string text;              // whole, however long a name from the command line is
+  std::string text{};            // whole, however long a name from the command line is
   const char* file = nullptr;    // the input the message is about, when it names one
   std::size_t detail_at = 0;     // where the message goes on after "FILE: "
   int error = 0;                 // errno of a failed open, read, write or close; 0 for the others
-  std::string name;              // the file whose open, read, write or close failed
+  std::string name{};            // the file whose open, read, write or close failed
   bool standard_output = false;  // the run's own messages could not be written: text is empty
   const char* message() const { return text.c_str(); }
   const char* detail() const { return text.c_str() + detail_at; }
 };
 
 // The messages of a file that fails, each with its name: the one wording of the build and of
-// the check that foretells it.
+// the check.
 inline constexpr const char* kCannotOpen = "cannot open %s";
 inline constexpr const char* kCannotRead = "cannot read %s";
 inline constexpr const char* kCannotWrite = "cannot write %s";
@@ -48,5 +42,11 @@ inline constexpr const char* kNotAFile = "not a regular file";  // "NAME: " befo
 [[noreturn]] void fail_write(const char* name);
 // Standard output, where a run says what it did, cannot be written; errno kept.
 [[noreturn]] void fail_standard_output();
+
+// A run that fails needs a little memory to say so, and a run out of memory has none: a reserve
+// taken at the start is given back when a failure is thrown, and when an allocation fails (the
+// run then ends with std::bad_alloc). False when even the reserve cannot be had.
+bool hold_memory_reserve();
+void release_memory_reserve();
 
 }  // namespace flyseat

@@ -1,8 +1,9 @@
 // What a check finds, of one type everywhere: the format checks of the images, the check of a
-// game's inputs, a stage that would stop a build. A finding is data: its file, a typed place, the
-// field it compares, the value found and the value expected (numbers with their unit, bytes or
-// text), and a note. A face renders it: finding_text gives the one wording of text, the command
-// line's JSON gives each part as a field, the page shows the text.
+// game's inputs, a stage that would stop a build, a difference between two images. A finding is
+// data: its file, a typed place, the field it compares, the value found and the value expected
+// (numbers with their unit, bytes or text), and a note. A face renders it: finding_text gives the
+// one wording of text, the command line's JSON gives each part as a field, the page shows the
+// text.
 #pragma once
 
 #include <array>
@@ -53,10 +54,6 @@ struct Sector {
 struct Cylinder {
   int cylinder;
 };
-// "block 6": a block of a raw disk image.
-struct Block {
-  int block;
-};
 // "record 5 at offset 38": a patch record, counted from 1, and the offset of its count field.
 struct PatchRecord {
   std::size_t number;
@@ -88,15 +85,11 @@ struct Stretch {
 
 }  // namespace at
 
-using Place =
-    std::variant<std::monostate, at::Offset, at::Line, at::Sector, at::Cylinder, at::Block,
-                 at::PatchRecord, at::Substitution, at::Address, at::Header, at::Stretch>;
+using Place = std::variant<std::monostate, at::Offset, at::Line, at::Sector, at::Cylinder,
+                           at::PatchRecord, at::Substitution, at::Address, at::Header, at::Stretch>;
 
 // The place as text, as every face shows it; empty for none.
 std::string place_text(const Place& place);
-
-// Sector s of the disk, counted from 0 in disk order, with the cylinder and R its header gives.
-at::Sector sector_at(int s);
 
 // --- What a field holds ---------------------------------------------------------------------
 
@@ -145,17 +138,13 @@ struct Value {
 // The value as text, its numbers counted in `unit` ("36 bytes") when one is given.
 std::string value_text(const Value& value, const char* unit = nullptr);
 
-// A number, a name or bytes that words tell, with the key that a script reads it by: the words
-// name it as "{key}" where it stands ("{more} after the last sector").
+// A number, a name or bytes that a finding's words tell, with the key that a script reads it by.
 struct Fact {
   const char* key;
   Value value;
   const char* unit = nullptr;  // the noun its number counts
 };
 using Facts = std::vector<Fact>;
-
-// The words with each "{key}" of a fact given replaced by that fact's value as text.
-std::string with_facts(const std::string& words, const Facts& facts);
 
 // --- The finding ----------------------------------------------------------------------------
 
@@ -181,10 +170,9 @@ struct Finding {
 using Findings = std::vector<Finding>;
 
 // The finding as one line: "PLACE: FIELD is VALUE, expected EXPECTED; NOTE", with whatever it
-// lacks left out, the field and the note with their facts in place; of a comparison, "PLACE:
-// FIELD EXPECTED became VALUE" ("added VALUE", "removed EXPECTED"); a foretold stop is the
-// build's line, then ": NOTE"; findings folded into a count "and MORE more NOTE". The file is the
-// face's to add (a build's line names its own).
+// lacks left out; of a comparison, "PLACE: FIELD EXPECTED became VALUE" ("added VALUE", "removed
+// EXPECTED"); a foretold stop is the build's line, then ": NOTE"; findings folded into a count
+// "and MORE more NOTE". The file is the face's to add (a build's line names its own).
 std::string finding_text(const Finding& finding);
 // "FILE: TEXT", or the text alone for a finding that names no file or is a build's line.
 std::string said(const Finding& finding);
@@ -196,5 +184,37 @@ Place offset_place(std::size_t offset);
 
 // The finding of a stage that a build would stop with: its message, the file it names.
 Finding finding_of(const Failure& failure);
+
+// Findings of one kind as they come: the first few kept, the rest only counted, so that a report
+// grows with the kinds of trouble, not with the size of what it looks at. A caller makes a
+// finding only when it is kept: add(make) calls make() for the first few alone.
+class FindingsOfAKind {
+ public:
+  // The kind, in the words of "and 1 more ONE", "and 2 more MORE"; how many are kept.
+  FindingsOfAKind(const char* one, const char* more, std::size_t kept = 5)
+      : one_(one), more_(more), most_kept_(kept) {}
+
+  template <class Make>
+  void add(Make&& make) {
+    if (kept_.size() < most_kept_) {
+      kept_.push_back(make());
+    } else {
+      ++more_count_;
+    }
+  }
+  void add_finding(Finding finding) {
+    add([&finding] { return std::move(finding); });
+  }
+  bool empty() const { return kept_.empty(); }
+  // The findings kept, then one that counts the rest, each at `level`.
+  Findings folded(Level level) const;
+
+ private:
+  const char* one_;
+  const char* more_;
+  std::size_t most_kept_;
+  Findings kept_;
+  std::size_t more_count_ = 0;
+};
 
 }  // namespace flyseat

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 #include "flyseat/io.hpp"
@@ -27,13 +26,11 @@ std::int32_t load_dump(Source& dump, MemoryImage& memory, int start, int max);
 // Opens, reads and closes list1.bin and then list2.bin.
 DumpLengths load_dumps(Folder& folder, MemoryImage& memory);
 
-using PatchWatcher = std::function<void(const PatchRecordSeen&)>;
-
 // Applies the patch records of `patch`, raising the list2 length to cover every byte stored
-// at or above the list2 start; hands each record to `watch` once it is stored, and a record
+// at or above the list2 start; tells `watch` of each record once it is stored, and of a record
 // past the end of memory, marked so, before it stops the run.
 PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
-                         const PatchWatcher& watch = {});
+                         PatchWatch& watch);
 // Opens, applies and closes patch.bin.
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length);
 

@@ -21,6 +21,11 @@
 
 namespace flyseat {
 
+// A stop (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGXCPU) from now on removes the part file
+// the run is writing and ends the process as the signal asks; a stop ignored from the start
+// (under nohup) stays ignored.
+void handle_stop_signals();
+
 // A file is read and written through a buffer this large: any input a build reads, the largest
 // dump included, comes in one read, and an output goes out in a few writes.
 inline constexpr std::size_t kFileBuffer = 1 << 16;
@@ -37,7 +42,6 @@ struct MemoryFile {
 // The five inputs of a build in a folder, opened before any of them is read; the stage that
 // reads one takes it from here.
 struct OpenedInputs {
-  int folder = AT_FDCWD;                      // where they are: the working folder, or -o's DIR
   std::array<int, kInputNames.size()> files;  // descriptors, -1 for none
   OpenedInputs() { files.fill(-1); }
   OpenedInputs(const OpenedInputs&) = delete;
@@ -46,8 +50,8 @@ struct OpenedInputs {
 };
 
 struct Folder {
-  std::span<MemoryFile> memory;  // empty: the current working folder
-  std::FILE* console = nullptr;  // where "output to" lines go; null prints nothing
+  std::span<MemoryFile> memory{};  // empty: the current working folder
+  std::FILE* console = nullptr;    // where "output to" lines go; null prints nothing
   OpenedInputs inputs{};
 };
 
@@ -93,10 +97,10 @@ void open_bytes(Source& source, const char* name, std::span<const Byte> bytes);
 enum class Opened { file, cannot_open, not_a_file };
 Opened open_input_file(int folder, const char* name, int& descriptor);
 
-// Opens the five inputs in their order, in the inputs' folder, before any is read: the first that
-// is missing stops the run with "cannot open NAME", the first that is no regular file with "NAME:
-// not a regular file". A folder in memory has nothing to open ahead.
-void open_inputs(Folder& folder);
+// Opens the five inputs in their order in the folder open at `folder`, before any is read: the
+// first that is missing stops the run with "cannot open NAME", the first that is no regular file
+// with "NAME: not a regular file".
+void open_inputs(int folder, OpenedInputs& inputs);
 
 // Opens an input for binary reading; a missing input stops the run with "cannot open NAME".
 void open_input(Folder& folder, Source& source, const char* name);
@@ -123,11 +127,10 @@ void create_output(Folder& folder, Sink& sink, const char* name);
 void write_bytes(Sink& sink, std::span<const Byte> bytes);
 void write_fill(Sink& sink, Byte value, std::size_t count);
 // Closes the output and gives it its name, replacing a file of that name, then says "output to
-// NAME" on the folder's console at once; a stop signal waits while the name is taken, and says
-// the line before it ends the run if the console takes it without waiting. A failed close (a
-// full disk seen late) stops the run with "cannot write NAME", a name that cannot be taken with
-// "cannot open NAME", a console that cannot be written with a standard output Failure: the
-// output has its name then.
+// NAME" on the folder's console (a stop between the two leaves it new and unsaid). A failed
+// close (a full disk seen late) stops the run with "cannot write NAME", a name that cannot be
+// taken with "cannot open NAME", a console that cannot be written with a standard output
+// Failure: the output has its name then.
 void close_output(Sink& sink);
 
 // The line a run prints for each finished output.

@@ -24,17 +24,21 @@ namespace flyseat {
 class ListingCheck final : public ListingWatch {
  public:
   void read(const ListingLine& line) override;
+  void fired(std::size_t record) override;
   void edited(std::size_t line_used) override;
-  void stored(const StoredLine& line) override;
+  void high_byte(Byte value, bool in_text) override;
+  void stored(std::size_t record_size) override;
+  void ended(std::uint64_t bytes_read) override;
   // The build's stop at the line read last: its message, and where the line comes from.
   void refused(const Failure& failure);
   // Once the conversion ended or stopped: the last blank line and cut line are known.
   void finish();
-  // The Listing section.
+  // The Listing section; nothing past a stop is judged.
   void report(CheckReport& report) const;
 
-  std::optional<Finding> refusal;    // what a build would stop with
-  std::int32_t program_length = -1;  // of a conversion that ended
+  std::optional<Finding> refusal;           // what a build would stop with
+  std::int32_t program_length = -1;         // of a conversion that ended
+  std::optional<std::uint64_t> bytes_read;  // of a conversion that ended
 
  private:
   // A line as read, held until its record is stored: what judging it needs.
@@ -50,6 +54,14 @@ class ListingCheck final : public ListingWatch {
     std::uint64_t first_lone_return = 0;
     std::size_t line_used = 0;  // once edited
     LineBuffer bytes{};         // the line as read
+  };
+  // Of the line being converted: the bytes from 0x80 on it stores as they are, outside strings,
+  // remarks and DATA (read as tokens) and inside them (shown as the target's characters).
+  struct HighBytes {
+    std::size_t tokens = 0;
+    Byte first_token = 0;
+    std::size_t characters = 0;
+    Byte first_character = 0;
   };
   // The text of a line whose number a record edits: the first stored line of that number.
   struct RecordLine {
@@ -68,10 +80,10 @@ class ListingCheck final : public ListingWatch {
   };
 
   void judge_line_ends(const Piece& piece);
-  void judge(const Piece& piece, const StoredLine* stored);
+  void judge(const Piece& piece, std::size_t record_size);
   void judge_cut(const Piece& piece);
   void judge_number(const Piece& piece);
-  void judge_bytes(const Piece& piece, const StoredLine& stored);
+  void judge_bytes(const Piece& piece, std::size_t record_size);
   void flush_blank(bool last);
   void end_cut();
   // The index in record_lines_ of the line of that number; none when no record edits it.
@@ -84,6 +96,8 @@ class ListingCheck final : public ListingWatch {
   void report_room(CheckReport& report) const;
 
   Piece piece_;  // the line read last
+  HighBytes high_;
+  std::array<int, kSubstitutionCount> fired_{};  // how often each record applied, by index
   std::size_t pieces_ = 0, dropped_count_ = 0;
   std::array<int, kDroppedLines.size()> dropped_times_{};
   std::optional<std::int32_t> before_;          // the number of the piece before

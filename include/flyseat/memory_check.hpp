@@ -25,10 +25,10 @@ struct LoadedMemory {
   int loaded_count(int first, int size) const;
 };
 
-// Loads the dumps as a build does; then applies the patch file as a build does, handing each
-// record to `watch`. A patch record that a build refuses stops it with the build's Failure.
+// Loads the dumps as a build does; then applies the patch file as a build does, telling `watch`
+// of each record. A patch record that a build refuses stops it with the build's Failure.
 void load_dumps(std::span<const Byte> list1, std::span<const Byte> list2, LoadedMemory& memory);
-void apply_patch(Source& patch, LoadedMemory& memory, const PatchWatcher& watch = {});
+void apply_patch(Source& patch, LoadedMemory& memory, PatchWatch& watch);
 
 // The Memory image section; the disk layout only of a program a build would store
 // (`program_length` -1 for none).

@@ -60,6 +60,14 @@ struct PatchRecordSeen {
   bool past_memory = false;   // it does not fit the memory image: the build stops at it
 };
 
+// What applying the patch file tells whoever watches it; the default does nothing, and a build
+// watches nothing.
+class PatchWatch {
+ public:
+  virtual ~PatchWatch() = default;
+  virtual void record(const PatchRecordSeen& /*record*/) {}
+};
+
 struct PatchSummary {
   std::int64_t end = 0;  // offset after the last whole record
   int stray_bytes = 0;   // after it, too few to begin another record; ignored
@@ -70,11 +78,11 @@ struct PatchSummary {
 // count), with the list2 region it lengthens; whether the build takes the file whole (every
 // record's data in the file, no bytes after the last); a record that overwrites an earlier one;
 // bytes stored where no output carries them, or only the disk images do.
-class PatchCheck {
+class PatchCheck final : public PatchWatch {
  public:
   // The dumps' lengths as loaded, before the first record.
   PatchCheck(std::int32_t list1_length, std::int32_t list2_length);
-  void seen(const PatchRecordSeen& record);
+  void record(const PatchRecordSeen& record) override;
   // With what the patching ended, or the build's stop on the patch file.
   void report(CheckReport& report, const PatchSummary& patch,
               const std::optional<Finding>& refusal) const;

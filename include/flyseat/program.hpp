@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 
 #include "flyseat/finding.hpp"
@@ -51,13 +50,14 @@ struct LineRecordRead {
   enum What {
     record,      // a whole line record
     end_marker,  // a zero link field, where the end marker begins
-    other_link,  // a link field that is neither a build's nor the end marker's
+    other_link,  // a link field that is neither a build's nor the end marker's; read as a
+                 // record when its zero byte is there
     cut_short,   // the bytes end inside the link field, or before the record's zero byte
   } what;
   std::uint16_t link = 0;
   std::uint16_t number = 0;
   std::span<const Byte> tokens{};  // of a whole record
-  std::size_t next = 0;            // the offset after a whole record
+  std::size_t next = 0;            // the offset after a whole record; 0 for none
 };
 LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at);
 
@@ -76,9 +76,9 @@ struct ProgramRead {
   std::uint16_t link = 0;   // of other_link
   std::size_t damaged = 0;  // of end_marker_damaged: the first byte that is not zero
 };
-// Reads the records from `start`, handing each whole one to `each` when given.
-ProgramRead read_program(std::span<const Byte> bytes, std::size_t start,
-                         const std::function<void(const LineRecordRead&)>& each = {});
+// Reads the records from `start` to where they stop; the first `lines` of them are whole
+// records a build writes, one after another from `start`.
+ProgramRead read_program(std::span<const Byte> bytes, std::size_t start);
 
 // Whether a program read back is what a build writes: line records closed by a whole end marker
 // and nothing after it. Each thing that is not adds a finding with its place, named by

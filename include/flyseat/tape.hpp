@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "flyseat/finding.hpp"
+#include "flyseat/image_kind.hpp"
 #include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"
 
@@ -36,15 +37,12 @@ using TapeHeader = std::array<Byte, kTape.header_size>;
 // The header of a tape image; `name` has kTape.name_size characters.
 TapeHeader encode_tape_header(std::string_view name);
 
-// What a file holds as a tape image.
+// What a file holds as a tape image: no tape (unknown) when it does not begin with the leader;
+// a data tape or a main tape by the name a build gives it; another tape for another name, or one
+// cut before its whole name.
 struct TapeRead {
-  enum Kind {
-    not_a_tape,  // it does not begin with the leader
-    cut_short,   // the leader, but not the whole tape name
-    data_tape,   // named kDataTapeTitle
-    main_tape,   // named kMainTapeTitle
-    other_tape,  // named otherwise
-  } kind = not_a_tape;
+  ImageKind kind = ImageKind::unknown;
+  bool whole_header = false;
   std::span<const Byte> name;     // of a whole header
   std::span<const Byte> payload;  // after a whole header
 };

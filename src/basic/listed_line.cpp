@@ -39,7 +39,8 @@ bool comes_back(std::uint16_t number, std::span<const Byte> tokens, WorkArea& wo
              std::span(reinterpret_cast<const Byte*>(listed.data()), listed.size()));
   std::int32_t length = 0;
   try {
-    length = convert_listing(source, work, nullptr, LineEdits::none);
+    ListingWatch none;
+    length = convert_listing(source, work, none, LineEdits::none);
   } catch (const Failure&) {  // a stored line so long that its listing outgrows the program
     return false;
   }

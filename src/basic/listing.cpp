@@ -17,7 +17,7 @@ int next_raw_byte(ListingReader& reader) {
     reader.look_ahead = kNone;
     return byte;
   }
-  int byte = read_byte(*reader.source);
+  int byte = read_byte(reader.source);
   if (byte != kNone) ++reader.consumed;
   return byte;
 }
@@ -92,18 +92,18 @@ LineNumber parse_line_number(const LineBuffer& line) {
   return {static_cast<std::int32_t>(value), at};
 }
 
-// Which of the dropped lines the line is, counted in the reader; -1 for none.
-int dropped_index(std::int32_t number, ListingReader& reader) {
-  for (std::size_t i = 0; i < kDroppedLines.size(); ++i) {
-    if (number == kDroppedLines[i]) {
-      ++reader.dropped[i];
-      return static_cast<int>(i);
-    }
-  }
-  return -1;
+// Which of the dropped lines the line is; -1 for none.
+int dropped_index(std::int32_t number) {
+  auto at = std::find(kDroppedLines.begin(), kDroppedLines.end(), number);
+  return at == kDroppedLines.end() ? -1 : static_cast<int>(at - kDroppedLines.begin());
 }
 
 }  // namespace
+
+std::size_t ListingLine::used() const {
+  auto end = std::find(text.begin(), text.end(), Byte{0});
+  return kLineSize - text.size() + static_cast<std::size_t>(end - text.begin()) + 1;
+}
 
 std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& line) {
   for (;;) {
@@ -121,9 +121,9 @@ std::optional<ListingLine> read_listing_line(ListingReader& reader, LineBuffer& 
                      offset,
                      reader.lone_returns,
                      reader.first_lone_return};
-    read.dropped = dropped_index(number.value, reader);
+    read.dropped = dropped_index(number.value);
+    reader.watch.read(read);
     if (read.dropped < 0) return read;
-    if (reader.on_dropped) reader.on_dropped(read);
   }
 }
 

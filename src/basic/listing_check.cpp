@@ -95,16 +95,30 @@ void ListingCheck::read(const ListingLine& line) {
   piece_.first_lone_return = line.first_lone_return;
   piece_.line_used = 0;
   std::copy(bytes.begin(), bytes.end(), piece_.bytes.begin());
+  high_ = {};
   judge_line_ends(piece_);
-  if (line.dropped >= 0) judge(piece_, nullptr);  // no record follows
+  if (line.dropped >= 0) judge(piece_, 0);  // no record follows
+}
+
+void ListingCheck::fired(std::size_t record) {
+  ++fired_[record];
 }
 
 void ListingCheck::edited(std::size_t line_used) {
   piece_.line_used = line_used;
 }
 
-void ListingCheck::stored(const StoredLine& line) {
-  judge(piece_, &line);
+void ListingCheck::high_byte(Byte value, bool in_text) {
+  std::size_t& count = in_text ? high_.characters : high_.tokens;
+  if (count++ == 0) (in_text ? high_.first_character : high_.first_token) = value;
+}
+
+void ListingCheck::stored(std::size_t record_size) {
+  judge(piece_, record_size);
+}
+
+void ListingCheck::ended(std::uint64_t read) {
+  bytes_read = read;
 }
 
 // The line ends as read, the line a build stops at included: a carriage return that no line feed
@@ -137,7 +151,7 @@ void ListingCheck::judge_line_ends(const Piece& piece) {
 }
 
 // Each line in the order read: a line left out with no record, any other once it is stored.
-void ListingCheck::judge(const Piece& piece, const StoredLine* stored) {
+void ListingCheck::judge(const Piece& piece, std::size_t record_size) {
   flush_blank(false);
   std::span<const Byte> bytes = std::span(piece.bytes).first(piece.length);
   ++pieces_;
@@ -156,7 +170,7 @@ void ListingCheck::judge(const Piece& piece, const StoredLine* stored) {
     }
   } else {
     judge_number(piece);
-    judge_bytes(piece, *stored);
+    judge_bytes(piece, record_size);
   }
   before_ = piece.number;
 }
@@ -256,7 +270,7 @@ void ListingCheck::judge_number(const Piece& piece) {
 // as it is but the target reads otherwise: bytes from 0x80 on outside strings, remarks and DATA,
 // each read as a keyword's token; inside them, each shown as a character of the target's own;
 // and a carriage return that no line feed follows, which keeps what comes after it in the line.
-void ListingCheck::judge_bytes(const Piece& piece, const StoredLine& stored) {
+void ListingCheck::judge_bytes(const Piece& piece, std::size_t record_size) {
   std::span<const Byte> text = std::span(piece.bytes).first(piece.length).subspan(piece.text_start);
   auto zero = std::find(text.begin(), text.end(), Byte{0});
   auto after_zero = static_cast<std::size_t>(text.end() - zero);
@@ -274,42 +288,41 @@ void ListingCheck::judge_bytes(const Piece& piece, const StoredLine& stored) {
                          after_zero == 1 ? "is" : "are")};
     });
   }
-  if (stored.high.tokens > 0) {
+  if (high_.tokens > 0) {
     tokens_.add([&] {
-      std::string_view keyword = keyword_text(stored.high.first_token);
+      std::string_view keyword = keyword_text(high_.first_token);
       return Finding{
           .place = at::Line{piece.number},
           .field = "byte outside a string, a remark or DATA",
-          .value = Value::hex(stored.high.first_token, 2),
+          .value = Value::hex(high_.first_token, 2),
           .expected = Value::text("ASCII"),
           .note = format("stored as it is, where the target reads %s%s",
                          keyword.empty() ? "a token it has no keyword for"
                                          : ("the keyword " + std::string(keyword)).c_str(),
-                         stored.high.tokens > 1
-                             ? format(" (%zu such bytes in the line)", stored.high.tokens).c_str()
+                         high_.tokens > 1
+                             ? format(" (%zu such bytes in the line)", high_.tokens).c_str()
                              : "")};
     });
   }
-  if (stored.high.characters > 0) {
+  if (high_.characters > 0) {
     characters_.add([&] {
       return Finding{
           .place = at::Line{piece.number},
           .field = "byte in a string, a remark or DATA",
-          .value = Value::hex(stored.high.first_character, 2),
+          .value = Value::hex(high_.first_character, 2),
           .expected = Value::text("ASCII"),
-          .note =
-              format("stored as it is, and the target shows a character of its own for it, "
-                     "not the one a text editor shows%s",
-                     stored.high.characters > 1
-                         ? format(" (%zu such bytes in the line)", stored.high.characters).c_str()
-                         : "")};
+          .note = format("stored as it is, and the target shows a character of its own for it, "
+                         "not the one a text editor shows%s",
+                         high_.characters > 1
+                             ? format(" (%zu such bytes in the line)", high_.characters).c_str()
+                             : "")};
     });
   }
   if (piece.line_used > longest_) {
     longest_ = piece.line_used;
     longest_number_ = piece.number;
   }
-  records_size_ += static_cast<std::int32_t>(stored.record_size);
+  records_size_ += static_cast<std::int32_t>(record_size);
 }
 
 void ListingCheck::refused(const Failure& failure) {
@@ -354,7 +367,7 @@ void ListingCheck::report_line_ends(CheckReport& report) const {
                                    "cut every %d bytes",
                                    kMaxLineRead)});
   } else {
-    returns_.report(report, kListingSection);
+    report.add(kListingSection, Level::warning, returns_);
   }
 }
 
@@ -367,37 +380,40 @@ void ListingCheck::report_dropped(CheckReport& report) const {
                                      kDroppedLines[i], kDroppedLines[0], kDroppedLines[1])});
     }
   }
-  again_.report(report, kListingSection);
+  report.add(kListingSection, Level::warning, again_);
 }
 
 // How often each record fired; each record of one line that fired nowhere (the line is not
-// there, or holds nothing it finds); what each record that replaces a whole line throws away,
-// which no rule can judge.
+// there, or holds nothing it finds), when the build read the whole listing; what each record
+// that replaces a whole line throws away, which no rule can judge.
 void ListingCheck::report_records(CheckReport& report) const {
-  auto fired_once = std::count_if(fired.begin(), fired.end(), [](int count) { return count > 0; });
+  auto fired_once = std::count_if(fired_.begin(), fired_.end(), [](int n) { return n > 0; });
   report.fact(kListingSection,
               {.note = format("substitution records: %td of %zu fired; times each fired, by "
                               "record:",
-                              fired_once, fired.size())});
+                              fired_once, fired_.size())});
   std::string times;
-  for (std::size_t r = 0; r < fired.size(); ++r) {
-    times += format("%s%zu:%d", times.empty() ? "" : " ", r + 1, fired[r]);
-    if ((r + 1) % kRecordsALine == 0 || r + 1 == fired.size()) {
+  for (std::size_t r = 0; r < fired_.size(); ++r) {
+    times += format("%s%zu:%d", times.empty() ? "" : " ", r + 1, fired_[r]);
+    if ((r + 1) % kRecordsALine == 0 || r + 1 == fired_.size()) {
       report.detail(kListingSection, {.note = times});
       times.clear();
     }
   }
   auto table = substitution_table();
-  for (std::size_t r = 0; r < table.size(); ++r) {
+  FindingsOfAKind nowhere{"record that fired nowhere", "records that fired nowhere"};
+  for (std::size_t r = 0; r < table.size() && !refusal; ++r) {
     const SubstitutionRecord& record = table[r];
-    if (fired[r] > 0 || record.line == kEveryLine) continue;
-    std::string why = record_lines_[*record_line(record.line)].text
-                          ? format("line %d holds nothing it finds", record.line)
-                          : format("the listing has no line %d", record.line);
-    report.warning(kListingSection,
-                   {.place = at::Substitution{r + 1, record.line, std::string(record.find)},
-                    .note = "fired nowhere: " + why});
+    if (fired_[r] > 0 || record.line == kEveryLine) continue;
+    nowhere.add([&] {
+      std::string why = record_lines_[*record_line(record.line)].text
+                            ? format("line %d holds nothing it finds", record.line)
+                            : format("the listing has no line %d", record.line);
+      return Finding{.place = at::Substitution{r + 1, record.line, std::string(record.find)},
+                     .note = "fired nowhere: " + why};
+    });
   }
+  report.add(kListingSection, Level::warning, nowhere);
   for (std::size_t r = 0; r < table.size(); ++r) {
     const SubstitutionRecord& record = table[r];
     if (!record.find.empty() || record.line == kEveryLine) continue;
@@ -421,7 +437,7 @@ void ListingCheck::report_converted(CheckReport& report) const {
     ++with_line;
     std::string_view text = *line;
     in_place += record.find.empty() ? text == record.replacement
-                                    : fired[r] == 0 && text.find(record.replacement) != text.npos;
+                                    : fired_[r] == 0 && text.find(record.replacement) != text.npos;
   }
   if (with_line == 0 || 2 * in_place < with_line) return;
   bool dropped_gone = std::all_of(dropped_times_.begin(), dropped_times_.end(),
@@ -453,9 +469,11 @@ void ListingCheck::report_room(CheckReport& report) const {
   }
 }
 
-// The last blank line and the last cut line, now known to be the last.
+// The last blank line and the last cut line, now known to be the last; past a stop, nothing is
+// known of what follows, and the refusal tells of the line cut.
 void ListingCheck::finish() {
-  flush_blank(true);
+  flush_blank(!refusal);
+  if (refusal) return cut_.reset();
   end_cut();
 }
 
@@ -465,34 +483,31 @@ void ListingCheck::report(CheckReport& report) const {
               {.note = format("%s read: %s stored, %zu dropped", count_of(pieces_, "line").c_str(),
                               count_of(stored, "record").c_str(), dropped_count_)});
   report_line_ends(report);
-  report_dropped(report);
+  if (!refusal) report_dropped(report);
   if (byte_order_mark_) {
     report.warning(kListingSection, {.file = kListingName,
                                      .place = offset_place(0),
                                      .note = "a UTF-8 byte-order mark (EF BB BF), which a build "
                                              "reads as part of the first line"});
   }
-  cuts_.report(report, kListingSection);
-  zeros_.report(report, kListingSection);
-  tokens_.report(report, kListingSection);
-  characters_.report(report, kListingSection);
-  blank_.report(report, kListingSection);
-  unnumbered_.report(report, kListingSection);
-  out_of_range_.report(report, kListingSection);
-  out_of_order_.report(report, kListingSection);
-  repeated_.report(report, kListingSection);
+  for (const FindingsOfAKind* kind : {&cuts_, &zeros_, &tokens_, &characters_, &blank_,
+                                      &unnumbered_, &out_of_range_, &out_of_order_, &repeated_})
+    report.add(kListingSection, Level::warning, *kind);
   report_records(report);
-  report_converted(report);
-  if (refusal) {
-    report.error(kListingSection, *refusal);
-  } else {
+  if (!refusal) {
+    report_converted(report);
     report_room(report);
+    return;
   }
+  report.error(kListingSection, *refusal);
+  report.fact(kListingSection,
+              {.note = format("the build stops at line %d: what follows is not read",
+                              static_cast<int>(piece_.number))});
 }
 
 void convert_checked(Source& listing, WorkArea& work, ListingCheck& check) {
   try {
-    check.program_length = convert_listing(listing, work, &check);
+    check.program_length = convert_listing(listing, work, check);
   } catch (const Failure& failure) {
     check.refused(failure);
   }

@@ -33,28 +33,26 @@ LineRecordRead read_line_record(std::span<const Byte> program, std::size_t at) {
   if (program.size() - at < kLineRecord.number) return {.what = cut_short};
   std::uint16_t link = read_u16(program, at + kLineRecord.link);
   if (link == 0) return {.what = end_marker};
-  if (link != kUnlinked) return {.what = other_link, .link = link};
+  LineRecordRead::What what = link == kUnlinked ? record : other_link;
   std::span<const Byte> rest =
       program.subspan(std::min(program.size(), at + kLineRecord.header_size));
   auto zero = std::find(rest.begin(), rest.end(), Byte{0});
-  if (zero == rest.end()) return {.what = cut_short, .link = link};
+  if (zero == rest.end()) return {.what = what == record ? cut_short : what, .link = link};
   auto tokens = static_cast<std::size_t>(zero - rest.begin());
-  return {.what = record,
+  return {.what = what,
           .link = link,
           .number = read_u16(program, at + kLineRecord.number),
           .tokens = rest.first(tokens),
           .next = at + kLineRecord.header_size + tokens + 1};
 }
 
-ProgramRead read_program(std::span<const Byte> bytes, std::size_t start,
-                         const std::function<void(const LineRecordRead&)>& each) {
+ProgramRead read_program(std::span<const Byte> bytes, std::size_t start) {
   ProgramRead program{.at = start};
   for (;;) {
     LineRecordRead read = read_line_record(bytes, program.at);
     switch (read.what) {
       case LineRecordRead::record:
         ++program.lines;
-        if (each) each(read);
         program.at = read.next;
         continue;
       case LineRecordRead::end_marker: {
@@ -90,10 +88,10 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
   switch (read.stop) {
     case ProgramRead::ended:
       if (std::size_t end = read.at + kEndMarkerSize; bytes.size() > end) {
-        found(end,
-              {.note = "{after} after the end marker, where a build writes none",
-               .facts = {{"after", Value::number(static_cast<std::int64_t>(bytes.size() - end)),
-                          "byte"}}});
+        std::size_t after = bytes.size() - end;
+        found(end, {.note = count_of(after, "byte") + " after the end marker, where a build "
+                                                      "writes none",
+                    .facts = {{"after", Value::number(static_cast<std::int64_t>(after)), "byte"}}});
       }
       return;
     case ProgramRead::end_marker_cut:
@@ -104,7 +102,7 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
                     .unit = "byte"});
     case ProgramRead::end_marker_damaged:
       return found(read.at + read.damaged,
-                   {.field = "byte {byte} of the end marker",
+                   {.field = format("byte %zu of the end marker", read.damaged),
                     .value = Value::hex(bytes[read.at + read.damaged], 2),
                     .expected = Value::hex(0, 2),
                     .facts = {{"byte", Value::number(static_cast<std::int64_t>(read.damaged))}}});
@@ -119,39 +117,23 @@ void check_program(std::span<const Byte> bytes, const ProgramRead& read, Finding
   }
 }
 
-std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch* watch,
+std::int32_t convert_listing(Source& listing, WorkArea& work, ListingWatch& watch,
                              LineEdits edits) {
-  ListingReader reader;
-  reader.source = &listing;
-  if (watch != nullptr) reader.on_dropped = [watch](const ListingLine& line) { watch->read(line); };
+  ListingReader reader{listing, watch};
   std::int32_t length = 0;
   while (std::optional<ListingLine> line = read_listing_line(reader, work.line)) {
-    if (watch != nullptr) watch->read(*line);
     if (edits == LineEdits::substitution_table &&
-        !substitute_line(line->number, line->text, work.scratch,
-                         watch != nullptr ? &watch->fired : nullptr)) {
+        !substitute_line(line->number, line->text, work.scratch, watch))
       fail_in(listing.name, "line %d too long after editing", static_cast<int>(line->number));
-    }
-    if (watch != nullptr) {
-      auto text_length =
-          std::find(line->text.begin(), line->text.end(), Byte{0}) - line->text.begin();
-      watch->edited(static_cast<std::size_t>(line->text.data() - work.line.data() + text_length) +
-                    1);
-    }
+    watch.edited(line->used());
     // The scratch is free again once the line is edited, and as large as the line buffer.
-    StoredLine stored;
-    std::size_t count =
-        tokenize_line(line->text, work.scratch, watch != nullptr ? &stored.high : nullptr);
+    std::size_t count = tokenize_line(line->text, work.scratch, watch);
     if (!append_line_record(work.program, length, line->number,
-                            std::span<const Byte>(work.scratch).first(count))) {
+                            std::span<const Byte>(work.scratch).first(count)))
       fail_in(listing.name, "program too large at line %d", static_cast<int>(line->number));
-    }
-    if (watch != nullptr) {
-      stored.record_size = kLineRecord.overhead + count;
-      watch->stored(stored);
-    }
+    watch.stored(kLineRecord.overhead + count);
   }
-  if (watch != nullptr) watch->bytes_read = reader.consumed;
+  watch.ended(reader.consumed);
   write_end_marker(work.program, length);
   return length;
 }

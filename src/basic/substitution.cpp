@@ -181,7 +181,7 @@ std::span<const SubstitutionRecord, kSubstitutionCount> substitution_table() {
 }
 
 bool substitute_line(std::int32_t number, std::span<Byte> text, std::span<Byte> scratch,
-                     SubstitutionCounts* fired) {
+                     ListingWatch& watch) {
   // The records selected for this line, in table order: the every-line records and the
   // line's own, a handful out of the table.
   std::array<std::uint8_t, kSubstitutionCount> selected;
@@ -212,7 +212,7 @@ bool substitute_line(std::int32_t number, std::span<Byte> text, std::span<Byte> 
       while (e > 0 && line.room[e - 1] == ' ')
         --e;
       if (!replace(line, scratch, record, p, e)) return false;
-      if (fired != nullptr) ++(*fired)[selected[i]];
+      watch.fired(selected[i]);
       // The inserted text is never searched again, and the byte after it begins no match.
       p += record.replacement.size();
       break;

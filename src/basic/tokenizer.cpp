@@ -44,7 +44,8 @@ void copy_byte(Output& out, LineModes& modes, Byte c) {
 
 }  // namespace
 
-std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes, HighBytes* high) {
+std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes,
+                          ListingWatch& watch) {
   // Every step consumes at least one byte and puts out at most one, so reading no further
   // than `out_bytes` is large keeps every write inside it.
   std::span<const Byte> line = line_of(text.first(std::min(text.size(), out_bytes.size())));
@@ -56,7 +57,7 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes,
   while (p < line.size()) {
     Byte c = line[p];
     if (modes.copying()) {
-      if (c >= 0x80 && high != nullptr && high->characters++ == 0) high->first_character = c;
+      if (c >= 0x80) watch.high_byte(c, true);
       copy_byte(out, modes, c);
       ++p;
       continue;
@@ -76,7 +77,7 @@ std::size_t tokenize_line(std::span<const Byte> text, std::span<Byte> out_bytes,
       out.put(kRemToken);
       modes.enter(kRemToken);
     } else {
-      if (c >= kFirstToken && high != nullptr && high->tokens++ == 0) high->first_token = c;
+      if (c >= kFirstToken) watch.high_byte(c, false);
       copy_byte(out, modes, c);
     }
     ++p;

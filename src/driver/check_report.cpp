@@ -27,13 +27,6 @@ std::string CheckReport::verdict() const {
                 count_of(static_cast<std::size_t>(count(Level::warning)), "warning").c_str());
 }
 
-void FindingsOfAKind::report(CheckReport& report, Section s, Level level) const {
-  for (const Finding& f : kept_)
-    report.add(s, level, f);
-  if (more_count_ > 0)
-    report.add(s, level, {.note = more_count_ == 1 ? one_ : more_, .more = more_count_});
-}
-
 std::vector<CheckLine> check_lines(const CheckReport& report) {
   std::vector<CheckLine> lines;
   for (std::size_t s = 0; s < kCheckSections.size(); ++s) {

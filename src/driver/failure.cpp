@@ -2,59 +2,55 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
+#include <cstdlib>
 
 namespace flyseat {
 namespace {
 
-// Appends the formatted message, at whatever length it comes.
-void append(std::string& text, const char* format, va_list args) {
-  va_list again;
-  va_copy(again, args);
-  int size = std::vsnprintf(nullptr, 0, format, args);
-  std::size_t at = text.size();
-  text.resize(at + static_cast<std::size_t>(size > 0 ? size : 0));
-  std::vsnprintf(text.data() + at, text.size() - at + 1, format, again);
-  va_end(again);
-}
+// More than a failing run still allocates: the exception and its message.
+constexpr std::size_t kReserveSize = 64 * 1024;
+void* reserve = nullptr;
 
-void append(std::string& text, const char* format, ...) FLYSEAT_PRINTF_FORMAT(2, 3);
-void append(std::string& text, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  append(text, format, args);
-  va_end(args);
+[[noreturn]] void stop(Failure& failure) {
+  release_memory_reserve();
+  throw failure;
 }
 
 }  // namespace
 
+bool hold_memory_reserve() {
+  reserve = std::malloc(kReserveSize);
+  return reserve != nullptr;
+}
+
+void release_memory_reserve() {
+  std::free(reserve);
+  reserve = nullptr;
+}
+
 void fail_file(const char* message, const char* name) {
-  Failure failure;
-  failure.error = errno;
-  failure.name = name;
-  append(failure.text, message, name);
-  throw failure;
+  Failure failure{.error = errno, .name = name};
+  failure.text = format(message, name);
+  stop(failure);
 }
 
 void fail(const char* format, ...) {
   Failure failure;
   va_list args;
   va_start(args, format);
-  append(failure.text, format, args);
+  failure.text = format_list(format, args);
   va_end(args);
-  throw failure;
+  stop(failure);
 }
 
 void fail_in(const char* file, const char* format, ...) {
-  Failure failure;
-  failure.file = file;
-  append(failure.text, "%s: ", file);
+  Failure failure{.text = std::string(file) + ": ", .file = file};
   failure.detail_at = failure.text.size();
   va_list args;
   va_start(args, format);
-  append(failure.text, format, args);
+  failure.text += format_list(format, args);
   va_end(args);
-  throw failure;
+  stop(failure);
 }
 
 void fail_open(const char* name) {
@@ -70,10 +66,8 @@ void fail_write(const char* name) {
 }
 
 void fail_standard_output() {
-  Failure failure;
-  failure.error = errno;
-  failure.standard_output = true;
-  throw failure;
+  Failure failure{.error = errno, .standard_output = true};
+  stop(failure);
 }
 
 }  // namespace flyseat

@@ -1,9 +1,5 @@
 #include "flyseat/finding.hpp"
 
-#include <algorithm>
-#include <string_view>
-
-#include "flyseat/d88.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat {
@@ -28,9 +24,6 @@ std::string place_text(const at::Sector& p) {
 }
 std::string place_text(const at::Cylinder& p) {
   return format("cylinder %d", p.cylinder);
-}
-std::string place_text(const at::Block& p) {
-  return format("block %d", p.block);
 }
 std::string place_text(const at::PatchRecord& p) {
   return format("record %zu at offset %lld", p.number, static_cast<long long>(p.offset));
@@ -82,11 +75,6 @@ std::string place_text(const Place& place) {
   return std::visit([](const auto& p) { return place_text(p); }, place);
 }
 
-at::Sector sector_at(int s) {
-  SectorAddress sector = sector_address(s);
-  return {.index = s, .cylinder = sector.c, .head = sector.h, .r = sector.r};
-}
-
 std::string value_text(const Value& v, const char* unit) {
   switch (v.kind) {
     case Value::Kind::none:
@@ -114,23 +102,6 @@ std::string value_text(const Value& v, const char* unit) {
   return {};
 }
 
-std::string with_facts(const std::string& words, const Facts& facts) {
-  std::string text;
-  std::size_t from = 0;
-  for (std::size_t open; (open = words.find('{', from)) != std::string::npos;) {
-    std::size_t close = words.find('}', open);
-    if (close == std::string::npos) break;
-    std::string_view key(words.data() + open + 1, close - open - 1);
-    auto fact =
-        std::find_if(facts.begin(), facts.end(), [key](const Fact& f) { return f.key == key; });
-    text += words.substr(from, open - from);
-    text += fact == facts.end() ? words.substr(open, close + 1 - open)
-                                : value_text(fact->value, fact->unit);
-    from = close + 1;
-  }
-  return text + words.substr(from);
-}
-
 namespace {
 
 // "FIELD EXPECTED became VALUE", "added VALUE", "removed EXPECTED".
@@ -145,11 +116,12 @@ std::string change_text(const Finding& f, const std::string& field) {
 }  // namespace
 
 std::string finding_text(const Finding& finding) {
-  std::string note = with_facts(finding.note, finding.facts);
+  const std::string& note = finding.note;
   if (!finding.message.empty())
     return note.empty() ? finding.message : finding.message + ": " + note;
   if (finding.more > 0) return format("and %zu more ", finding.more) + note;
-  std::string body, field = with_facts(finding.field, finding.facts);
+  std::string body;
+  const std::string& field = finding.field;
   if (finding.compared) {
     body = change_text(finding, field);
   } else if (!field.empty()) {
@@ -175,6 +147,15 @@ Finding finding_of(const Failure& failure) {
   return {.level = Level::error,
           .file = failure.file == nullptr ? "" : failure.file,
           .message = failure.message()};
+}
+
+Findings FindingsOfAKind::folded(Level level) const {
+  Findings findings = kept_;
+  if (more_count_ > 0)
+    findings.push_back({.note = more_count_ == 1 ? one_ : more_, .more = more_count_});
+  for (Finding& f : findings)
+    f.level = level;
+  return findings;
 }
 
 }  // namespace flyseat

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "flyseat/failure.hpp"
 #include "stop_signals.hpp"
@@ -56,7 +57,7 @@ int take_opened(Folder& folder, const char* name) {
   return -1;
 }
 
-// Said at once: a run stopped after an output took its name has told that it did.
+// Said at once: a run that stops later has told what it did.
 void say_output(std::FILE* console, const char* name) {
   if (console == nullptr) return;
   if (std::fprintf(console, kOutputReport, name) < 0 || std::fflush(console) != 0)
@@ -131,10 +132,9 @@ Opened open_input_file(int folder, const char* name, int& descriptor) {
   return Opened::not_a_file;
 }
 
-void open_inputs(Folder& folder) {
-  if (!folder.memory.empty()) return;
+void open_inputs(int folder, OpenedInputs& inputs) {
   for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    switch (open_input_file(folder.inputs.folder, kInputNames[i], folder.inputs.files[i])) {
+    switch (open_input_file(folder, kInputNames[i], inputs.files[i])) {
       case Opened::file:
         break;
       case Opened::cannot_open:
@@ -250,17 +250,11 @@ void close_output(Sink& sink) {
     say_output(sink.console, sink.name);
     return;
   }
-  std::FILE* file = sink.file;
-  sink.file = nullptr;
+  std::FILE* file = std::exchange(sink.file, nullptr);
   if (std::fclose(file) != 0) give_up(sink, false);
-  {
-    StopsHeldBack held;  // until the output has its name and a stop would say it
-    if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
-    drop_part();
-    if (sink.console != nullptr) owe_line(::fileno(sink.console), kOutputReport, sink.name);
-  }
-  // Said at once, but not under a stop held back: standard output may keep the run waiting.
-  if (sink.console != nullptr && (errno = pay_line()) != 0) fail_standard_output();
+  if (std::rename(sink.part_name.data(), sink.name) != 0) give_up(sink, true);
+  drop_part();
+  say_output(sink.console, sink.name);
 }
 
 }  // namespace flyseat

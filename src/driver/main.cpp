@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "flyseat/driver.hpp"
 #include "flyseat/failure.hpp"
@@ -44,9 +45,9 @@ void wrong_word(CommandLine& line, const char* what, const char* word) {
 
 void output_folder(CommandLine& line, const char* option, const char* folder) {
   if (folder == nullptr || *folder == '\0') {
-    wrong_word(line, "a folder is needed after", option);
+    wrong_word(line, flyseat::kFolderNeeded, option);
   } else if (line.folders.output != nullptr) {
-    wrong_word(line, "a second output folder", folder);
+    wrong_word(line, flyseat::kSecondOutput, folder);
   } else {
     line.folders.output = folder;
   }
@@ -58,7 +59,9 @@ CommandLine read_command_line(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string_view word = argv[i];
     if (!options || word.size() < 2 || word[0] != '-') {
-      if (line.folders.inputs == nullptr) {
+      if (word.empty()) {
+        wrong_word(line, flyseat::kEmptyFolder, argv[i]);
+      } else if (line.folders.inputs == nullptr) {
         line.folders.inputs = argv[i];
       } else {
         wrong_word(line, "unexpected argument", argv[i]);
@@ -89,20 +92,32 @@ int usage_error(const char* what, const char* argument) {
   return kWrongUsage;
 }
 
-// A run whose messages were lost on the way out has not told the user what it did.
+// A run whose messages were lost on the way out has not told the user what it did: said once,
+// when the run stops at the line it cannot write or when its last line cannot be flushed.
 int lost_output(int error) {
-  std::fprintf(stderr, "flyseat-build: cannot write standard output: %s\n", std::strerror(error));
+  static bool said = false;
+  if (!std::exchange(said, true))
+    std::fprintf(stderr, "flyseat-build: cannot write standard output: %s\n", std::strerror(error));
+  return kFailed;
+}
+
+int out_of_memory() {
+  std::fputs("flyseat-build: out of memory\n", stderr);
   return kFailed;
 }
 
 // A run that fails says so on standard output in the build's words, and why on standard error
 // when the system said why (errno).
 int build(const flyseat::BuildFolders& folders) {
+  if (!flyseat::hold_memory_reserve()) return out_of_memory();
+  std::set_new_handler([] {
+    flyseat::release_memory_reserve();
+    throw std::bad_alloc();
+  });
   try {
     flyseat::handle_stop_signals();
-    flyseat::Folder here;
-    here.inputs.folder = flyseat::enter_folders(folders);
-    here.console = stdout;
+    flyseat::Folder here{.console = stdout};
+    flyseat::enter_folders(folders, here.inputs);
     // Zero, as a run must start; a page of it is touched only once a stage uses it.
     static flyseat::WorkArea work;
     return flyseat::run(here, work);
@@ -116,8 +131,7 @@ int build(const flyseat::BuildFolders& folders) {
     return kFailed;
   } catch (const std::bad_alloc&) {
     // The only exception besides a Failure: the part file went on the way here.
-    std::fputs("flyseat-build: out of memory\n", stderr);
-    return kFailed;
+    return out_of_memory();
   }
 }
 

@@ -23,8 +23,6 @@ std::span<const Byte> region(const MemoryImage& memory, int start, std::int32_t 
 }  // namespace
 
 int run(Folder& folder, WorkArea& work) {
-  open_inputs(folder);
-
   load_loader(folder, work.loader);
 
   DumpLengths lengths = load_dumps(folder, work.memory);

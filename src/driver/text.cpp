@@ -5,16 +5,21 @@
 
 namespace flyseat {
 
-std::string format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+std::string format_list(const char* format, va_list args) {
   va_list again;
   va_copy(again, args);
   int size = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
   std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
   std::vsnprintf(text.data(), text.size() + 1, format, again);
   va_end(again);
+  return text;
+}
+
+std::string format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = format_list(format, args);
+  va_end(args);
   return text;
 }
 
@@ -26,10 +31,6 @@ std::string span_of(const char* noun, std::int64_t first, std::int64_t last) {
   if (first == last) return format("%s %lld", noun, static_cast<long long>(first));
   return format("%ss %lld to %lld", noun, static_cast<long long>(first),
                 static_cast<long long>(last));
-}
-
-std::string hex_byte(Byte b) {
-  return format("0x%02X", b);
 }
 
 void append_visible(std::string& text, Byte b) {

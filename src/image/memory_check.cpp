@@ -6,10 +6,9 @@
 #include <array>
 #include <vector>
 
-#include "flyseat/d88.hpp"
+#include "flyseat/disk.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/little_endian.hpp"
-#include "flyseat/raw_disk.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat {
@@ -28,16 +27,18 @@ void mark(LoadedMemory& memory, int start, int count) {
 
 void check_unset_places(const LoadedMemory& memory, CheckReport& report) {
   std::size_t findings_before = report.sections[kMemorySection].size();
+  FindingsOfAKind ranges{"range of bitmap rows set in part", "ranges of bitmap rows set in part"};
   for (const RowRange& rows : bitmap_row_ranges()) {
     int size = rows.last - rows.first + 1;
     int unset = size - memory.loaded_count(rows.first, size);
-    if (unset > 0) {
-      report.warning(kMemorySection,
-                     {.place = at::Address{"bitmap rows", {rows.first, rows.last}, true},
-                      .note = format("%d of %d bytes %s: a build converts zero bytes there", unset,
-                                     size, kUnset)});
-    }
+    if (unset == 0) continue;
+    ranges.add([&] {
+      return Finding{.place = at::Address{"bitmap rows", {rows.first, rows.last}, true},
+                     .note = format("%d of %d bytes %s: a build converts zero bytes there", unset,
+                                    size, kUnset)};
+    });
   }
+  report.add(kMemorySection, Level::warning, ranges);
   for (const FixedPlaces& places : fixed_places()) {
     std::vector<int> unset;
     for (int address : places.addresses) {
@@ -79,7 +80,7 @@ void check_video_addresses(const LoadedMemory& memory, CheckReport& report) {
     if (!is_video_address(value))
       outside.add([&] { return no_video_address({"halved address", {address}}, value); });
   }
-  outside.report(report, kMemorySection);
+  report.add(kMemorySection, Level::warning, outside);
   if (outside.empty()) {
     report.fact(kMemorySection, {.note = format("%zu of %zu halved addresses lie in the loaded "
                                                 "data, each holding a video address",
@@ -122,7 +123,7 @@ const char* end_of(DiskBuffer buffer) {
 }
 
 void check_disk(const LoadedMemory& memory, std::int32_t program_length, CheckReport& report) {
-  RawDiskLayout layout = raw_disk_layout(memory.dumps.list1, memory.list2_length, program_length);
+  DiskLayout layout = disk_layout(memory.dumps.list1, memory.list2_length, program_length);
   std::string parts;
   for (const DiskStretch& s : layout.stretches) {
     parts += format("%s%s %d", parts.empty() ? "" : ", ", s.what, s.blocks);
@@ -161,12 +162,24 @@ void load_dumps(std::span<const Byte> list1, std::span<const Byte> list2, Loaded
   memory.list2_length = memory.dumps.list2;
 }
 
-void apply_patch(Source& patch, LoadedMemory& memory, const PatchWatcher& watch) {
-  memory.patch =
-      apply_patch(patch, memory.image, memory.list2_length, [&](const PatchRecordSeen& record) {
-        if (!record.past_memory) mark(memory, record.address, record.count);
-        if (watch) watch(record);
-      });
+namespace {
+
+// Marks the bytes each record stores as loaded, then tells the caller's watch.
+struct LoadedMarks final : PatchWatch {
+  LoadedMemory& memory;
+  PatchWatch& then;
+  LoadedMarks(LoadedMemory& m, PatchWatch& w) : memory(m), then(w) {}
+  void record(const PatchRecordSeen& r) override {
+    if (!r.past_memory) mark(memory, r.address, r.count);
+    then.record(r);
+  }
+};
+
+}  // namespace
+
+void apply_patch(Source& patch, LoadedMemory& memory, PatchWatch& watch) {
+  LoadedMarks marks{memory, watch};
+  memory.patch = apply_patch(patch, memory.image, memory.list2_length, marks);
 }
 
 void check_memory(const LoadedMemory& memory, std::int32_t program_length, CheckReport& report) {

@@ -1,11 +1,11 @@
 #include <array>
 #include <cstdint>
 
+#include "flyseat/disk.hpp"
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/image.hpp"
 #include "flyseat/patch.hpp"
-#include "flyseat/raw_disk.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat {
@@ -31,7 +31,7 @@ RecordRead read_header(Source& patch) {
 }  // namespace
 
 PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2_length,
-                         const PatchWatcher& watch) {
+                         PatchWatch& watch) {
   PatchSummary summary;
   for (;;) {
     RecordRead read = read_header(patch);
@@ -43,7 +43,7 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
     }
     const PatchRecordHeader& header = read.header;
     if (!header.fits_memory()) {
-      if (watch) watch({summary.end, header.count, header.address, 0, list2_length, true});
+      watch.record({summary.end, header.count, header.address, 0, list2_length, true});
       fail_in(patch.name, "record at offset %lld runs past the end of memory",
               static_cast<long long>(summary.end));
     }
@@ -58,7 +58,7 @@ PatchSummary apply_patch(Source& patch, MemoryImage& memory, std::int32_t& list2
         list2_length = target - kList2Start + 1;
       }
     }
-    if (watch) watch({summary.end, header.count, header.address, missing, list2_length});
+    watch.record({summary.end, header.count, header.address, missing, list2_length});
     summary.end += kPatchRecord.header_size + header.count;
   }
 }
@@ -93,7 +93,7 @@ struct LeftOut {
 PatchCheck::PatchCheck(std::int32_t list1_length, std::int32_t list2_length)
     : list1_length_(list1_length), list2_length_(list2_length) {}
 
-void PatchCheck::seen(const PatchRecordSeen& r) {
+void PatchCheck::record(const PatchRecordSeen& r) {
   if (r.past_memory) {
     past_memory_ = format(
         "record %zu stores %s from 0x%04X, the last at 0x%X, past the end of "
@@ -183,11 +183,10 @@ void PatchCheck::check_carried(std::size_t i, const PatchRecordSeen& r) {
 void PatchCheck::report(CheckReport& report, const PatchSummary& patch,
                         const std::optional<Finding>& refusal) const {
   report.fact(kPatchSection, {.file = kPatchName, .note = count_of(records_, "record")});
-  facts_.report(report, kPatchSection, Level::fact);
+  report.add(kPatchSection, Level::fact, facts_);
   if (cut_) report.warning(kPatchSection, *cut_);
-  overwrites_.report(report, kPatchSection);
-  uncarried_.report(report, kPatchSection);
-  on_disk_only_.report(report, kPatchSection);
+  for (const FindingsOfAKind* kind : {&overwrites_, &uncarried_, &on_disk_only_})
+    report.add(kPatchSection, Level::warning, *kind);
   if (patch.stray_bytes > 0) {
     report.warning(kPatchSection,
                    {.place = offset_place(static_cast<std::size_t>(patch.end)),
@@ -203,7 +202,8 @@ void PatchCheck::report(CheckReport& report, const PatchSummary& patch,
 void apply_patch(Folder& folder, MemoryImage& memory, std::int32_t& list2_length) {
   Source patch;
   open_input(folder, patch, kPatchName);
-  apply_patch(patch, memory, list2_length);
+  PatchWatch none;
+  apply_patch(patch, memory, list2_length, none);
   close_input(patch);
 }
 

@@ -11,101 +11,74 @@
 namespace flyseat {
 namespace {
 
-constexpr auto kSectorSize = static_cast<std::size_t>(kD88.sector_size);
-constexpr std::size_t kRawTrackSize = kD88.sectors * kSectorSize;  // a track's bytes alone
+constexpr auto kSectorSize = static_cast<std::size_t>(kDisk.sector_size);
 
 std::size_t as_size(int offset) {
   return static_cast<std::size_t>(offset);
 }
 
-// Density, deleted mark, status and the reserved bytes are zero.
+// Field by field, as the header holds them.
 void encode_sector_header(const D88SectorHeader& sector, std::span<Byte> header) {
   constexpr D88SectorFields f = kD88Sector;
-  std::fill(header.begin(), header.end(), Byte{0});
   header[as_size(f.c)] = static_cast<Byte>(sector.c);
   header[as_size(f.h)] = static_cast<Byte>(sector.h);
   header[as_size(f.r)] = static_cast<Byte>(sector.r);
   header[as_size(f.n)] = static_cast<Byte>(sector.n);
   write_u16(header, as_size(f.sector_count), static_cast<std::uint32_t>(sector.sector_count));
+  header[as_size(f.density)] = static_cast<Byte>(sector.density);
+  header[as_size(f.deleted)] = static_cast<Byte>(sector.deleted);
+  header[as_size(f.status)] = static_cast<Byte>(sector.status);
+  std::fill_n(header.begin() + f.reserved, f.reserved_size, Byte{0});
   write_u16(header, as_size(f.data_size), static_cast<std::uint32_t>(sector.data_size));
 }
 
-// The sector header, then `data`, or the 0xFF fill when there is none.
-void encode_sector(int s, std::span<const Byte> data, std::span<Byte> record) {
-  encode_sector_header(built_sector_header(s), record.first(kD88.sector_header_size));
-  auto sector = record.begin() + kD88.sector_header_size;
-  if (data.empty()) {
-    std::fill(sector, record.end(), kD88Fill);
-  } else {
-    std::copy(data.begin(), data.end(), sector);
-  }
-}
-
 }  // namespace
 
-SectorAddress sector_address(int s) {
-  return {.c = s / kD88.sectors, .r = s % kD88.sectors + 1};
-}
-
 D88HeaderBytes encode_d88_header() {
-  D88HeaderBytes header{};
-  for (int c = 0; c < kD88.cylinders; ++c)
-    write_u32(header, as_size(track_table_offset(c)), static_cast<std::uint32_t>(track_offset(c)));
+  D88HeaderBytes header{};  // an empty name, the reserved bytes, write protect, media type 0
   write_u32(header, as_size(kD88Header.disk_size), kD88Size);
+  for (int c = 0; c < kDisk.cylinders; ++c)
+    write_u32(header, as_size(track_table_offset(c)), static_cast<std::uint32_t>(track_offset(c)));
   return header;
 }
 
-namespace {
-
-// The sector records of track `t`: the whole sectors of `raw`, the raw disk image from the
-// track's first sector on, then the fill.
-void encode_d88_track(int t, std::span<const Byte> raw, std::span<Byte, kTrackSize> records) {
-  std::size_t whole_sectors = raw.size() / kSectorSize;
-  for (std::size_t s = 0; s < kD88.sectors; ++s) {
-    encode_sector(
-        t * kD88.sectors + static_cast<int>(s),
-        s < whole_sectors ? raw.subspan(s * kSectorSize, kSectorSize) : std::span<const Byte>(),
-        records.subspan(s * kSectorRecordSize, kSectorRecordSize));
-  }
-}
-
-}  // namespace
-
-void encode_d88(const RawDiskReader& read_raw, const D88Writer& write) {
-  write(encode_d88_header());
-  std::array<Byte, kRawTrackSize> raw;
+void encode_d88(Source& raw_disk, Sink& d88) {
+  write_bytes(d88, encode_d88_header());
   std::array<Byte, kTrackSize> track;
-  std::size_t got = raw.size();  // once a read comes short, the raw disk image has ended
-  for (int t = 0; t < kDiskTracks; ++t) {
-    got = got < raw.size() ? 0 : read_raw(raw);
-    encode_d88_track(t, std::span(raw).first(got), track);
-    write(track);
+  bool raw_left = true;  // once a read comes short, the raw disk image has ended
+  for (int c = 0; c < kDisk.cylinders; ++c) {
+    for (int r = 0; r < kDisk.sectors; ++r) {
+      std::span<Byte> record =
+          std::span(track).subspan(as_size(r * kSectorRecordSize), kSectorRecordSize);
+      encode_sector_header(built_sector_header(c * kDisk.sectors + r),
+                           record.first(kD88.sector_header_size));
+      std::span<Byte> data = record.subspan(kD88.sector_header_size);
+      raw_left = raw_left && read_bytes(raw_disk, data) == data.size();
+      if (!raw_left) std::fill(data.begin(), data.end(), kD88Fill);
+    }
+    write_bytes(d88, track);
   }
-  if (got == raw.size() && read_raw(std::span(raw).first(kSectorSize)) == kSectorSize)
-    fail("disk full");
+  std::array<Byte, kDisk.sector_size> more;
+  if (raw_left && read_bytes(raw_disk, more) == more.size()) fail("disk full");
 }
 
 void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
-  std::size_t read = 0, written = 0;
-  encode_d88(
-      [&](std::span<Byte> into) {
-        std::size_t n = std::min(into.size(), raw_disk.size() - read);
-        std::copy_n(raw_disk.begin() + static_cast<std::ptrdiff_t>(read), n, into.begin());
-        read += n;
-        return n;
-      },
-      [&](std::span<const Byte> bytes) {
-        std::copy(bytes.begin(), bytes.end(), d88.begin() + static_cast<std::ptrdiff_t>(written));
-        written += bytes.size();
-      });
+  Source raw;
+  open_bytes(raw, kRawDiskName, raw_disk);
+  MemoryFile file{kD88Name, {}, d88, false};
+  Folder folder{std::span(&file, 1)};
+  Sink out;
+  create_output(folder, out, kD88Name);
+  encode_d88(raw, out);
+  close_output(out);
 }
 
 D88Header decode_d88_header(std::span<const Byte> header) {
   constexpr D88HeaderFields f = kD88Header;
   D88Header read;
   std::span<const Byte> name = header.subspan(as_size(f.name), as_size(f.name_size));
-  read.name = name.first(
-      static_cast<std::size_t>(std::find(name.begin(), name.end(), Byte{0}) - name.begin()));
+  auto last = std::find_if(name.rbegin(), name.rend(), [](Byte b) { return b != 0; });
+  read.name = name.first(static_cast<std::size_t>(name.rend() - last));
   read.reserved = header.subspan(as_size(f.reserved), as_size(f.reserved_size));
   read.write_protect = header[as_size(f.write_protect)];
   read.media_type = header[as_size(f.media_type)];
@@ -121,12 +94,12 @@ D88SectorHeader built_sector_header(int s) {
           .h = sector.h,
           .r = sector.r,
           .n = sector.n,
-          .sector_count = kD88.sectors,
+          .sector_count = kDisk.sectors,
           .density = 0,
           .deleted = 0,
           .status = 0,
           .reserved = {},
-          .data_size = kD88.sector_size};
+          .data_size = kDisk.sector_size};
 }
 
 D88SectorHeader decode_sector_header(std::span<const Byte> header) {
@@ -183,24 +156,20 @@ constexpr at::Header kHeader;
 void check_d88_header(const D88Read& d88, Findings& findings) {
   const D88Header& header = d88.header;
   const D88Header& built = built_header();
-  std::span<const Byte> name =
-      d88.file.subspan(as_size(kD88Header.name), as_size(kD88Header.name_size));
-  if (!all_are(name, 0)) {
-    auto last = std::find_if(name.rbegin(), name.rend(), [](Byte b) { return b != 0; });
-    findings.push_back(
-        {.place = kHeader,
-         .field = "name",
-         .value = Value::name(std::string(name.begin(), name.begin() + (name.rend() - last))),
-         .expected = Value::text("\"\" (zero bytes)")});
+  if (!header.name.empty()) {
+    findings.push_back({.place = kHeader,
+                        .field = "name",
+                        .value = Value::name(std::string(header.name.begin(), header.name.end())),
+                        .expected = Value::text("\"\" (zero bytes)")});
   }
   for (std::size_t i = 0; i < header.reserved.size(); ++i) {
     if (header.reserved[i] == built.reserved[i]) continue;
-    findings.push_back(
-        {.place = kHeader,
-         .field = "reserved byte {offset}",
-         .value = Value::hex(header.reserved[i], 2),
-         .expected = Value::hex(built.reserved[i], 2),
-         .facts = {{"offset", Value::hex(kD88Header.reserved + static_cast<int>(i), 2)}}});
+    int offset = kD88Header.reserved + static_cast<int>(i);
+    findings.push_back({.place = kHeader,
+                        .field = format("reserved byte 0x%02X", offset),
+                        .value = Value::hex(header.reserved[i], 2),
+                        .expected = Value::hex(built.reserved[i], 2),
+                        .facts = {{"offset", Value::hex(offset, 2)}}});
   }
   struct ByteField {
     const char* name;
@@ -228,7 +197,7 @@ bool check_track_table(const D88Header& header, Findings& findings) {
     std::uint32_t expected = built_header().track_table[entry];
     if (header.track_table[entry] == expected) continue;
     findings.push_back({.place = kHeader,
-                        .field = "track table entry {entry}",
+                        .field = format("track table entry %zu", entry),
                         .value = Value::hex(header.track_table[entry], 1),
                         .expected = Value::hex(expected, 1),
                         .facts = {{"entry", Value::number(static_cast<std::int64_t>(entry))}}});
@@ -284,14 +253,14 @@ bool is_raw_disk_of_a_build(std::span<const Byte> image) {
 // The sectors that hold the raw disk image: those before the 0xFF fill, unless a sector of the
 // fill was changed, which the first whole tracks that hold a raw disk image then tell.
 int sectors_with_data(std::span<const Byte> data, int before_fill) {
-  int tracks = before_fill / kD88.sectors;
-  if (before_fill % kD88.sectors == 0 &&
+  int tracks = before_fill / kDisk.sectors;
+  if (before_fill % kDisk.sectors == 0 &&
       is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(tracks) * kBlockSize))) {
     return before_fill;
   }
-  for (int t = kSmallestRawDisk.blocks; t <= std::min(tracks, kLargestRawDisk.blocks); ++t) {
+  for (int t = kSmallestLayout.blocks; t <= std::min(tracks, kLargestLayout.blocks); ++t) {
     if (is_raw_disk_of_a_build(data.first(static_cast<std::size_t>(t) * kBlockSize))) {
-      return t * kD88.sectors;
+      return t * kDisk.sectors;
     }
   }
   return before_fill;
@@ -300,14 +269,15 @@ int sectors_with_data(std::span<const Byte> data, int before_fill) {
 // Each sector after the raw disk image that is not all 0xFF fill.
 void check_fill(std::span<const Byte> data, int with_data, Findings& findings) {
   for (int s = with_data; s < kDiskSectors; ++s) {
-    std::span<const Byte> bytes = data.subspan(as_size(s * kD88.sector_size), kSectorSize);
+    std::span<const Byte> bytes = data.subspan(as_size(s * kDisk.sector_size), kSectorSize);
     auto changed = std::find_if(bytes.begin(), bytes.end(), [](Byte b) { return b != kD88Fill; });
     if (changed == bytes.end()) continue;
+    auto byte = changed - bytes.begin();
     findings.push_back({.place = sector_at(s),
-                        .field = "byte {byte} of the fill",
+                        .field = format("byte %td of the fill", byte),
                         .value = Value::hex(*changed, 2),
                         .expected = Value::hex(kD88Fill, 2),
-                        .facts = {{"byte", Value::number(changed - bytes.begin())}}});
+                        .facts = {{"byte", Value::number(byte)}}});
   }
 }
 
@@ -321,7 +291,8 @@ void check_sectors(D88Check& check) {
     if (s == d88.whole_sectors) {
       check.findings.push_back(
           {.place = sector_at(s),
-           .note = "the file ends inside its record, which starts at offset {record_offset}",
+           .note = format("the file ends inside its record, which starts at offset %d",
+                          sector_record_offset(s)),
            .facts = {{"record_offset", Value::number(sector_record_offset(s))}}});
       return;
     }
@@ -333,9 +304,9 @@ void check_sectors(D88Check& check) {
   int with_data = sectors_with_data(data, kDiskSectors - fill_run);
   check_fill(data, with_data, check.findings);
   check.sectors_with_data = with_data;
-  if (with_data % kD88.sectors != 0) {
+  if (with_data % kDisk.sectors != 0) {
     check.findings.push_back(
-        {.place = at::Cylinder{with_data / kD88.sectors},
+        {.place = at::Cylinder{with_data / kDisk.sectors},
          .note = "the sectors with data end inside this track; a build copies whole tracks"});
     return;
   }
@@ -377,7 +348,9 @@ D88Check check_d88_image(std::span<const Byte> file) {
          .value = Value::number(static_cast<std::int64_t>(file.size())),
          .expected = Value::number(kD88Size),
          .unit = "byte",
-         .note = check.d88.header_whole ? "" : "the file ends inside the {header_size}-byte header",
+         .note = check.d88.header_whole
+                     ? ""
+                     : format("the file ends inside the %d-byte header", kD88.header_size),
          .facts = check.d88.header_whole
                       ? Facts{}
                       : Facts{{"header_size", Value::number(kD88.header_size)}}});
@@ -400,11 +373,10 @@ std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const
   auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
   if (mine == written.end() && theirs == d88.end()) return std::nullopt;
   if (mine == written.end()) {
-    return Finding{
-        .place = offset_place(kD88Size),
-        .note = "{more} more after the last sector",
-        .facts = {{"more", Value::number(static_cast<std::int64_t>(d88.size() - written.size())),
-                   "byte"}}};
+    std::size_t more = d88.size() - written.size();
+    return Finding{.place = offset_place(kD88Size),
+                   .note = count_of(more, "byte") + " more after the last sector",
+                   .facts = {{"more", Value::number(static_cast<std::int64_t>(more)), "byte"}}};
   }
   auto offset = static_cast<int>(mine - written.begin());
   if (offset < kD88.header_size)
@@ -415,17 +387,16 @@ std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const
       .note = theirs == d88.end() ? "the file ends inside its record" : "its record differs"};
 }
 
-// Encodes the raw disk image as it is read back, a track at a time.
+// Encodes the raw disk image as it is read back.
 void write_d88_image(Folder& folder) {
-  Sink out;
-  create_output(folder, out, kD88Name);
-  Source disk;
-  if (!try_open_input(folder, disk, kRawDiskName))
+  Sink d88;
+  create_output(folder, d88, kD88Name);
+  Source raw_disk;
+  if (!try_open_input(folder, raw_disk, kRawDiskName))
     fail_file("cannot open %s for reading", kRawDiskName);
-  encode_d88([&disk](std::span<Byte> into) { return read_bytes(disk, into); },
-             [&out](std::span<const Byte> bytes) { write_bytes(out, bytes); });
-  close_input(disk);
-  close_output(out);
+  encode_d88(raw_disk, d88);
+  close_input(raw_disk);
+  close_output(d88);
 }
 
 }  // namespace flyseat

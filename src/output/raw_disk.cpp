@@ -1,13 +1,10 @@
 #include "flyseat/raw_disk.hpp"
 
-#include "flyseat/d88.hpp"
 #include "flyseat/output.hpp"
 #include "flyseat/text.hpp"
 
 namespace flyseat {
 namespace {
-
-static_assert(kBlockSize == kD88.sectors * kD88.sector_size, "a block is one track");
 
 std::span<const Byte> buffer_of(const WorkArea& work, DiskBuffer buffer) {
   switch (buffer) {
@@ -34,7 +31,7 @@ bool program_fills_from(std::span<const Byte> image, int blocks, int b, ProgramR
 }  // namespace
 
 std::array<RawDiskPiece, 4> encode_raw_disk_image(const WorkArea& work) {
-  RawDiskLayout layout = raw_disk_layout(work.list1_length, work.list2_length, work.program_length);
+  DiskLayout layout = disk_layout(work.list1_length, work.list2_length, work.program_length);
   std::array<RawDiskPiece, 4> pieces;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     const DiskStretch& stretch = layout.stretches[i];
@@ -58,8 +55,8 @@ RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
   if (!built_block_count(disk.blocks)) return disk;
   // The program takes at least one block after the loader, list1 and list2, and at most the
   // blocks of a full program buffer.
-  int first = std::max(kSmallestRawDisk.stretches[kProgramStretch].first_block,
-                       disk.blocks - kLargestRawDisk.stretches[kProgramStretch].blocks);
+  int first = std::max(kSmallestLayout.stretches[kProgramStretch].first_block,
+                       disk.blocks - kLargestLayout.stretches[kProgramStretch].blocks);
   // Data blocks may hold what reads as a program too; the program a build wrote is followed by
   // zero bytes alone, so the first such candidate is taken, else the first at all.
   for (int b = first; b < disk.blocks; ++b) {
@@ -93,14 +90,15 @@ RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of)
   if (!built_block_count(disk.blocks)) {
     findings.push_back({.field = "block count",
                         .value = Value::number(disk.blocks),
-                        .expected = Value::range(kSmallestRawDisk.blocks, kLargestRawDisk.blocks)});
+                        .expected = Value::range(kSmallestLayout.blocks, kLargestLayout.blocks)});
     return check;
   }
   if (disk.program_block == 0) {
     findings.push_back(
-        {.note = "its last blocks hold no program as a build writes it: line records with the "
-                 "link field {link_field}, then the end marker, in as many blocks as the block "
-                 "rule gives them",
+        {.note = format("its last blocks hold no program as a build writes it: line records with "
+                        "the link field 0x%04X, then the end marker, in as many blocks as the "
+                        "block rule gives them",
+                        kUnlinked),
          .facts = {{"link_field", Value::hex(kUnlinked, 4)}}});
     return check;
   }

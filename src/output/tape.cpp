@@ -30,15 +30,13 @@ TapeRead decode_tape_image(std::span<const Byte> file) {
       std::any_of(leader.begin(), leader.end(), [](Byte b) { return b != kTape.leader_byte; })) {
     return tape;
   }
-  if (file.size() < kTape.header_size) {
-    tape.kind = TapeRead::cut_short;
-    return tape;
-  }
+  tape.kind = ImageKind::other_tape;
+  if (file.size() < kTape.header_size) return tape;
+  tape.whole_header = true;
   tape.name = file.subspan(kTape.leader_size, kTape.name_size);
   tape.payload = file.subspan(kTape.header_size);
-  tape.kind = named(tape.name, kDataTapeTitle)   ? TapeRead::data_tape
-              : named(tape.name, kMainTapeTitle) ? TapeRead::main_tape
-                                                 : TapeRead::other_tape;
+  if (named(tape.name, kDataTapeTitle)) tape.kind = ImageKind::data_tape;
+  if (named(tape.name, kMainTapeTitle)) tape.kind = ImageKind::main_tape;
   return tape;
 }
 
@@ -48,8 +46,8 @@ constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
 
 // A main tape's payload is a program closed by its end marker; a data tape's fits the regions.
 bool payload_as_carried(const TapeRead& tape, std::span<const Byte> file) {
-  if (tape.kind == TapeRead::data_tape) return tape.payload.size() <= kMostPayload;
-  if (tape.kind != TapeRead::main_tape) return false;
+  if (tape.kind == ImageKind::data_tape) return tape.payload.size() <= kMostPayload;
+  if (tape.kind != ImageKind::main_tape) return false;
   ProgramRead program = read_program(file, kTape.header_size);
   return program.stop == ProgramRead::ended && program.at + kEndMarkerSize == file.size();
 }
@@ -58,30 +56,29 @@ bool payload_as_carried(const TapeRead& tape, std::span<const Byte> file) {
 
 int tape_certainty(std::span<const Byte> file) {
   TapeRead tape = decode_tape_image(file);
-  if (tape.kind == TapeRead::not_a_tape) return 0;
-  bool printable = std::all_of(tape.name.begin(), tape.name.end(),
-                               [](Byte b) { return b >= 0x20 && b <= 0x7E; });
-  bool build_name = tape.kind == TapeRead::data_tape || tape.kind == TapeRead::main_tape;
+  if (tape.kind == ImageKind::unknown) return 0;
+  bool printable = tape.whole_header && std::all_of(tape.name.begin(), tape.name.end(),
+                                                    [](Byte b) { return b >= 0x20 && b <= 0x7E; });
+  bool build_name = tape.kind != ImageKind::other_tape;
   return kTapeWeights.leader +
-         (build_name                                       ? kTapeWeights.build_name
-          : tape.kind == TapeRead::other_tape && printable ? kTapeWeights.printable_name
-                                                           : 0) +
+         (build_name  ? kTapeWeights.build_name
+          : printable ? kTapeWeights.printable_name
+                      : 0) +
          (payload_as_carried(tape, file) ? kTapeWeights.payload : 0);
 }
 
 TapeCheck check_tape_image(std::span<const Byte> file) {
   TapeCheck check{.tape = decode_tape_image(file), .program = {}, .findings = {}};
   const TapeRead& tape = check.tape;
+  if (tape.kind != ImageKind::unknown && !tape.whole_header) {
+    check.findings.push_back({.field = "tape header",
+                              .value = Value::number(static_cast<std::int64_t>(file.size())),
+                              .expected = Value::number(kTape.header_size),
+                              .unit = "byte"});
+    return check;
+  }
   switch (tape.kind) {
-    case TapeRead::not_a_tape:
-      break;
-    case TapeRead::cut_short:
-      check.findings.push_back({.field = "tape header",
-                                .value = Value::number(static_cast<std::int64_t>(file.size())),
-                                .expected = Value::number(kTape.header_size),
-                                .unit = "byte"});
-      break;
-    case TapeRead::data_tape:
+    case ImageKind::data_tape:
       if (tape.payload.size() > kMostPayload) {
         check.findings.push_back(
             {.place = offset_place(kTape.header_size),
@@ -91,17 +88,19 @@ TapeCheck check_tape_image(std::span<const Byte> file) {
              .unit = "byte"});
       }
       break;
-    case TapeRead::main_tape:
+    case ImageKind::main_tape:
       check.program = read_program(file, kTape.header_size);
       check_program(file, *check.program, check.findings);
       break;
-    case TapeRead::other_tape:
+    case ImageKind::other_tape:
       check.findings.push_back(
           {.place = offset_place(kTape.leader_size),
            .field = "tape name",
            .value = Value::name(std::string(tape.name.begin(), tape.name.end())),
            .expected = Value::text(
                format("\"%s\" or \"%s\"", kDataTapeTitle.data(), kMainTapeTitle.data()))});
+      break;
+    default:  // no tape
       break;
   }
   return check;

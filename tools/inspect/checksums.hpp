@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "inputs.hpp"
+#include "file_read.hpp"
 
 namespace flyseat::inspect {
 

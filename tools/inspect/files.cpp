@@ -11,7 +11,6 @@
 #include "checksums.hpp"
 #include "flyseat/folder.hpp"
 #include "flyseat/io.hpp"
-#include "flyseat/text.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -111,34 +110,13 @@ FileRead read_file(const std::string& path, std::size_t limit) {
   return read_path(path, limit, false);
 }
 
-GameInputs read_inputs(const std::string& folder, std::span<const Input> wanted) {
-  GameInputs inputs;
+InputFiles read_inputs(const std::string& folder, std::span<const Input> wanted) {
+  InputFiles inputs;
   int at = open_folder(folder.c_str());  // reached from there, as a build reaches them
-  for (Input input : wanted) {
-    FileRead& read = inputs.files[input];
-    read = read_input(at, input, check_limit(input));
-  }
+  for (Input input : wanted)
+    inputs[input] = read_input(at, input, check_limit(input));
   if (at >= 0) ::close(at);
   return inputs;
-}
-
-std::function<Findings(const std::optional<OutputSizes>&)> outputs_ahead(
-    const std::string& folder, const std::string& output) {
-  return [folder, output](const std::optional<OutputSizes>& sizes) {
-    BuildFolders folders{folder.c_str(), output.empty() ? nullptr : output.c_str()};
-    OutputsAhead ahead = foresee_outputs(folders, sizes);
-    Findings found;
-    for (const Blocked& obstacle : ahead.list())
-      found.push_back(blocked_finding(obstacle, folders));
-    if (ahead.made)
-      found.push_back({.level = Level::fact, .note = output + " is not there: the build makes it"});
-    if (ahead.lock_unknown) {
-      found.push_back({.level = Level::fact,
-                       .note = "whether another build is running there cannot be told: no table "
-                               "of locks (/proc/locks) to read"});
-    }
-    return found;
-  };
 }
 
 std::optional<Input> input_at(const std::string& folder, const std::string& path) {

@@ -1,6 +1,6 @@
 // `info` as text: the report of each file, its first line naming it, then its problems; then
 // whether each D88 image holds each raw disk image given with it.
-#include "images.hpp"
+#include "info.hpp"
 #include "problems.hpp"
 
 namespace flyseat::inspect {

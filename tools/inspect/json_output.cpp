@@ -35,9 +35,6 @@ json place_json(const at::Sector& p) {
 json place_json(const at::Cylinder& p) {
   return {{"kind", "cylinder"}, {"cylinder", p.cylinder}};
 }
-json place_json(const at::Block& p) {
-  return {{"kind", "block"}, {"block", p.block}};
-}
 json place_json(const at::PatchRecord& p) {
   return {{"kind", "patch_record"}, {"record", p.number}, {"offset", p.offset}};
 }
@@ -113,10 +110,9 @@ json finding_json(const Finding& f) {
     place["text"] = place_text(f.place);
     entry["place"] = place;
   }
-  for (const auto& [key, part] :
-       {std::pair<const char*, std::string>{"field", with_facts(f.field, f.facts)},
-        {"message", f.message},
-        {"note", with_facts(f.note, f.facts)}}) {
+  for (const auto& [key, part] : {std::pair<const char*, std::string>{"field", f.field},
+                                  {"message", f.message},
+                                  {"note", f.note}}) {
     if (!part.empty()) entry[key] = part;
   }
   if (!f.value.empty()) entry["value"] = value_json(f.value);
@@ -200,7 +196,8 @@ std::string diff_json(const DiffReport& report) {
   return dump({{"files", files},
                {"same", report.status() == 0},
                {"status", report.status()},
-               {"findings", findings_json(report.comparison.findings)},
+               {"damage", findings_json(report.damage)},
+               {"findings", findings_json(report.difference)},
                {"problems", problems}});
 }
 

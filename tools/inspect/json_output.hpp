@@ -6,7 +6,7 @@
 
 #include "diff.hpp"
 #include "flyseat/check_report.hpp"
-#include "images.hpp"
+#include "info.hpp"
 #include "listing.hpp"
 
 namespace flyseat::inspect {

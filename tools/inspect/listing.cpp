@@ -7,9 +7,8 @@
 
 #include "flyseat/basic.hpp"
 #include "flyseat/failure.hpp"
-#include "flyseat/recognise.hpp"
 #include "flyseat/text.hpp"
-#include "images.hpp"
+#include "info.hpp"
 #include "problems.hpp"
 
 namespace flyseat::inspect {
@@ -32,10 +31,12 @@ constexpr const char* kListingText =
 
 Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& problems) {
   Program program;
-  ProgramRead read = read_program(bytes, start, [&program](const LineRecordRead& record) {
-    program.lines.push_back(
-        {record.number, std::vector<Byte>(record.tokens.begin(), record.tokens.end())});
-  });
+  ProgramRead read = read_program(bytes, start);
+  for (std::size_t at = start; program.lines.size() < read.lines;) {
+    LineRecordRead record = read_line_record(bytes, at);
+    program.lines.push_back({record.number, {record.tokens.begin(), record.tokens.end()}});
+    at = record.next;
+  }
   program.ended = read.stop == ProgramRead::ended;
   if (program.ended) program.end_marker = read.at;
   check_program(bytes, read, problems);
@@ -48,10 +49,10 @@ std::string listed_line(const ProgramLine& line, bool escaped) {
 
 Listing find_program(std::span<const Byte> file, bool raw) {
   Listing listing;
-  ImageFormat format = recognise_image(file).format;
-  if (format == ImageFormat::none && looks_like_listing_text(file)) {
+  ImageKind kind = recognise_image(file).kind;
+  if (kind == ImageKind::unknown && looks_like_listing_text(file)) {
     listing.problems.push_back({.note = kListingText});
-  } else if (raw && format == ImageFormat::tape) {
+  } else if (raw && is_tape(kind)) {
     listing.problems.push_back(
         {.note = "a tape image, not a file of line records: list it without --raw"});
   } else if (raw && file.empty()) {

@@ -9,16 +9,20 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diff.hpp"
 #include "files.hpp"
 #include "flyseat/folder.hpp"
 #include "flyseat/game_check.hpp"
-#include "images.hpp"
+#include "flyseat/text.hpp"
+#include "info.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
+#include "outputs.hpp"
 #include "png_file.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
@@ -40,7 +44,8 @@ struct Options {
   std::string second;  // of diff
   std::vector<std::string> files;
   std::string folder = ".";
-  std::string output;
+  std::string output;                // of preview
+  std::vector<std::string> outputs;  // of check: as many as given, which the build refuses
 };
 
 // The name a file is reported under.
@@ -118,7 +123,9 @@ int diff_command(const Options& o) {
     std::fputs(diff_json(report).c_str(), stdout);
     return report.status();
   }
-  for (const Finding& difference : report.comparison.findings)
+  for (const Finding& damage : report.damage)
+    std::puts(said(damage).c_str());
+  for (const Finding& difference : report.difference)
     std::puts(finding_text(difference).c_str());
   std::fflush(stdout);
   for (const Finding& problem : report.problems)
@@ -131,9 +138,9 @@ int check_command(const Options& o) {
   if (problem && !o.json) return say(*problem), kFailed;
   CheckReport report;
   if (!problem) {
-    GameInputs inputs = read_inputs(o.folder);
-    inputs.foresee_outputs = outputs_ahead(o.folder, o.output);
-    report = check_game(inputs);
+    InputFiles files = read_inputs(o.folder);
+    InputFilesWatch watch(files, outputs_ahead(o.folder, o.outputs.empty() ? "" : o.outputs[0]));
+    report = check_game(game_inputs(files), watch);
   }
   if (o.json) {
     Findings problems;
@@ -230,13 +237,15 @@ const Command kCommands[] = {
      },
      diff_command},
     {"check", "Before a build: whether the five inputs in DIR are the game the build was made for",
-     "", "-o needs a folder",
+     "", "a folder is needed after '-o'",
      "0 when the check finds no error and no warning; 1 when it finds one, or DIR is not a "
      "folder;",
      [](CLI::App& c, Options& o) {
        json_flag(c, o);
-       c.add_option("-o,--output", o.output,
-                    "The folder a build would write into, as flyseat-build -o OUT (default: DIR)");
+       c.add_option("-o,--output", o.outputs,
+                    "The folder a build would write into, as flyseat-build -o OUT (default: DIR)")
+           ->expected(1)
+           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
        folder_argument(c, o);
      },
      check_command},
@@ -253,13 +262,31 @@ const Command kCommands[] = {
      preview_command},
 };
 
-// A wrong command line: what is wrong, and where to look.
+// A wrong command line: what is wrong, and where to look, on one line as flyseat-build says it.
 int usage_error(const std::string& what, const Command* command = nullptr) {
   std::string in = command == nullptr ? "" : std::string(command->name) + ": ";
   std::string help = command == nullptr ? "--help" : std::string(command->name) + " --help";
-  std::fprintf(stderr, "%s: %s%s\nTry '%s %s'.\n", kTool, in.c_str(), what.c_str(), kTool,
+  std::fprintf(stderr, "%s: %s%s (see '%s %s')\n", kTool, in.c_str(), what.c_str(), kTool,
                help.c_str());
   return kUsage;
+}
+
+// The check reads its folders as the build reads them: an option without a folder, a second
+// output folder and an empty name are a wrong command line, in the build's words. An empty one
+// is told before CLI11 reads the line: it would take the word after "--output=" for its folder.
+std::optional<std::string> wrong_folder(int argc, char** argv) {
+  for (int a = 2; a < argc && std::string_view(argv[a]) != "--"; ++a) {
+    std::string_view word = argv[a];
+    bool empty_next = a + 1 < argc && *argv[a + 1] == '\0';
+    if (word == "--output=" || ((word == "-o" || word == "--output") && empty_next))
+      return std::string(kFolderNeeded) + " '" + argv[a] + "'";
+  }
+  return std::nullopt;
+}
+std::optional<std::string> wrong_folders(const Options& o) {
+  if (o.outputs.size() > 1) return std::string(kSecondOutput) + " '" + o.outputs[1] + "'";
+  if (o.folder.empty()) return std::string(kEmptyFolder) + " ''";
+  return std::nullopt;
 }
 
 // An argument that no command or option takes.
@@ -298,6 +325,10 @@ int run(int argc, char** argv, int& failed) {
     return usage_error(first.starts_with("-") ? unexpected(first)
                                               : "unknown command '" + first + "'");
   }
+  if (command != nullptr && command->run == check_command) {
+    if (std::optional<std::string> wrong = wrong_folder(argc, argv))
+      return usage_error(*wrong, command);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -318,6 +349,9 @@ int run(int argc, char** argv, int& failed) {
   if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1 ||
       (o.file == kStandardStream && o.second == kStandardStream))
     return usage_error("standard input (-) can be read once only", command);
+  if (command->run == check_command) {
+    if (std::optional<std::string> wrong = wrong_folders(o)) return usage_error(*wrong, command);
+  }
   if (command->run == diff_command) failed = kTrouble;
   return command->run(o);
 }

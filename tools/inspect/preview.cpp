@@ -237,17 +237,17 @@ Picture render_preview(const LoadedMemory& memory) {
   return picture;
 }
 
-std::variant<Picture, Finding> preview_of(const GameInputs& inputs, const std::string& folder) {
+std::variant<Picture, Finding> preview_of(const InputFiles& files, const std::string& folder) {
   auto in_folder = [&folder](const std::string& name) {
     return folder.empty() ? name : folder + "/" + name;
   };
-  if (std::optional<Input> unread = unread_memory_input(inputs)) {
-    return *read_problem(in_folder(kInputNames[*unread]), inputs.files[*unread],
-                         check_limit(*unread));
-  }
+  GameInputs inputs = game_inputs(files);
+  if (std::optional<Input> unread = unread_memory_input(inputs))
+    return *read_problem(in_folder(kInputNames[*unread]), files[*unread], check_limit(*unread));
   auto memory = std::make_unique<LoadedMemory>();
+  InputFilesWatch watch(files);
   try {
-    load_memory(inputs, *memory);
+    load_memory(inputs, watch, *memory);
   } catch (const Failure& failure) {  // a patch record that a build refuses
     return Finding{.file = in_folder(failure.file), .note = failure.detail()};
   }

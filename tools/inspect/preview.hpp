@@ -6,8 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "file_read.hpp"
 #include "flyseat/finding.hpp"
-#include "inputs.hpp"
 
 namespace flyseat::inspect {
 
@@ -39,6 +39,6 @@ Picture render_preview(const LoadedMemory& before);
 // The picture the preview makes of the dumps and the patch file in `inputs`, or the problem
 // that keeps it from being made: an input not read, or a patch record a build refuses. The
 // problem names its file in `folder`, when given.
-std::variant<Picture, Finding> preview_of(const GameInputs& inputs, const std::string& folder);
+std::variant<Picture, Finding> preview_of(const InputFiles& inputs, const std::string& folder);
 
 }  // namespace flyseat::inspect

@@ -1,7 +1,5 @@
 #include "problems.hpp"
 
-#include "flyseat/text.hpp"
-
 namespace flyseat::inspect {
 
 std::vector<std::string> texts_of(const Findings& findings) {
@@ -12,12 +10,10 @@ std::vector<std::string> texts_of(const Findings& findings) {
 }
 
 std::vector<std::string> shown_problems(const Findings& problems) {
-  std::vector<std::string> shown = texts_of(problems);
-  if (shown.size() <= kMostProblems) return shown;
-  std::size_t more = shown.size() - kMostProblems;
-  shown.resize(kMostProblems);
-  shown.push_back("and " + count_of(more, "more problem"));
-  return shown;
+  FindingsOfAKind shown{"problem", "problems", kMostProblems};
+  for (const Finding& problem : problems)
+    shown.add_finding(problem);
+  return texts_of(shown.folded(Level::error));
 }
 
 }  // namespace flyseat::inspect

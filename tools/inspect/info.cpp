@@ -1,14 +1,14 @@
 // `info`: each file known by the format most certain of it and checked by that format's own
 // check in the core; the facts the faces render are taken from what the check read, each once,
 // with the words of the report line that tells it.
-#include "images.hpp"
+#include "info.hpp"
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
-#include "flyseat/recognise.hpp"
 #include "flyseat/tape.hpp"
 #include "flyseat/text.hpp"
 
@@ -17,6 +17,23 @@ namespace {
 
 Value number(std::size_t n) {
   return Value::number(static_cast<std::int64_t>(n));
+}
+
+// A report line with each "{key}" of a fact replaced by that fact's value as text, so that every
+// number and name it prints is a fact of the description too.
+std::string with_facts(const std::string& words, const Facts& facts) {
+  std::string text;
+  std::size_t from = 0;
+  for (std::size_t open; (open = words.find('{', from)) != std::string::npos;) {
+    std::size_t close = words.find('}', open);
+    std::string_view key(words.data() + open + 1, close - open - 1);
+    auto fact =
+        std::find_if(facts.begin(), facts.end(), [key](const Fact& f) { return f.key == key; });
+    text += words.substr(from, open - from);
+    text += value_text(fact->value, fact->unit);
+    from = close + 1;
+  }
+  return text + words.substr(from);
 }
 
 // A line of the report and the facts it tells; a fact told twice is kept once.
@@ -45,13 +62,13 @@ void tell_raw_disk(const RawDiskRead& disk, const std::string& indent, Descripti
   tell(d,
        indent + "{loader_blocks}: the loader, {loader_bytes}" +
            (fill > 0 ? ", then {loader_fill} of {loader_fill_byte} fill" : ""),
-       {{"loader_blocks", Value::span(0, kRawDisk.loader_blocks - 1), "block"},
+       {{"loader_blocks", Value::span(0, kLoaderBlocks - 1), "block"},
         {"loader_bytes", number(disk.loader_bytes), "byte"},
         {"loader_fill", number(fill), "byte"},
         {"loader_fill_byte", Value::hex(kLoaderFill, 2)}});
   if (disk.program_block == 0) return;
   tell(d, indent + "{data_blocks}: the list1 and list2 regions",
-       {{"data_blocks", Value::span(kRawDisk.loader_blocks, disk.program_block - 1), "block"}});
+       {{"data_blocks", Value::span(kLoaderBlocks, disk.program_block - 1), "block"}});
   tell_program(disk.program, indent + "{program_blocks}: the program, ", d,
                {{"program_blocks", Value::span(disk.program_block, disk.blocks - 1), "block"},
                 {"program_block", Value::number(disk.program_block)}});
@@ -66,11 +83,9 @@ std::optional<std::size_t> program_offset(const RawDiskRead& disk) {
 void describe_tape(std::span<const Byte> file, Description& d) {
   TapeCheck check = check_tape_image(file);
   const TapeRead& tape = check.tape;
-  d.kind = tape.kind == TapeRead::data_tape   ? ImageKind::data_tape
-           : tape.kind == TapeRead::main_tape ? ImageKind::main_tape
-                                              : ImageKind::foreign_tape;
+  d.kind = tape.kind;
   d.problems = std::move(check.findings);
-  if (tape.kind == TapeRead::cut_short) {
+  if (!tape.whole_header) {
     tell(d, "tape image, {size}: its leader and no whole tape name", {size_fact(file)});
     return;
   }
@@ -112,7 +127,7 @@ void tell_d88_header(const D88Check& check, Description& d) {
 }
 
 void tell_d88_sectors(int with_data, Description& d) {
-  bool whole = with_data % kD88.sectors == 0;
+  bool whole = with_data % kDisk.sectors == 0;
   tell(d,
        std::string("  sectors: {sectors_with_data} of {disk_sectors} with data (") +
            (whole ? "{whole_tracks}" : "not whole tracks") +
@@ -122,7 +137,7 @@ void tell_d88_sectors(int with_data, Description& d) {
         {"fill_sectors", Value::number(kDiskSectors - with_data)},
         {"fill_byte", Value::hex(kD88Fill, 2)}});
   if (whole)
-    tell(d, "", {{"whole_tracks", Value::number(with_data / kD88.sectors), "whole track"}});
+    tell(d, "", {{"whole_tracks", Value::number(with_data / kDisk.sectors), "whole track"}});
 }
 
 void describe_d88(std::span<const Byte> file, Description& d) {
@@ -130,10 +145,10 @@ void describe_d88(std::span<const Byte> file, Description& d) {
   D88Check check = check_d88_image(file);
   tell(d, "D88 image, {size}: {cylinders}, {heads}, {sectors_per_track} of {sector_size} a track",
        {size_fact(file),
-        {"cylinders", Value::number(kD88.cylinders), "cylinder"},
-        {"heads", Value::number(kD88.heads), "head"},
-        {"sectors_per_track", Value::number(kD88.sectors), "sector"},
-        {"sector_size", Value::number(kD88.sector_size), "byte"}});
+        {"cylinders", Value::number(kDisk.cylinders), "cylinder"},
+        {"heads", Value::number(kDisk.heads), "head"},
+        {"sectors_per_track", Value::number(kDisk.sectors), "sector"},
+        {"sector_size", Value::number(kDisk.sector_size), "byte"}});
   if (check.d88.header_whole) tell_d88_header(check, d);
   if (check.sectors_with_data) tell_d88_sectors(*check.sectors_with_data, d);
   if (check.held_check) {
@@ -162,41 +177,46 @@ void describe_raw_disk(std::span<const Byte> file, Description& d) {
 }  // namespace
 
 const char* kind_name(ImageKind kind) {
-  constexpr const char* kNames[] = {"empty", "data-tape", "main-tape", "tape",
-                                    "d88",   "raw-disk",  "unknown",   "unreadable"};  // by enum
-  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::unreadable) + 1);
+  constexpr const char* kNames[] = {"unreadable", "empty", "unknown",  "data-tape",
+                                    "main-tape",  "tape",  "d88",      "raw-disk"};  // by enum
+  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::raw_disk) + 1);
   return kNames[static_cast<int>(kind)];
+}
+
+Recognised recognise_image(std::span<const Byte> file) {
+  Recognised best{file.empty() ? ImageKind::empty : ImageKind::unknown, 0};
+  for (Recognised r : {Recognised{decode_tape_image(file).kind, tape_certainty(file)},
+                       Recognised{ImageKind::d88, d88_certainty(file)},
+                       Recognised{ImageKind::raw_disk, raw_disk_certainty(file)}}) {
+    if (r.certainty > best.certainty) best = r;
+  }
+  return best;
 }
 
 Description describe_image(std::span<const Byte> file, const Checksums& checksums) {
   Description d;
   d.size = file.size();
   Recognised recognised = recognise_image(file);
-  if (file.empty()) {
+  if (is_tape(recognised.kind)) {
+    describe_tape(file, d);
+  } else if (recognised.kind == ImageKind::d88) {
+    describe_d88(file, d);
+  } else if (recognised.kind == ImageKind::raw_disk) {
+    describe_raw_disk(file, d);
+  } else if (file.empty()) {
     d.kind = ImageKind::empty;
     d.problems.push_back({.note = "empty file"});
     return d;
+  } else {
+    d.kind = ImageKind::unknown;
+    tell(d, "{size}, not an image of a build", {size_fact(file)});
+    d.problems.push_back(
+        {.note = format("not an image of a build: no tape leader, no D88 header, and %s is not a "
+                        "whole number of %d-byte blocks",
+                        count_of(file.size(), "byte").c_str(), kBlockSize),
+         .facts = {size_fact(file), {"block_size", Value::number(kBlockSize)}}});
   }
-  switch (recognised.format) {
-    case ImageFormat::tape:
-      describe_tape(file, d);
-      break;
-    case ImageFormat::d88:
-      describe_d88(file, d);
-      break;
-    case ImageFormat::raw_disk:
-      describe_raw_disk(file, d);
-      break;
-    case ImageFormat::none:
-      d.kind = ImageKind::unknown;
-      tell(d, "{size}, not an image of a build", {size_fact(file)});
-      d.problems.push_back(
-          {.note = "not an image of a build: no tape leader, no D88 header, and {size} is not a "
-                   "whole number of {block_size}-byte blocks",
-           .facts = {size_fact(file), {"block_size", Value::number(kBlockSize)}}});
-      break;
-  }
-  if (recognised.format != ImageFormat::none)
+  if (recognised.certainty > 0)
     tell(d, "", {{"certainty", Value::number(recognised.certainty)}});
   if (!checksums.crc32.empty())
     tell(d, "  CRC-32 {crc32}", {{"crc32", Value::text(checksums.crc32)}});

@@ -10,24 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "file_read.hpp"
 #include "flyseat/finding.hpp"
+#include "flyseat/image_kind.hpp"
 #include "flyseat/work_area.hpp"
-#include "inputs.hpp"
 
 namespace flyseat::inspect {
 
-// A file that cannot be read is `unreadable`; describe_image gives every other kind.
-enum class ImageKind {
-  empty,
-  data_tape,
-  main_tape,
-  foreign_tape,
-  d88,
-  raw_disk,
-  unknown,
-  unreadable
-};
 const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
+
+// A file known by what it is: each format's recogniser, beside the format, weighs the facts it
+// has and says how sure it is, from 1 to 100; the most certain wins, the first of tape, D88 and
+// raw disk on a tie. An empty file is empty, one that no format takes unknown (certainty 0).
+struct Recognised {
+  ImageKind kind = ImageKind::unknown;
+  int certainty = 0;
+};
+Recognised recognise_image(std::span<const Byte> file);
 
 // What `info` says of one file: its kind, how sure its format's recogniser is, what the kind
 // tells and its checksums, and its problems. The facts are the data: each has the key that JSON
@@ -44,8 +43,8 @@ struct Description {
   std::vector<Byte> held;
   bool sound() const { return problems.empty(); }
 };
-// Recognises the file by the format most certain of it (see flyseat/recognise.hpp), checks it
-// by that format's check and says what it holds.
+// Recognises the file by the format most certain of it, checks it by that format's check and
+// says what it holds.
 Description describe_image(std::span<const Byte> file, const Checksums& checksums = {});
 // The report's lines, without line feeds, with their facts in place.
 std::vector<std::string> description_lines(const Description& description);
