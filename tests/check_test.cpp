@@ -172,6 +172,14 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        appended(kListing, test::text_bytes("2000 INPUT\"" + std::string(975, 'A') + "\n")),
        "error: list3.txt: line 2000 too long after editing: the line begins at offset 3799; the "
        "records' edits make it longer than the 1000 bytes a line may take\n"},
+      // The build stops at line 60: none of the lines after it is judged, nor a record missing.
+      {"a stop early in the listing", [](Inputs& in) {
+         std::string line = "60 LOCATE 32,5:PRINT \"PRESS SPACE\"";
+         while (line.size() < 980)
+           line += ":INPUT\"A\";A";
+         listing_line("60 ", line + "\n")(in); },
+       "error: list3.txt: line 60 too long after editing: the line begins at offset 136; the "
+       "records' edits make it longer than the 1000 bytes a line may take\n"},
       {"a line without a number that does not fit",
        appended(kListing, test::text_bytes(rems + "REM" + std::string(990, '*') + "\n")),
        "error: list3.txt: program too large at line 0: the piece at offset 32770 has no line "

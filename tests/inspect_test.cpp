@@ -250,6 +250,10 @@ Bytes line_record(int number, const std::string& text) {
 
 TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
   const Bytes d88 = sample(kD88Name), dsk = sample(kRawDiskName), data = sample(kDataTapeName);
+  test::Inputs most{};
+  most[kList1] = Bytes(60000, 0);
+  most[kList2] = Bytes(20000, 0);
+  const Bytes largest = test::text_bytes(test::built_in_memory(most)[2]);
   const Bytes end = Bytes(10, 0);
   // clang-format off
   struct Case { const char* what; Bytes first, second; std::string findings; };
@@ -272,6 +276,13 @@ TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
        "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nheader: track table "
        "entry 0 0x2B0 became 0x2B1\nheader: track table entry 1 0x0 became 0x1\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
        "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},
+      {"a name byte after the first zero", d88, changed(d88, 16, {'B'}),
+       "header: name \"\" became \"\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00"
+       "\\x00\\x00B\"\n"},
+      // 14 blocks of list1 data reach past memory: a byte past 0xFFFF is named by its place.
+      {"the largest dumps", largest, changed(largest, 59096, {1}),
+       "the list1 and list2 data, byte 55000: 00 became 01\nsector 230 (cylinder 14, R 7): 1 byte "
+       "differs, in the list1 and list2 data\n"},
   };
   // clang-format on
   for (const Case& c : cases)
