@@ -161,26 +161,5 @@ TEST(Tokenizer, ReadsNoFurtherThanItsOutputIsLarge) {
   EXPECT_EQ(std::string(out.begin(), out.end()), "ABPR\xEE");
 }
 
-// A stored line listed back: tokens expanded where the target expands them, every other byte as
-// it is, or shown as \xHH when asked.
-TEST(ListedText, ExpandsTokensOutsideStringsDataAndRemarksAndEscapesWhenAsked) {
-  // clang-format off
-  struct Listed { Bytes tokens; std::string escaped, as_stored; };
-  const Listed cases[] = {
-      {bytes({0x95, '"', 0x95, '"', 0x95}), "PRINT\"\\x95\"PRINT", "PRINT\"\x95\"PRINT"},
-      // DATA items run to a colon outside a string; a remark runs to the end of the line.
-      {bytes({0x83, '"', ':', 0x95, '"', ':', 0x95}), "DATA\":\\x95\":PRINT", "DATA\":\x95\":PRINT"},
-      {bytes({0x8E, '"', ':', 0x95}), "REM\":\\x95", "REM\":\x95"},
-      {bytes({0x83, 0x95, 0x8E, 0x95}), "DATA\\x95\\x8E\\x95", "DATA\x95\x8E\x95"},
-      {bytes({0x8E, 0x83, ':', 0x95}), "REM\\x83:\\x95", "REM\x83:\x95"},
-      {bytes({'\\', 0x01, 0x1F, ' ', '~', 0x7F}), "\\x5C\\x01\\x1F ~\\x7F", "\\\x01\x1F ~\x7F"},
-      {bytes({0x80, 0xF9, 0xFA}), "ENDMKS$\\xFA", "ENDMKS$\xFA"},  // the tokens' edges
-  };
-  // clang-format on
-  for (const Listed& c : cases)
-    EXPECT_EQ(listed_text(c.tokens, true) + "|" + listed_text(c.tokens, false),
-              c.escaped + "|" + c.as_stored);
-}
-
 }  // namespace
 }  // namespace flyseat::test

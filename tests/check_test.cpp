@@ -266,50 +266,6 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
   expect_complaints(kListingSection, cases);
 }
 
-// The sample's program listed back as `list --bytes` writes it.
-std::string converted_listing() {
-  std::string listing;
-  Bytes tape = test::text_bytes(test::sample_outputs()[1]);
-  LineRecordRead line;
-  for (std::size_t at = 16; (line = read_line_record(tape, at)).what == LineRecordRead::record;
-       at = line.next)
-    listing += listed_line(line.number, line.tokens, false);
-  return listing;
-}
-
-// A listing listed back from the program a build made (list --bytes) is no input for a build:
-// told when at least half the records whose line it has find their replacement in place.
-TEST(Check, ListingSaysItIsAlreadyConverted) {
-  const std::string converted = converted_listing();
-  auto warned = [](const std::string& listing) {
-    CheckReport inputs = altered([&](Inputs& in) { in[kListing] = test::text_bytes(listing); });
-    std::string text = check_text(inputs);
-    std::size_t at = text.find("list3.txt: looks already converted: ");
-    return at == std::string::npos ? "" : text.substr(at + 36, text.find('\n', at) - at - 36);
-  };
-  EXPECT_EQ(warned(converted),
-            "47 of the 47 records whose line it has find their replacement in place, and the lines "
-            "a build drops are missing; a build would convert it a second time");
-  // Lines as they were before the conversion, for 23 of the records: 24 of 47 are in place, just
-  // enough; one line more, and 23 are not.
-  std::string original = test::text_of(test::sample_input(kListingName)), half = converted;
-  auto revert = [&](int n) {
-    std::string from = format("\n%d ", n);
-    std::size_t at = half.find(from) + 1, o = original.find(from) + 1;
-    half.replace(at, half.find('\n', at) + 1 - at,
-                 original.substr(o, original.find('\n', o) + 1 - o));
-  };
-  for (int n : {90,  210, 340, 360, 400, 410,  610,  620,  700,  710, 720,
-                740, 770, 780, 810, 940, 1040, 1550, 1570, 1590, 1650})
-    revert(n);
-  EXPECT_EQ(warned(half).substr(0, 9), "24 of the");
-  revert(1680);
-  EXPECT_EQ(warned(half), "");
-  std::size_t at = half.find("\n1680 ") + 1;  // and without that line, exactly half
-  half.erase(at, half.find('\n', at) + 1 - at);
-  EXPECT_EQ(warned(half).substr(0, 12), "23 of the 46");
-}
-
 TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
   // A warning for each place: "A|B" stands for A, `middle`, B, `end`.
   auto warnings = [](const std::string& middle, const std::string& end,

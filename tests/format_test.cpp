@@ -147,19 +147,5 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
     EXPECT_EQ(texts(checked(c.format, c.file)), c.findings) << c.what;
 }
 
-TEST(FormatCheck, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
-  const Bytes d88 = sample(3), dsk = sample(2);
-  auto difference = [](const Bytes& image, const Bytes& raw) {
-    std::optional<Finding> found = d88_difference(image, raw);
-    return found ? finding_text(*found) : "";
-  };
-  EXPECT_EQ(difference(d88, dsk), "");
-  EXPECT_EQ(difference(cut(d88, 30000), dsk),
-            "sector 107 (cylinder 6, R 12): the file ends inside its record");
-  EXPECT_EQ(difference(concat({d88, bytes({0})}), dsk),
-            "offset 174768: 1 byte more after the last sector");
-  EXPECT_EQ(difference(d88, Bytes(41 * 4096, 0)), "disk full");
-}
-
 }  // namespace
 }  // namespace flyseat::test

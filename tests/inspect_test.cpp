@@ -13,6 +13,7 @@
 #include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/text.hpp"
+#include "recognise.hpp"
 #include "info.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
@@ -125,6 +126,72 @@ TEST(FindProgram, NamesTheLinesThatCannotComeBack) {
   }
 }
 
+// A stored line listed back: tokens expanded where the target expands them, every other byte as
+// it is, or shown as \xHH when asked.
+TEST(ListedText, ExpandsTokensOutsideStringsDataAndRemarksAndEscapesWhenAsked) {
+  // clang-format off
+  struct Listed { Bytes tokens; std::string escaped, as_stored; };
+  const Listed cases[] = {
+      {bytes({0x95, '"', 0x95, '"', 0x95}), "PRINT\"\\x95\"PRINT", "PRINT\"\x95\"PRINT"},
+      // DATA items run to a colon outside a string; a remark runs to the end of the line.
+      {bytes({0x83, '"', ':', 0x95, '"', ':', 0x95}), "DATA\":\\x95\":PRINT", "DATA\":\x95\":PRINT"},
+      {bytes({0x8E, '"', ':', 0x95}), "REM\":\\x95", "REM\":\x95"},
+      {bytes({0x83, 0x95, 0x8E, 0x95}), "DATA\\x95\\x8E\\x95", "DATA\x95\x8E\x95"},
+      {bytes({0x8E, 0x83, ':', 0x95}), "REM\\x83:\\x95", "REM\x83:\x95"},
+      {bytes({'\\', 0x01, 0x1F, ' ', '~', 0x7F}), "\\x5C\\x01\\x1F ~\\x7F", "\\\x01\x1F ~\x7F"},
+      {bytes({0x80, 0xF9, 0xFA}), "ENDMKS$\\xFA", "ENDMKS$\xFA"},  // the tokens' edges
+  };
+  // clang-format on
+  for (const Listed& c : cases)
+    EXPECT_EQ(listed_text(c.tokens, true) + "|" + listed_text(c.tokens, false),
+              c.escaped + "|" + c.as_stored);
+}
+
+// The sample's program listed back as `list --bytes` writes it.
+std::string converted_listing() {
+  std::string listing;
+  Bytes tape = sample(kMainTapeName);
+  LineRecordRead line;
+  for (std::size_t at = 16; (line = read_line_record(tape, at)).what == LineRecordRead::record;
+       at = line.next)
+    listing += listed_line(line.number, line.tokens, false);
+  return listing;
+}
+
+// A listing listed back from the program a build made (list --bytes) is no input for a build:
+// told when at least half the records whose line it has find their replacement in place.
+TEST(Check, ListingSaysItIsAlreadyConverted) {
+  const std::string converted = converted_listing();
+  auto warned = [](const std::string& listing) {
+    test::Inputs inputs = test::sample_game();
+    inputs[kListing] = test::text_bytes(listing);
+    std::string text = check_text(test::check_of(inputs));
+    std::size_t at = text.find("list3.txt: looks already converted: ");
+    return at == std::string::npos ? "" : text.substr(at + 36, text.find('\n', at) - at - 36);
+  };
+  EXPECT_EQ(warned(converted),
+            "47 of the 47 records whose line it has find their replacement in place, and the lines "
+            "a build drops are missing; a build would convert it a second time");
+  // Lines as they were before the conversion, for 23 of the records: 24 of 47 are in place, just
+  // enough; one line more, and 23 are not.
+  std::string original = test::text_of(test::sample_input(kListingName)), half = converted;
+  auto revert = [&](int n) {
+    std::string from = format("\n%d ", n);
+    std::size_t at = half.find(from) + 1, o = original.find(from) + 1;
+    half.replace(at, half.find('\n', at) + 1 - at,
+                 original.substr(o, original.find('\n', o) + 1 - o));
+  };
+  for (int n : {90,  210, 340, 360, 400, 410,  610,  620,  700,  710, 720,
+                740, 770, 780, 810, 940, 1040, 1550, 1570, 1590, 1650})
+    revert(n);
+  EXPECT_EQ(warned(half).substr(0, 9), "24 of the");
+  revert(1680);
+  EXPECT_EQ(warned(half), "");
+  std::size_t at = half.find("\n1680 ") + 1;  // and without that line, exactly half
+  half.erase(at, half.find('\n', at) + 1 - at);
+  EXPECT_EQ(warned(half).substr(0, 12), "23 of the 46");
+}
+
 // --- The images ------------------------------------------------------------------------------
 
 // Each file is taken by the format most certain of it and checked by that format's check; a
@@ -229,6 +296,21 @@ TEST(Check, JsonGivesEachFindingItsParts) {
   EXPECT_EQ(warning["expected"], nlohmann::json::parse(R"({"from": 49152, "to": 65535, )"
                                                        R"("what": "a video address"})"));
 }
+
+TEST(DescribeImage, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
+  const Bytes d88 = sample(kD88Name), dsk = sample(kRawDiskName);
+  auto difference = [](const Bytes& image, const Bytes& raw) {
+    std::optional<Finding> found = d88_difference(image, raw);
+    return found ? finding_text(*found) : "";
+  };
+  EXPECT_EQ(difference(d88, dsk), "");
+  EXPECT_EQ(difference(cut(d88, 30000), dsk),
+            "sector 107 (cylinder 6, R 12): the file ends inside its record");
+  EXPECT_EQ(difference(concat({d88, bytes({0})}), dsk),
+            "offset 174768: 1 byte more after the last sector");
+  EXPECT_EQ(difference(d88, Bytes(41 * 4096, 0)), "disk full");
+}
+
 
 // --- diff ------------------------------------------------------------------------------------
 

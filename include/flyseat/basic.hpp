@@ -170,22 +170,6 @@ class ListingWatch {
   virtual void ended(std::uint64_t /*bytes_read*/) {}
 };
 
-// --- A stored line listed back --------------------------------------------------------------
-
-// A stored line as the target lists it: tokens outside strings, DATA items and remarks expanded
-// to their keywords, every other byte as stored. With `escaped`, a byte that is not printable
-// ASCII, and the backslash itself, is shown as \xHH, so that the text is unambiguous; without,
-// every byte is written as it is.
-std::string listed_text(std::span<const Byte> tokens, bool escaped);
-// A line as a listing holds it: the number, a space, the listed text, a line feed.
-std::string listed_line(std::uint16_t number, std::span<const Byte> tokens, bool escaped);
-
-// Whether the line, listed with every byte as it is, then read and tokenized as a build reads
-// its listing but without the substitution records, gives back the same line record; a finding
-// naming the line and why when it does not. `work` is scratch.
-std::optional<Finding> check_listed_line(std::uint16_t number, std::span<const Byte> tokens,
-                                         WorkArea& work);
-
 // Converts the whole open listing into line records and the end marker in the program
 // buffer of `work`; returns the program length. A line that grows past the line buffer, or a
 // program that outgrows the program buffer, stops the run naming the listing and the line.

@@ -156,21 +156,6 @@ D88Read decode_d88_image(std::span<const Byte> file);
 
 // --- The check ------------------------------------------------------------------------------
 
-// How sure it is that a file is a D88 image, from 0 to 100: the facts it weighs, each with its
-// weight, that hold. The header's two are the ground of the others.
-struct D88Weights {
-  int disk_size;     // the header gives the file's own size
-  int first_track;   // the track table puts the first track where a build puts it
-  int size;          // the file is as large as a build writes it
-  int first_sector;  // the first sector's header is as a build writes it
-};
-inline constexpr D88Weights kD88Weights = {
-    .disk_size = 30, .first_track = 30, .size = 20, .first_sector = 20};
-static_assert(kD88Weights.disk_size + kD88Weights.first_track + kD88Weights.size +
-                  kD88Weights.first_sector ==
-              100);
-int d88_certainty(std::span<const Byte> file);
-
 // Whether a D88 image is what a build writes: every header field, the track offset table, each
 // sector's header, the 0xFF fill after the raw disk image, and the raw disk image its sectors
 // hold, checked as one.
@@ -183,8 +168,5 @@ struct D88Check {
   Findings findings{};
 };
 D88Check check_d88_image(std::span<const Byte> file);
-
-// Whether `d88` is exactly what a build writes of `raw_disk`; the first difference when not.
-std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
 
 }  // namespace flyseat

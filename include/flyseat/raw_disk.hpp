@@ -40,20 +40,6 @@ constexpr bool whole_blocks(std::size_t size) {
   return size % kBlockSize == 0;
 }
 
-// How sure it is that a file is a raw disk image, from 0 to 100: the facts it weighs, each with
-// its weight, that hold. Whole blocks are the ground of the others.
-struct RawDiskWeights {
-  int whole_blocks;
-  int block_count;  // as many as a build writes
-  int program;      // a program where a build puts it
-};
-inline constexpr RawDiskWeights kRawDiskWeights = {
-    .whole_blocks = 40, .block_count = 20, .program = 40};
-static_assert(kRawDiskWeights.whole_blocks + kRawDiskWeights.block_count +
-                  kRawDiskWeights.program ==
-              100);
-int raw_disk_certainty(std::span<const Byte> file);
-
 // Whether a raw disk image is what a build writes: as many whole blocks as a build writes, the
 // program filling the last of them as the block rule gives it, zero bytes after its end marker,
 // and no more blocks of data before it than the largest dumps take. Offsets are named by

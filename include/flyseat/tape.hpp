@@ -48,19 +48,6 @@ struct TapeRead {
 };
 TapeRead decode_tape_image(std::span<const Byte> file);
 
-// How sure it is that a file is a tape image, from 0 to 100: the facts it weighs, each with its
-// weight, that hold.
-struct TapeWeights {
-  int leader;          // the whole leader
-  int build_name;      // a name a build writes
-  int printable_name;  // another name, of printable characters
-  int payload;         // a payload as that tape carries it
-};
-inline constexpr TapeWeights kTapeWeights = {
-    .leader = 40, .build_name = 30, .printable_name = 10, .payload = 30};
-static_assert(kTapeWeights.leader + kTapeWeights.build_name + kTapeWeights.payload == 100);
-int tape_certainty(std::span<const Byte> file);
-
 // Whether a tape image is what a build writes: its whole header; a data tape whose payload the
 // list1 and list2 regions can hold; a main tape whose payload is a program closed by its end
 // marker, with nothing after it. Another tape name is a finding.

@@ -319,27 +319,6 @@ void check_sectors(D88Check& check) {
 
 }  // namespace
 
-int d88_certainty(std::span<const Byte> file) {
-  auto holds = [&file](int offset, int size) { return file.size() >= as_size(offset + size); };
-  auto u32_is = [&](int offset, std::uint32_t value) {
-    return holds(offset, 4) && read_u32(file, as_size(offset)) == value;
-  };
-  D88SectorHeader built = built_sector_header(0);
-  bool first_sector = holds(kD88.header_size, kD88.sector_header_size) && [&] {
-    D88SectorHeader read = decode_sector_header(file.subspan(as_size(kD88.header_size)));
-    return read.c == built.c && read.h == built.h && read.r == built.r && read.n == built.n;
-  }();
-  int header =
-      (u32_is(kD88Header.disk_size, static_cast<std::uint32_t>(file.size())) ? kD88Weights.disk_size
-                                                                             : 0) +
-      (u32_is(track_table_offset(0), static_cast<std::uint32_t>(track_offset(0)))
-           ? kD88Weights.first_track
-           : 0);
-  if (header == 0) return 0;  // the header is the ground of the rest
-  return header + (file.size() == kD88Size ? kD88Weights.size : 0) +
-         (first_sector ? kD88Weights.first_sector : 0);
-}
-
 D88Check check_d88_image(std::span<const Byte> file) {
   D88Check check{.d88 = decode_d88_image(file)};
   if (file.size() != kD88Size) {
@@ -360,31 +339,6 @@ D88Check check_d88_image(std::span<const Byte> file) {
   check.table_as_built = check_track_table(check.d88.header, check.findings);
   check_sectors(check);
   return check;
-}
-
-std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
-  auto expected = std::make_unique<D88Image>();
-  try {
-    encode_d88_image(raw_disk, *expected);
-  } catch (const Failure& failure) {
-    return finding_of(failure);
-  }
-  std::span<const Byte> written = *expected;
-  auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
-  if (mine == written.end() && theirs == d88.end()) return std::nullopt;
-  if (mine == written.end()) {
-    std::size_t more = d88.size() - written.size();
-    return Finding{.place = offset_place(kD88Size),
-                   .note = count_of(more, "byte") + " more after the last sector",
-                   .facts = {{"more", Value::number(static_cast<std::int64_t>(more)), "byte"}}};
-  }
-  auto offset = static_cast<int>(mine - written.begin());
-  if (offset < kD88.header_size)
-    return Finding{.place = offset_place(as_size(offset)), .note = "the headers differ"};
-  int s = (offset - kD88.header_size) / kSectorRecordSize;
-  return Finding{
-      .place = sector_at(s),
-      .note = theirs == d88.end() ? "the file ends inside its record" : "its record differs"};
 }
 
 // Encodes the raw disk image as it is read back.

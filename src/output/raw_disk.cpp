@@ -75,14 +75,6 @@ RawDiskRead decode_raw_disk_image(std::span<const Byte> image) {
   return disk;
 }
 
-int raw_disk_certainty(std::span<const Byte> file) {
-  if (file.empty() || !whole_blocks(file.size())) return 0;
-  RawDiskRead disk = decode_raw_disk_image(file);
-  return kRawDiskWeights.whole_blocks +
-         (built_block_count(disk.blocks) ? kRawDiskWeights.block_count : 0) +
-         (disk.program_block != 0 ? kRawDiskWeights.program : 0);
-}
-
 RawDiskCheck check_raw_disk_image(std::span<const Byte> image, PlaceOf place_of) {
   RawDiskCheck check{decode_raw_disk_image(image), {}};
   const RawDiskRead& disk = check.disk;

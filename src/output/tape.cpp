@@ -44,28 +44,7 @@ namespace {
 
 constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
 
-// A main tape's payload is a program closed by its end marker; a data tape's fits the regions.
-bool payload_as_carried(const TapeRead& tape, std::span<const Byte> file) {
-  if (tape.kind == ImageKind::data_tape) return tape.payload.size() <= kMostPayload;
-  if (tape.kind != ImageKind::main_tape) return false;
-  ProgramRead program = read_program(file, kTape.header_size);
-  return program.stop == ProgramRead::ended && program.at + kEndMarkerSize == file.size();
-}
-
 }  // namespace
-
-int tape_certainty(std::span<const Byte> file) {
-  TapeRead tape = decode_tape_image(file);
-  if (tape.kind == ImageKind::unknown) return 0;
-  bool printable = tape.whole_header && std::all_of(tape.name.begin(), tape.name.end(),
-                                                    [](Byte b) { return b >= 0x20 && b <= 0x7E; });
-  bool build_name = tape.kind != ImageKind::other_tape;
-  return kTapeWeights.leader +
-         (build_name  ? kTapeWeights.build_name
-          : printable ? kTapeWeights.printable_name
-                      : 0) +
-         (payload_as_carried(tape, file) ? kTapeWeights.payload : 0);
-}
 
 TapeCheck check_tape_image(std::span<const Byte> file) {
   TapeCheck check{.tape = decode_tape_image(file), .program = {}, .findings = {}};

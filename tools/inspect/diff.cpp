@@ -13,6 +13,7 @@
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
 #include "flyseat/text.hpp"
+#include "listing.hpp"
 
 namespace flyseat::inspect {
 namespace {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <string_view>
 
 #include "flyseat/d88.hpp"
@@ -183,14 +184,28 @@ const char* kind_name(ImageKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
-Recognised recognise_image(std::span<const Byte> file) {
-  Recognised best{file.empty() ? ImageKind::empty : ImageKind::unknown, 0};
-  for (Recognised r : {Recognised{decode_tape_image(file).kind, tape_certainty(file)},
-                       Recognised{ImageKind::d88, d88_certainty(file)},
-                       Recognised{ImageKind::raw_disk, raw_disk_certainty(file)}}) {
-    if (r.certainty > best.certainty) best = r;
+std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
+  auto expected = std::make_unique<D88Image>();
+  try {
+    encode_d88_image(raw_disk, *expected);
+  } catch (const Failure& failure) {
+    return finding_of(failure);
   }
-  return best;
+  std::span<const Byte> written = *expected;
+  auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
+  if (mine == written.end() && theirs == d88.end()) return std::nullopt;
+  if (mine == written.end()) {
+    std::size_t more = d88.size() - written.size();
+    return Finding{.place = offset_place(kD88Size),
+                   .note = count_of(more, "byte") + " more after the last sector",
+                   .facts = {{"more", number(more), "byte"}}};
+  }
+  auto offset = static_cast<std::size_t>(mine - written.begin());
+  if (offset < kD88.header_size)
+    return Finding{.place = offset_place(offset), .note = "the headers differ"};
+  return Finding{
+      .place = sector_at(static_cast<int>((offset - kD88.header_size) / kSectorRecordSize)),
+      .note = theirs == d88.end() ? "the file ends inside its record" : "its record differs"};
 }
 
 Description describe_image(std::span<const Byte> file, const Checksums& checksums) {

@@ -14,19 +14,14 @@
 #include "flyseat/finding.hpp"
 #include "flyseat/image_kind.hpp"
 #include "flyseat/work_area.hpp"
+#include "recognise.hpp"
 
 namespace flyseat::inspect {
 
 const char* kind_name(ImageKind kind);  // for scripts: "data-tape", "raw-disk", ...
 
-// A file known by what it is: each format's recogniser, beside the format, weighs the facts it
-// has and says how sure it is, from 1 to 100; the most certain wins, the first of tape, D88 and
-// raw disk on a tie. An empty file is empty, one that no format takes unknown (certainty 0).
-struct Recognised {
-  ImageKind kind = ImageKind::unknown;
-  int certainty = 0;
-};
-Recognised recognise_image(std::span<const Byte> file);
+// Whether `d88` is exactly what a build writes of `raw_disk`; the first difference when not.
+std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk);
 
 // What `info` says of one file: its kind, how sure its format's recogniser is, what the kind
 // tells and its checksums, and its problems. The facts are the data: each has the key that JSON

@@ -43,10 +43,6 @@ Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& p
   return program;
 }
 
-std::string listed_line(const ProgramLine& line, bool escaped) {
-  return flyseat::listed_line(line.number, line.tokens, escaped);
-}
-
 Listing find_program(std::span<const Byte> file, bool raw) {
   Listing listing;
   ImageKind kind = recognise_image(file).kind;

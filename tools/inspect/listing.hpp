@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,8 +31,22 @@ struct Program {
 // lines before it are in the program.
 Program walk_program(std::span<const Byte> bytes, std::size_t start, Findings& problems);
 
-// A line as `list` prints it: the number, a space, the listed text (escaped or not), a line feed.
-std::string listed_line(const ProgramLine& line, bool escaped);
+// A stored line as the target lists it: tokens outside strings, DATA items and remarks expanded
+// to their keywords, every other byte as stored. With `escaped`, a byte that is not printable
+// ASCII, and the backslash itself, is shown as \xHH, so that the text is unambiguous; without,
+// every byte is written as it is.
+std::string listed_text(std::span<const Byte> tokens, bool escaped);
+// A line as `list` prints it: the number, a space, the listed text, a line feed.
+std::string listed_line(std::uint16_t number, std::span<const Byte> tokens, bool escaped);
+inline std::string listed_line(const ProgramLine& line, bool escaped) {
+  return listed_line(line.number, line.tokens, escaped);
+}
+
+// Whether the line, listed with every byte as it is, then read and tokenized as a build reads
+// its listing but without the substitution records, gives back the same line record; a finding
+// naming the line and why when it does not. `work` is scratch.
+std::optional<Finding> check_listed_line(std::uint16_t number, std::span<const Byte> tokens,
+                                         WorkArea& work);
 
 // The program a file carries, as `list` finds it: in a main tape image, a raw disk image or a
 // D88 image, found as `info` finds it, or with `raw` in a file of line records alone. The

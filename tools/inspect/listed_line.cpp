@@ -6,8 +6,9 @@
 #include "flyseat/failure.hpp"
 #include "flyseat/file_names.hpp"
 #include "flyseat/text.hpp"
+#include "listing.hpp"
 
-namespace flyseat {
+namespace flyseat::inspect {
 namespace {
 
 // What keeps a listed line from coming back the same, when the reason is one that no listing
@@ -86,4 +87,4 @@ std::optional<Finding> check_listed_line(std::uint16_t number, std::span<const B
                                      : why};
 }
 
-}  // namespace flyseat
+}  // namespace flyseat::inspect
