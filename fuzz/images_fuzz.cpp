@@ -1,8 +1,9 @@
 // The inspector over arbitrary bytes taken as an image: list (both forms, with the round-trip
 // check) and info read nothing outside them, and what the format checks call sound is what the
 // encoder writes: a sound D88 image is exactly the encoding of the raw disk image it holds, and
-// a sound raw disk image encodes to a sound D88 image that holds it; an image compared with
-// itself differs in nothing.
+// a sound raw disk image encodes to a sound D88 image that holds it; the HFE image of either
+// holds that D88 image, its check finding nothing; an image compared with itself differs in
+// nothing.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "diff.hpp"
 #include "flyseat/d88.hpp"
 #include "flyseat/raw_disk.hpp"
+#include "hfe.hpp"
 #include "info.hpp"
 #include "listing.hpp"
 
@@ -29,13 +31,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Description described = describe_image(file);
   if (!described.sound()) return 0;
   if (described.kind == ImageKind::d88 && d88_difference(file, described.held)) std::abort();
+  static auto d88 = std::make_unique<D88Image>();
   if (described.kind == ImageKind::raw_disk) {
-    static auto d88 = std::make_unique<D88Image>();
     encode_d88_image(file, *d88);
     D88Check check = check_d88_image(*d88);
     if (!check.findings.empty() ||
         !std::equal(check.held.begin(), check.held.end(), file.begin(), file.end()))
       std::abort();
+  } else if (described.kind == ImageKind::d88) {
+    std::copy(file.begin(), file.end(), d88->begin());
+  } else {
+    return 0;
   }
+  static auto hfe = std::make_unique<HfeImage>();
+  if (hfe_of(file, *hfe)) std::abort();
+  HfeCheck check = check_hfe(*hfe);
+  if (!check.findings.empty() || !std::equal(check.d88.begin(), check.d88.end(), d88->begin()))
+    std::abort();
   return 0;
 }

@@ -27,7 +27,7 @@ for option in ("page", "build", "inspect", "sample", "bench", "browser", "driver
     arguments.add_argument("--" + option, type=lambda path: pathlib.Path(path).resolve())
 ARGS, rest = arguments.parse_known_args()
 sys.argv[1:] = rest
-OUTPUTS = ["flyseat2.p6", "flyseat3.p6", "flyseat.dsk", "flyseat.d88"]
+OUTPUTS = ["flyseat2.p6", "flyseat3.p6", "flyseat.dsk", "flyseat.d88", "flyseat.hfe"]
 numbers = {}
 
 # A script's promise is awaited: by the WebDriver servers as the standard says, by the bridge.
@@ -216,15 +216,18 @@ class Page(unittest.TestCase):
         self.assertShows("check", run([ARGS.inspect, "check", folder]))
 
     def build(self, folder):
-        """Builds in the page and on the command line; compares messages and outputs."""
+        """Builds in the page and on the command line, the HFE image converted; compares messages
+        and outputs."""
         self.click("build")
         self.assertShows("messages", run([ARGS.build], folder))
+        if (folder / "flyseat.d88").exists():
+            run([ARGS.inspect, "convert", "flyseat.d88", "-o", "flyseat.hfe"], folder)
         made = {name: self.download(url) for name, url in self.page.js(
             "return [...document.querySelectorAll('#outputs a')].map((a) => [a.download, a.href])")}
         self.assertEqual(made, {name: (folder / name).read_bytes() for name in OUTPUTS
                                 if (folder / name).exists()})
-        self.assertEqual(self.state(), "built" if len(made) == 4 else "failed")
-        if len(made) < 4:  # the input that the failure names is the one to fix
+        self.assertEqual(self.state(), "built" if len(made) == 5 else "failed")
+        if len(made) < 5:  # the input that the failure names is the one to fix
             failure = self.text("messages").splitlines()[-1]
             self.assertEqual(self.text("status"), f"The build failed: {failure}. The input to "
                              f"fix: {failure.split(':')[0]}.")
@@ -260,16 +263,18 @@ class Page(unittest.TestCase):
         self.page.js(BUILD_TIME, 20)  # the browser compiles the hot code better once it runs
         numbers["build"] = self.page.js(BUILD_TIME, 100)
         self.assertShows("listing", listed := run([ARGS.inspect, "list", "flyseat3.p6"], sample))
-        # The four images and a file that is none, whose CRC-32 begins with a zero.
+        # The five images and a file that is none, whose CRC-32 begins with a zero: as info says,
+        # and with the inputs, as verify says.
         (sample / "zeros").write_bytes(bytes(13))
         self.pick(*(sample / name for name in OUTPUTS + ["zeros"]))
         self.assertShows("info", run([ARGS.inspect, "info", *OUTPUTS, "zeros"], sample,
                                      subprocess.STDOUT).replace("flyseat-inspect: ", ""))
+        self.assertShows("verify-lines", run([ARGS.inspect, "verify"], sample))
         # Images to look at leave the build as it was; the status line says where their answer is.
         self.assertEqual([self.state(), self.text("zip", "hidden"), self.text("outputs"),
                           self.text("listing")], ["built", None, sums, listed])
         self.assertTrue(self.text("status").endswith(
-            " Looked at 5 files: what info says of them is under Info, below."))
+            " Looked at 6 files: what info says of them is under Info, below."))
 
         # Line 90 renumbered in the text area: two records fire nowhere.
         edited = (sample / "list3.txt").read_bytes().replace(b"\n90 ", b"\n95 ")

@@ -82,7 +82,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   const Case cases[] = {
       {"--help", 0, ""}, {"list --help", 0, ""}, {"info -h", 0, ""}, {"check --help", 0, ""},
       {"preview --help", 0, ""},
-      {"", 2, "a command is needed: check, list, info, diff or preview" + usage("")},
+      {"", 2, "a command is needed: check, verify, list, info, diff, convert or preview" + usage("")},
       {"--bogus", 2, "unknown option '--bogus'" + usage("")},
       {"frobnicate", 2, "unknown command 'frobnicate'" + usage("")},
       {"list", 2, "list: a FILE is needed" + usage("list ")},
@@ -229,6 +229,50 @@ TEST(InspectRun, TheExamplesOfTheDocumentsAreItsRealOutput) {
     }
   }
   EXPECT_GE(run, 13);
+}
+
+// verify ends as cmp does: 0 every image the same, 1 one that differs, is missing or is another
+// kind, or inputs that do not build, 2 an input that cannot be read. Each row: shell commands run
+// in a folder of the sample built and converted, then verify's words, standard output and error.
+TEST(InspectRun, VerifySaysWhetherTheImagesAreWhatTheInputsMake) {
+  const std::string kSame = "flyseat2.p6: same\nflyseat3.p6: same\nflyseat.dsk: same\n";
+  // clang-format off
+  struct Case { const char* what; std::string setup, args; int status; std::string out, err{}; };
+  const Case cases[] = {
+      {"the same", "", "", 0, kSame + "flyseat.d88: same\nflyseat.hfe: same\n"},
+      {"a byte of each image",
+       "for f in f*; do printf Z | dd of=$f bs=1 seek=3000 conv=notrunc 2>/dev/null; done", "", 1,
+       "flyseat2.p6: differs\n  the list1 and list2 data, byte 2984: 00 became 5A\nflyseat3.p6: "
+       "differs\n  line 1890: \"FOR W=1 TO 2000:NEXT W\" became \"FOR W=1 TO 2000:Z W\"\n"
+       "flyseat.dsk: differs\n  the loader, byte 3000: FF became 5A\n  sector 11 (cylinder 0, R 12): "
+       "1 byte differs, in the loader\nflyseat.d88: differs\n  the loader, byte 2168: FF became 5A\n"
+       "  sector 8 (cylinder 0, R 9): 1 byte differs, in the loader\nflyseat.hfe: differs\n  offset "
+       "3000: the files differ from here\n"},
+      {"no HFE image, and one missing", "rm flyseat.hfe flyseat.dsk", "", 1,
+       "flyseat2.p6: same\nflyseat3.p6: same\nflyseat.dsk: missing\nflyseat.d88: same\n"},
+      {"another kind", "cp flyseat2.p6 flyseat.d88", "", 1,
+       kSame + "flyseat.d88: not a D88 image\nflyseat.hfe: same\n"},
+      {"inputs that do not build", "printf '\\002\\000\\377\\377' >>patch.bin", "", 1,
+       "the inputs do not build: patch.bin: record at offset 38 runs past the end of memory\n"},
+      {"an input that cannot be read", "rm list3.txt", "", 2, "",
+       "flyseat-inspect: ./list3.txt: cannot open: No such file or directory\n"},
+      {"-o", "mkdir out; mv f* out", "-o out .", 0, kSame + "flyseat.d88: same\nflyseat.hfe: same\n"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    test::write_inputs(dir);
+    ASSERT_EQ(test::run_build(dir).status, 0);
+    ASSERT_EQ(inspect(dir, "convert flyseat.d88 -o flyseat.hfe").status, 0);
+    ASSERT_EQ(
+        std::system(("cd '" + dir.path().string() + "' && " + (c.setup.empty() ? "true" : c.setup))
+                        .c_str()),
+        0);
+    test::RunResult run = inspect(dir, "verify " + c.args);
+    EXPECT_EQ(run.status, c.status) << c.what;
+    EXPECT_EQ(run.out, c.out) << c.what;
+    EXPECT_EQ(run.err, c.err) << c.what;
+  }
 }
 
 // diff ends as cmp does: 0 the same, 1 different, 2 trouble; a D88 image compares with a raw

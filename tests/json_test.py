@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 INSPECT, BUILD, SAMPLE, DOCS = (pathlib.Path(p).resolve() for p in sys.argv[1:5])
-OUTPUTS = ["flyseat2.p6", "flyseat3.p6", "flyseat.dsk", "flyseat.d88"]
+OUTPUTS = ["flyseat2.p6", "flyseat3.p6", "flyseat.dsk", "flyseat.d88", "flyseat.hfe"]
 # Each damaged copy: the output it is made of, its first bytes kept, then bytes put at an offset.
 DAMAGED = {
     "cut.d88": (3, 100000, 0, b""),
@@ -28,6 +28,7 @@ DAMAGED = {
     "cut.p6": (1, 3000, 0, b""),
     "marker.p6": (1, None, 3144, b"\1"),
     "name.p6": (0, None, 10, b"X\\"),
+    "cell.hfe": (4, None, 1024 + 900, b"\x55"),
     "odd.bin": (0, 17, 0, bytes(17)),
     "empty": (0, 0, 0, b""),
 }
@@ -84,6 +85,8 @@ def documents(folder, files):
     runs = [(command, [command, "--json", name]) for name in files for command in ("list", "info")]
     runs += [("info", ["info", "--json", "flyseat.d88", "after.dsk", "flyseat.dsk", "nonexist"])]
     runs += [("check", ["check", "--json", name]) for name in (".", "broken", "nonexist", "empty")]
+    runs += [("verify", ["verify", "--json", name]) for name in (".", "broken", "other")]
+    runs += [("info", ["info", "--json", "flyseat.hfe", "flyseat.d88", "after.dsk"])]
     pairs = [(name, "other/" + name) for name in OUTPUTS] + [("flyseat.d88", name) for name in files]
     pairs += [("flyseat.d88", "other/flyseat.dsk"), ("cut.p6", "nonexist"), ("flyseat2.p6", "other/flyseat.d88")]
     runs += [("diff", ["diff", "--json", first, second]) for first, second in pairs]
@@ -96,6 +99,7 @@ def main():
         for path in SAMPLE.iterdir():
             shutil.copy(path, folder)
         subprocess.run([str(BUILD), "."], cwd=folder, check=True, capture_output=True)
+        run(folder, "convert", "flyseat.d88", "-o", "flyseat.hfe")
         for name, (output, size, at, data) in DAMAGED.items():
             made = bytearray((folder / OUTPUTS[output]).read_bytes()[:size])
             made[at:at + len(data)] = data

@@ -17,10 +17,12 @@
 #include "flyseat/failure.hpp"
 #include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
+#include "hfe.hpp"
 #include "info.hpp"
 #include "listing.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
+#include "verify.hpp"
 
 namespace {
 
@@ -158,6 +160,21 @@ val build(const val& files) {
   });
 }
 
+// `flyseat-inspect convert IMAGE -o flyseat.hfe`: the HFE image as a view, good until the next
+// call, with its name; or why not.
+val convert(const val& image) {
+  return answer([&](val& out) {
+    static auto hfe = std::make_unique<HfeImage>();
+    if (std::optional<std::string> why = hfe_of(bytes_of(image), *hfe)) {
+      out.set("ok", false);
+      out.set("error", *why);
+      return;
+    }
+    out.set("name", std::string(kHfeName));
+    out.set("bytes", view_of(*hfe));
+  });
+}
+
 // The CRC-32 of a file as `info` gives it, for the page's copy of an output.
 std::string crc32_of(const val& bytes) {
   return crc32_text(crc32(bytes_of(bytes)));
@@ -197,6 +214,31 @@ val info(const val& files) {
   });
 }
 
+// `flyseat-inspect verify` of the five inputs (each whole) and the images [{name, bytes, sha1}],
+// each named as the image it is taken for: its lines, then its problems as "FILE: TEXT".
+val verify(const val& inputs, const val& images) {
+  return answer([&](val& out) {
+    InputFiles in;
+    for (std::size_t i = 0; i < in.size(); ++i)
+      in[i] = file_read(inputs[i], SIZE_MAX, true);
+    FoundImages found;
+    for (std::size_t i = 0, count = images["length"].as<std::size_t>(); i < count; ++i) {
+      std::string name = images[i]["name"].as<std::string>();
+      for (std::size_t v = 0; v < found.size(); ++v) {
+        if (name == kVerifiedNames[v]) found[v] = file_read(images[i], kMaxInspectSize, false);
+      }
+    }
+    VerifyReport report = verify_images(in, found);
+    std::string text;
+    for (const std::string& line : verify_lines(report))
+      text += line + "\n";
+    for (const Finding& problem : report.problems)
+      text += said(problem) + "\n";
+    out.set("text", text);
+    out.set("status", report.status());
+  });
+}
+
 // `flyseat-inspect preview`: the picture itself, four bytes a pixel, as a canvas takes it.
 val preview(const val& files) {
   return answer([&](val& out) {
@@ -226,6 +268,10 @@ val names() {
   out.set("inputs", inputs);
   out.set("listing", std::string(kListingName));
   out.set("mainTape", std::string(kMainTapeName));
+  val verified = val::array();
+  for (const char* name : kVerifiedNames)
+    verified.call<void>("push", std::string(name));
+  out.set("verified", verified);
   return out;
 }
 
@@ -237,6 +283,8 @@ EMSCRIPTEN_BINDINGS(flyseat) {
   emscripten::function("list", &list);
   emscripten::function("info", &info);
   emscripten::function("preview", &preview);
+  emscripten::function("verify", &verify);
+  emscripten::function("convert", &convert);
   emscripten::function("names", &names);
   emscripten::function("crc32", &crc32_of);
 }

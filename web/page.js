@@ -30,6 +30,8 @@
     full: false, // the preview pixel for pixel
     build: null, // the last build, until the inputs change: the answer, with its urls
     info: null, // the module's answer for the images given
+    images: [], // of the images given last, those named as a build names its images: {key, as}
+    verify: null, // what verify says of them with the inputs, once all five are there
   };
   let editTimer = 0;
 
@@ -71,7 +73,9 @@
       return ["failed", `The build failed: ${build.failure}.` + (build.failedInput
         ? ` The input to fix: ${build.failedInput}.` : ""), "error"];
     }
-    if (build) return ["built", "Built: the four images are ready to download below.", ""];
+    if (build) {
+      return ["built", "Built: the four images and the HFE image are ready to download below.", ""];
+    }
     if (inputs.size === 0 && state.tookNothing) {
       return ["nothing", "Nothing was taken from what was given.", "error"];
     }
@@ -173,6 +177,10 @@
       $("preview-box").tabIndex = state.full ? 0 : -1; // it scrolls: the keyboard can scroll it
     }
 
+    if (changed("verify", state.verify)) {
+      $("verify").hidden = !state.verify;
+      $("verify-lines").textContent = state.verify?.text ?? "";
+    }
     if (changed("info", state.info)) {
       // A line a span, as the other reports: axe-core cannot tell the colours of one text
       // node wider than its box, and leaves the report to review.
@@ -285,18 +293,26 @@
   }
 
   // Of `keys`, the files that the worker keeps and the page no longer needs are let go.
-  const heldKeys = () => [...state.inputs.values(), state.listing].map((file) => file?.key);
+  const heldKeys = () => [...state.inputs.values(), state.listing, ...state.images]
+    .map((file) => file?.key);
   function forget(keys) {
     const held = new Set(heldKeys());
     const gone = keys.filter((key) => key && !held.has(key));
     if (gone.length > 0) ask("forget", [gone]);
   }
 
-  // The input a file is taken for, by its name, whatever its letter case and the " (1)" that a
-  // browser adds to a name already in its downloads folder; undefined for any other file.
-  function inputFor(fileName) {
+  // The input (or the image of `names`) a file is taken for, by its name, whatever its letter
+  // case and the " (1)" that a browser adds to a name already in its downloads folder; undefined
+  // for any other file.
+  function inputFor(fileName, names = state.names.inputs) {
     const plain = fileName.toLowerCase().replace(/ ?\(\d+\)(?=\.[^.]*$|$)/, "");
-    return state.names.inputs.find((name) => name.toLowerCase() === plain);
+    return names.find((name) => name.toLowerCase() === plain);
+  }
+
+  // What verify says of the images given last and the inputs now, none until both are there.
+  async function verified() {
+    state.verify = answered(await ask("verify", [gameKeys(), state.images]));
+    render();
   }
 
   // Files picked or dropped: the inputs among them go to the build, the others to info. What
@@ -307,14 +323,16 @@
     let checked = null;
     await busy("reading", async () => {
       const kept = await read(files);
-      const others = [];
+      const others = [], images = [];
       const taken = new Map(); // of these files, the last for each input, unless it only
       files.forEach((file, i) => { // resembles the input's name and an earlier one bears it
         const input = inputFor(file.name);
         const given = kept[i] && { ...kept[i], from: file.name };
+        const as = given && !input && inputFor(file.name, state.names.verified);
         if (!given) unread.push(`${file.name} could not be read.`);
         else if (!input) others.push(given.key);
         else if (file.name === input || taken.get(input)?.from !== input) taken.set(input, given);
+        if (as) images.push({ key: given.key, as });
       });
       const listing = taken.get(state.names.listing);
       if (listing) {
@@ -322,11 +340,13 @@
       }
       state.tookNothing = taken.size === 0 && others.length === 0;
       state.error = unread.join(" ");
-      if (others.length > 0) { // images change nothing but info
+      const held = heldKeys();
+      if (others.length > 0) { // images change nothing but info, and what verify says
         state.info = answered(await ask("info", [others]));
         state.looked = taken.size === 0 && state.info ? others.length : 0;
+        state.images = images;
+        if (taken.size === 0) await verified();
       }
-      const held = heldKeys();
       if (taken.size > 0) {
         state.inputs = new Map([...state.inputs, ...taken]);
         if (listing) showListing(listing);
@@ -359,6 +379,7 @@
       answered(state.check);
       return (state.preview = answer?.preview ?? null);
     });
+    await verified();
     if (!preview?.ok) return;
     const png = await ask("png");
     if (!png || state.preview !== preview) return;

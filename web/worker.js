@@ -132,9 +132,17 @@ const requests = {
     return canvas.convertToBlob({ type: "image/png" });
   },
   info: (keys) => call((m) => m.info(given(keys))),
+  // What verify says of the images given, each {key, as: the image it is taken for}, with the
+  // inputs: none until all five are there and an image is.
+  verify: (keys, images) => {
+    const inputs = given(keys);
+    if (inputs.includes(null) || images.length === 0) return null;
+    return call((m) => m.verify(inputs, images.map(({ key, as }) => ({ ...files.get(key), name: as }))));
+  },
   // The build timed as the native benchmark times it: the module's call and the outputs out of
   // its memory. Then what the page shows of them: each one's CRC-32 (the module's) and SHA-1,
-  // the main tape's program as `list` prints it, and the bytes to save, the zip file too.
+  // the main tape's program as `list` prints it, the HFE image of a whole build's D88 image, and
+  // the bytes to save, the zip file too.
   build: async (keys, mainTape) => {
     const start = performance.now();
     const made = call((m) => m.build(given(keys)));
@@ -143,7 +151,9 @@ const requests = {
     if (!made.ok) return made;
     const main = made.outputs.find((output) => output.name === mainTape);
     if (main) made.listed = call((m) => m.list(main.name, main.bytes));
-    if (!made.failure) {
+    if (!made.failure) { // and the HFE image of its D88 image, its last, as convert makes it
+      const hfe = call((m) => m.convert(made.outputs.at(-1).bytes));
+      made.outputs.push({ name: hfe.name, size: hfe.bytes.length, bytes: hfe.bytes.slice() });
       made.zip = blob(zipLibrary().zipSync(
         Object.fromEntries(made.outputs.map((output) => [output.name, output.bytes]))),
       "application/zip");

@@ -115,8 +115,8 @@ D88HeaderBytes encode_d88_header();
 // has ended. A last piece shorter than a sector is not copied; more whole sectors than the disk
 // holds stop the run with "disk full", once every sector is written.
 void encode_d88(Source& raw_disk, Sink& d88);
-// The same encoder over a raw disk image held in memory.
-void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88);
+// The same encoder over a raw disk image held in memory; `d88` holds kD88Size bytes.
+void encode_d88_image(std::span<const Byte> raw_disk, std::span<Byte> d88);
 
 // --- The decoder ----------------------------------------------------------------------------
 

@@ -1,5 +1,5 @@
 // What a file is, as the formats and the faces know it: one of the images a build writes, a tape
-// image of another name, or none.
+// image of another name, the disk as a floppy emulator takes it (HFE), or none.
 #pragma once
 
 namespace flyseat {
@@ -13,6 +13,7 @@ enum class ImageKind {
   other_tape,  // a tape image of another name, or cut before its name
   d88,
   raw_disk,
+  hfe,
 };
 
 constexpr bool is_tape(ImageKind kind) {
@@ -20,7 +21,7 @@ constexpr bool is_tape(ImageKind kind) {
          kind == ImageKind::other_tape;
 }
 constexpr bool is_disk(ImageKind kind) {
-  return kind == ImageKind::d88 || kind == ImageKind::raw_disk;
+  return kind == ImageKind::d88 || kind == ImageKind::raw_disk || kind == ImageKind::hfe;
 }
 
 }  // namespace flyseat

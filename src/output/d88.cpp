@@ -62,7 +62,7 @@ void encode_d88(Source& raw_disk, Sink& d88) {
   if (raw_left && read_bytes(raw_disk, more) == more.size()) fail("disk full");
 }
 
-void encode_d88_image(std::span<const Byte> raw_disk, D88Image& d88) {
+void encode_d88_image(std::span<const Byte> raw_disk, std::span<Byte> d88) {
   Source raw;
   open_bytes(raw, kRawDiskName, raw_disk);
   MemoryFile file{kD88Name, {}, d88, false};

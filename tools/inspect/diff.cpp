@@ -13,6 +13,7 @@
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
 #include "flyseat/text.hpp"
+#include "hfe.hpp"
 #include "listing.hpp"
 
 namespace flyseat::inspect {
@@ -167,6 +168,7 @@ constexpr auto kSectorSize = static_cast<std::size_t>(kDisk.sector_size);
 // A disk image as a D88 image holds it: the data of its sectors in disk order (of a raw disk
 // image, its sectors, then the fill), and the raw disk image it holds with its layout.
 struct Disk {
+  std::vector<Byte> of_hfe;  // the D88 image of an HFE image's sectors
   std::optional<D88Read> d88;
   std::vector<Byte> sectors;
   int whole_sectors = 0;
@@ -177,6 +179,11 @@ struct Disk {
 
 Disk disk_of(std::span<const Byte> file, ImageKind kind) {
   Disk disk;
+  if (kind == ImageKind::hfe) {  // as the D88 image of the sectors it holds
+    disk.of_hfe = check_hfe(file).d88;
+    file = disk.of_hfe;
+    kind = ImageKind::d88;
+  }
   if (kind == ImageKind::d88) {
     D88Check check = check_d88_image(file);
     disk.d88 = check.d88;
@@ -316,6 +323,7 @@ const char* kind_words(ImageKind kind) {
   if (is_tape(kind)) return "a tape image";
   if (kind == ImageKind::d88) return "a D88 image";
   if (kind == ImageKind::raw_disk) return "a raw disk image";
+  if (kind == ImageKind::hfe) return "an HFE image";
   return "no image";
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "checksums.hpp"
+#include "flyseat/failure.hpp"
 #include "flyseat/folder.hpp"
 #include "flyseat/io.hpp"
 
@@ -110,23 +111,53 @@ FileRead read_file(const std::string& path, std::size_t limit) {
   return read_path(path, limit, false);
 }
 
-InputFiles read_inputs(const std::string& folder, std::span<const Input> wanted) {
+InputFiles read_inputs(const std::string& folder, std::span<const Input> wanted, bool whole) {
   InputFiles inputs;
   int at = open_folder(folder.c_str());  // reached from there, as a build reaches them
-  for (Input input : wanted)
-    inputs[input] = read_input(at, input, check_limit(input));
+  for (Input input : wanted) {
+    std::size_t keep = !whole             ? check_limit(input)
+                       : kMostRead[input] ? static_cast<std::size_t>(*kMostRead[input])
+                                          : SIZE_MAX;
+    inputs[input] = read_input(at, input, keep);
+  }
   if (at >= 0) ::close(at);
   return inputs;
 }
 
+std::optional<Finding> write_file(const std::string& path, std::span<const Byte> bytes) {
+  struct stat facts;
+  bool as_it_stands =
+      path == kStandardStream || (::stat(path.c_str(), &facts) == 0 && !S_ISREG(facts.st_mode));
+  try {
+    if (as_it_stands) {
+      std::FILE* file = path == kStandardStream ? stdout : std::fopen(path.c_str(), "wb");
+      if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+          (file == stdout ? std::fflush(file) : std::fclose(file)) != 0)
+        fail_write(path.c_str());
+    } else {
+      handle_stop_signals();
+      Folder here;
+      Sink sink;
+      create_output(here, sink, path.c_str());
+      write_bytes(sink, bytes);
+      close_output(sink);
+    }
+  } catch (const Failure& failure) {
+    return Finding{.file = path == kStandardStream ? "standard output" : path,
+                   .note = std::string("cannot write: ") + std::strerror(failure.error)};
+  }
+  return std::nullopt;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 std::optional<Input> input_at(const std::string& folder, const std::string& path) {
-  struct stat file, input;
-  if (::stat(path.c_str(), &file) != 0) return std::nullopt;
   for (std::size_t i = 0; i < kInputNames.size(); ++i) {
-    std::string name = folder + "/" + kInputNames[i];
-    if (::stat(name.c_str(), &input) == 0 && input.st_dev == file.st_dev &&
-        input.st_ino == file.st_ino)
-      return Input(i);
+    if (same_file(folder + "/" + kInputNames[i], path)) return Input(i);
   }
   return std::nullopt;
 }

@@ -7,6 +7,7 @@
 
 #include "flyseat/little_endian.hpp"
 #include "flyseat/text.hpp"
+#include "recognise.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -136,7 +137,7 @@ void encode_track(const D88Read& d88, int c, std::span<Byte> track) {
   w.bytes(kHfe.gap_index, kGap);
   w.mark(kIndexSync, kIndexByte, kIndexMark);
   w.bytes(kHfe.gap_first, kGap);
-  for (int s = c * kD88.sectors; s < (c + 1) * kD88.sectors; ++s) {
+  for (int s = c * kDisk.sectors; s < (c + 1) * kDisk.sectors; ++s) {
     const D88SectorHeader h = d88.sector_header(s);
     write_record(w, kIdMark,
                  std::array{static_cast<Byte>(h.c), static_cast<Byte>(h.h), static_cast<Byte>(h.r),
@@ -339,18 +340,19 @@ void check_header(std::span<const Byte> file, const HfeHeader& header, Findings&
 }
 
 // Each of C, H, R and N of sector s's ID that is not as expected.
-void check_id(const HfeSector& sector, const D88SectorHeader& expected, int s, Findings& out) {
-  const std::tuple<const char*, int, int> fields[] = {{"C", sector.c, expected.c},
-                                                      {"H", sector.h, expected.h},
-                                                      {"R", sector.r, expected.r},
-                                                      {"N", sector.n, expected.n}};
+void check_id(const SectorAddress& id, const D88SectorHeader& expected, int s, Findings& out) {
+  const std::tuple<const char*, int, int> fields[] = {{"C", id.c, expected.c},
+                                                      {"H", id.h, expected.h},
+                                                      {"R", id.r, expected.r},
+                                                      {"N", id.n, expected.n}};
   for (const auto& [name, value, wanted] : fields) {
     if (value != wanted) out.push_back(number_is(sector_at(s), name, value, wanted));
   }
 }
 
 void check_sector(const HfeSector& sector, int s, Findings& out) {
-  check_id(sector, built_sector_header(s), s, out);
+  check_id({.c = sector.c, .h = sector.h, .r = sector.r, .n = sector.n}, built_sector_header(s), s,
+           out);
   if (!sector.id_crc_right())
     out.push_back(number_is(sector_at(s), "ID CRC", sector.id_crc_read, sector.id_crc, 4));
   if (!sector.has_data)
@@ -373,30 +375,30 @@ bool check_track(int t, const HfeTrack& track, HfeCheck& check) {
     return false;
   }
   if (!track.index_mark) out.push_back(note_at(place, "no index mark"));
-  std::array<bool, kD88.sectors> found{};
+  std::array<bool, kDisk.sectors> found{};
   bool whole = true;
   int last_r = 0;
   for (const HfeSector& sector : track.sectors) {
-    const int s = t * kD88.sectors + sector.r - 1;
-    if (sector.r < 1 || sector.r > kD88.sectors || found[as_size(sector.r - 1)]) {
+    const int s = t * kDisk.sectors + sector.r - 1;
+    if (sector.r < 1 || sector.r > kDisk.sectors || found[as_size(sector.r - 1)]) {
       out.push_back(
           {.place = place, .field = "R of an extra sector", .value = Value::number(sector.r)});
       continue;
     }
     found[as_size(sector.r - 1)] = true;
     if (sector.r < last_r)
-      out.push_back(note_at(
-          sector_at(s),
-          format("it comes after R %d; the track holds R 1 to %d in order", last_r, kD88.sectors)));
+      out.push_back(
+          note_at(sector_at(s), format("it comes after R %d; the track holds R 1 to %d in order",
+                                       last_r, kDisk.sectors)));
     last_r = sector.r;
     check_sector(sector, s, out);
-    whole = whole && sector.data.size() == as_size(kD88.sector_size);
+    whole = whole && sector.data.size() == as_size(kDisk.sector_size);
     if (!whole) continue;
-    std::copy(sector.data.begin(), sector.data.end(), check.held.begin() + s * kD88.sector_size);
+    std::copy(sector.data.begin(), sector.data.end(), check.held.begin() + s * kDisk.sector_size);
     check.ids[as_size(s)] = {.c = sector.c, .h = sector.h, .r = sector.r, .n = sector.n};
   }
-  for (int s = t * kD88.sectors; s < (t + 1) * kD88.sectors; ++s) {
-    if (found[as_size(s % kD88.sectors)]) continue;
+  for (int s = t * kDisk.sectors; s < (t + 1) * kDisk.sectors; ++s) {
+    if (found[as_size(s % kDisk.sectors)]) continue;
     out.push_back(note_at(sector_at(s), "the track holds no ID mark of it"));
     whole = false;
   }
@@ -421,40 +423,63 @@ HfeCheck check_hfe(std::span<const Byte> file) {
         note_at(at::Header{}, "the track table lies past the end of the file"));
     return check;
   }
-  check.held.resize(as_size(kDiskSectors * kD88.sector_size));
+  check.held.resize(as_size(kDiskSectors * kDisk.sector_size));
   check.ids.resize(as_size(kDiskSectors));
   bool whole = hfe.tracks.size() >= as_size(kHfe.tracks);
   for (int t = 0; t < std::min(kHfe.tracks, static_cast<int>(hfe.tracks.size())); ++t)
     whole = check_track(t, hfe.tracks[as_size(t)], check) && whole;
-  if (!whole) check.held.clear(), check.ids.clear();
+  if (!whole) {
+    check.held.clear();
+    check.ids.clear();
+    return check;
+  }
+  check.d88.resize(kD88Size);
+  encode_d88_image(check.held, check.d88);
   return check;
 }
 
 std::optional<Finding> hfe_difference(std::span<const Byte> file, const D88Read& d88) {
-  const HfeRead hfe = decode_hfe(file);
-  if (!hfe.table_inside) return note_at({}, "the file holds no whole header and track table");
-  if (hfe.tracks.size() != as_size(kHfe.tracks))
-    return number_is(at::Header{}, "tracks", count(hfe.tracks.size()), kHfe.tracks);
-  for (int t = 0; t < kHfe.tracks; ++t) {
-    const std::vector<HfeSector>& sectors = hfe.tracks[as_size(t)].sectors;
-    if (sectors.size() != as_size(kD88.sectors))
-      return number_is(at::Cylinder{t}, "sectors", count(sectors.size()), kD88.sectors);
-    for (int s = t * kD88.sectors; s < (t + 1) * kD88.sectors; ++s) {
-      const HfeSector& sector = sectors[as_size(s % kD88.sectors)];
-      Findings differences;
-      check_id(sector, d88.sector_header(s), s, differences);
-      if (!differences.empty()) return differences.front();
-      const std::span<const Byte> theirs = sector.data, ours = d88.sector_data(s);
-      if (theirs.size() != ours.size())
-        return number_is(sector_at(s), "data size", count(theirs.size()), count(ours.size()), 0,
-                         "byte");
-      const auto [a, b] = std::mismatch(theirs.begin(), theirs.end(), ours.begin());
-      if (a == theirs.end()) continue;
-      at::Sector place = sector_at(s);
-      place.byte = static_cast<int>(a - theirs.begin());
-      return number_is(place, "data", *a, *b, 2);
-    }
+  const HfeCheck check = check_hfe(file);
+  if (check.held.empty()) return check.findings.front();
+  for (int s = 0; s < kDiskSectors; ++s) {
+    Findings differences;
+    check_id(check.ids[as_size(s)], d88.sector_header(s), s, differences);
+    if (!differences.empty()) return differences.front();
+    const std::span<const Byte> ours = d88.sector_data(s),
+                                theirs = std::span(check.held)
+                                             .subspan(as_size(s) * ours.size(), ours.size());
+    const auto [a, b] = std::mismatch(theirs.begin(), theirs.end(), ours.begin());
+    if (a == theirs.end()) continue;
+    at::Sector place = sector_at(s);
+    place.byte = static_cast<int>(a - theirs.begin());
+    return number_is(place, "data", *a, *b, 2);
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> hfe_of(std::span<const Byte> image, HfeImage& hfe) {
+  ImageKind kind = recognise_image(image).kind;
+  std::vector<Byte> d88(image.begin(), image.end());
+  if (kind == ImageKind::raw_disk) {
+    if (image.size() > kDiskBytes)
+      return format("%zu tracks, more than the disk's %d", image.size() / kBlockSize, kDiskTracks);
+    d88.resize(kD88Size);
+    encode_d88_image(image, d88);
+  } else if (kind != ImageKind::d88) {
+    if (is_tape(kind)) return std::string("a tape image holds no disk");
+    return std::string("neither a D88 image nor a raw disk image");
+  }
+  D88Check check = check_d88_image(d88);
+  bool geometry = d88.size() == kD88Size && check.table_as_built;
+  for (int s = 0; geometry && s < kDiskSectors; ++s) {
+    D88SectorHeader h = check.d88.sector_header(s);
+    geometry = h.h == 0 && h.n == kDisk.size_code && h.sector_count == kDisk.sectors &&
+               h.data_size == kDisk.sector_size;
+  }
+  if (!geometry)
+    return format("not the disk's geometry: %d cylinders, one side, %d sectors of %d bytes",
+                  kDisk.cylinders, kDisk.sectors, kDisk.sector_size);
+  encode_hfe(check.d88, hfe);
   return std::nullopt;
 }
 

@@ -30,8 +30,8 @@ struct HfeGeometry {
 };
 inline constexpr HfeGeometry kHfe = {.header_size = 512,
                                      .block_size = 512,
-                                     .tracks = kD88.cylinders,
-                                     .sides = kD88.heads,
+                                     .tracks = kDisk.cylinders,
+                                     .sides = kDisk.heads,
                                      .bit_rate = 250,
                                      .rpm = 300,
                                      .track_bytes = 12500,
@@ -50,8 +50,8 @@ static_assert(kHfe.bit_rate * 1000 * 60 / kHfe.rpm * 2 / 8 == kHfe.track_bytes);
 static_assert(kHfe.blocks_a_track == (kHfeTrackLength + kHfe.block_size - 1) / kHfe.block_size);
 // A mark is three syncs and its byte; an ID, C H R N; an ID or data, then a 2-byte CRC.
 static_assert(kHfe.gap_index + kHfe.zeros + 4 + kHfe.gap_first +
-                  kD88.sectors * (kHfe.zeros + 4 + 4 + 2 + kHfe.gap_id + kHfe.zeros + 4 +
-                                  kD88.sector_size + 2 + kHfe.gap_data) +
+                  kDisk.sectors * (kHfe.zeros + 4 + 4 + 2 + kHfe.gap_id + kHfe.zeros + 4 +
+                                   kDisk.sector_size + 2 + kHfe.gap_data) +
                   kHfe.gap_end ==
               kHfe.track_bytes / 2);
 
@@ -71,8 +71,15 @@ constexpr std::uint16_t crc_ccitt(std::span<const Byte> bytes, std::uint16_t crc
 }
 static_assert(crc_ccitt(std::array<Byte, 8>{0xA1, 0xA1, 0xA1, 0xFE, 0, 0, 1, 1}) == 0xFA0C);
 
+// The file convert writes beside the four images of a build.
+inline constexpr const char* kHfeName = "flyseat.hfe";
+
 // The disk of a whole D88 image of the target geometry (the caller checks the geometry) as HFE.
 void encode_hfe(const D88Read& d88, HfeImage& hfe);
+// What convert writes of a D88 image or a raw disk image, the same of either; why not, in one
+// line, of another file, a raw disk image of more tracks than the disk has, or a D88 image of
+// another geometry.
+std::optional<std::string> hfe_of(std::span<const Byte> image, HfeImage& hfe);
 
 // What a file holds as HFE: the header's fields in the order it holds them, then the tracks the
 // header counts, each with the sectors found by their sync marks, in the order found.
@@ -120,13 +127,17 @@ int hfe_certainty(std::span<const Byte> file);
 struct HfeCheck {
   HfeRead hfe;
   Findings findings{};
-  std::vector<Byte> held{};          // kDiskSectors sectors of kD88.sector_size bytes
+  std::vector<Byte> held{};          // kDiskSectors sectors of kDisk.sector_size bytes
   std::vector<SectorAddress> ids{};  // of the sectors held, as their ID marks give them
+  // The D88 image a build writes of the sectors held, which info, list and diff read as they
+  // read a D88 image: its sector headers are a build's, the IDs the HFE check's to judge.
+  std::vector<Byte> d88{};
 };
 HfeCheck check_hfe(std::span<const Byte> file);
 
 // Whether `hfe` holds the sectors of `d88` (same C, H, R, N and data, sector for sector, in disk
-// order); the first difference as a finding when not.
+// order); the first difference as a finding when not, or the check's first finding of an HFE
+// image that holds no whole disk.
 std::optional<Finding> hfe_difference(std::span<const Byte> hfe, const D88Read& d88);
 
 }  // namespace flyseat::inspect

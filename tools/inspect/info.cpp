@@ -12,6 +12,7 @@
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
 #include "flyseat/text.hpp"
+#include "hfe.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -141,6 +142,20 @@ void tell_d88_sectors(int with_data, Description& d) {
     tell(d, "", {{"whole_tracks", Value::number(with_data / kDisk.sectors), "whole track"}});
 }
 
+// The disk's sectors as a D88 image holds them, and the raw disk image they hold.
+void tell_disk(D88Check& check, Description& d) {
+  if (check.sectors_with_data) tell_d88_sectors(*check.sectors_with_data, d);
+  if (check.held_check) {
+    const RawDiskRead& held = check.held_check->disk;
+    tell(d, "  the raw disk image it holds: {blocks}",
+         {{"blocks", Value::number(held.blocks), "block"}});
+    tell_raw_disk(held, "    ", d);
+    d.program_at = program_offset(held);
+  }
+  d.problems.insert(d.problems.end(), check.findings.begin(), check.findings.end());
+  d.held = std::move(check.held);
+}
+
 void describe_d88(std::span<const Byte> file, Description& d) {
   d.kind = ImageKind::d88;
   D88Check check = check_d88_image(file);
@@ -151,16 +166,25 @@ void describe_d88(std::span<const Byte> file, Description& d) {
         {"sectors_per_track", Value::number(kDisk.sectors), "sector"},
         {"sector_size", Value::number(kDisk.sector_size), "byte"}});
   if (check.d88.header_whole) tell_d88_header(check, d);
-  if (check.sectors_with_data) tell_d88_sectors(*check.sectors_with_data, d);
-  if (check.held_check) {
-    const RawDiskRead& held = check.held_check->disk;
-    tell(d, "  the raw disk image it holds: {blocks}",
-         {{"blocks", Value::number(held.blocks), "block"}});
-    tell_raw_disk(held, "    ", d);
-    d.program_at = program_offset(held);
-  }
+  tell_disk(check, d);
+}
+
+// An HFE image's header, then its sectors as the D88 image of them (hfe.hpp) holds them: the
+// HFE's check judges the cells, the marks and the IDs, the D88's the data.
+void describe_hfe(std::span<const Byte> file, Description& d) {
+  d.kind = ImageKind::hfe;
+  HfeCheck check = check_hfe(file);
+  const HfeHeader& h = check.hfe.header;
+  tell(d, "HFE image, {size}: {hfe_tracks}, {hfe_sides}, {bit_rate} kbit/s at {rpm} rpm",
+       {size_fact(file),
+        {"hfe_tracks", Value::number(h.tracks), "track"},
+        {"hfe_sides", Value::number(h.sides), "side"},
+        {"bit_rate", Value::number(h.bit_rate)},
+        {"rpm", Value::number(h.rpm)}});
   d.problems = std::move(check.findings);
-  d.held = std::move(check.held);
+  if (check.d88.empty()) return;
+  D88Check disk = check_d88_image(check.d88);
+  tell_disk(disk, d);
 }
 
 void describe_raw_disk(std::span<const Byte> file, Description& d) {
@@ -178,9 +202,9 @@ void describe_raw_disk(std::span<const Byte> file, Description& d) {
 }  // namespace
 
 const char* kind_name(ImageKind kind) {
-  constexpr const char* kNames[] = {"unreadable", "empty", "unknown",  "data-tape",
-                                    "main-tape",  "tape",  "d88",      "raw-disk"};  // by enum
-  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::raw_disk) + 1);
+  constexpr const char* kNames[] = {"unreadable", "empty", "unknown",  "data-tape", "main-tape",
+                                    "tape",       "d88",   "raw-disk", "hfe"};  // by enum
+  static_assert(std::size(kNames) == static_cast<std::size_t>(ImageKind::hfe) + 1);
   return kNames[static_cast<int>(kind)];
 }
 
@@ -218,6 +242,8 @@ Description describe_image(std::span<const Byte> file, const Checksums& checksum
     describe_d88(file, d);
   } else if (recognised.kind == ImageKind::raw_disk) {
     describe_raw_disk(file, d);
+  } else if (recognised.kind == ImageKind::hfe) {
+    describe_hfe(file, d);
   } else if (file.empty()) {
     d.kind = ImageKind::empty;
     d.problems.push_back({.note = "empty file"});
@@ -231,8 +257,7 @@ Description describe_image(std::span<const Byte> file, const Checksums& checksum
                         count_of(file.size(), "byte").c_str(), kBlockSize),
          .facts = {size_fact(file), {"block_size", Value::number(kBlockSize)}}});
   }
-  if (recognised.certainty > 0)
-    tell(d, "", {{"certainty", Value::number(recognised.certainty)}});
+  if (recognised.certainty > 0) tell(d, "", {{"certainty", Value::number(recognised.certainty)}});
   if (!checksums.crc32.empty())
     tell(d, "  CRC-32 {crc32}", {{"crc32", Value::text(checksums.crc32)}});
   if (!checksums.sha1.empty()) tell(d, "  SHA-1 {sha1}", {{"sha1", Value::text(checksums.sha1)}});
@@ -264,15 +289,24 @@ InfoReport describe_files(const std::vector<NamedFile>& files) {
     }
     report.files.push_back({file.name, std::move(d)});
   }
-  auto is = [&report](std::size_t i, ImageKind kind) {
-    return report.files[i].description.kind == kind;
-  };
-  for (std::size_t d = 0; d < files.size(); ++d) {
-    for (std::size_t r = 0; r < files.size(); ++r) {
-      if (!is(d, ImageKind::d88) || !is(r, ImageKind::raw_disk)) continue;
-      std::optional<Finding> difference = d88_difference(files[d].read.bytes, files[r].read.bytes);
-      if (difference) difference->file = files[d].name;
-      report.held.push_back({files[d].name, files[r].name, difference});
+  auto kind = [&report](std::size_t i) { return report.files[i].description.kind; };
+  for (std::size_t a = 0; a < files.size(); ++a) {
+    for (std::size_t b = 0; b < files.size(); ++b) {
+      std::span<const Byte> holder = files[a].read.bytes, held = files[b].read.bytes;
+      std::optional<Finding> difference;
+      if (kind(a) == ImageKind::d88 && kind(b) == ImageKind::raw_disk) {
+        difference = d88_difference(holder, held);
+      } else if (kind(a) == ImageKind::hfe && kind(b) == ImageKind::d88) {
+        difference = hfe_difference(holder, decode_d88_image(held));
+      } else if (kind(a) == ImageKind::hfe && kind(b) == ImageKind::raw_disk) {
+        std::vector<Byte> d88(kD88Size);
+        encode_d88_image(held, d88);
+        difference = hfe_difference(holder, decode_d88_image(d88));
+      } else {
+        continue;
+      }
+      if (difference) difference->file = files[a].name;
+      report.held.push_back({files[a].name, files[b].name, difference, kind(a)});
     }
   }
   return report;

@@ -45,7 +45,8 @@ Description describe_image(std::span<const Byte> file, const Checksums& checksum
 std::vector<std::string> description_lines(const Description& description);
 
 // `info` of several files: each described (a file that cannot be read has the kind
-// `unreadable` and its problem), then each D88 image against each raw disk image given with it.
+// `unreadable` and its problem), then each D88 image against each raw disk image given with it,
+// and each HFE image against each of the others.
 struct NamedFile {
   std::string name;  // as the reports show it
   FileRead read;
@@ -54,10 +55,13 @@ struct FileDescription {
   std::string file;
   Description description;
 };
+// A D88 image and a raw disk image given together, or an HFE image and either: whether the
+// first holds the second sector for sector.
 struct HeldImage {
-  std::string d88;
-  std::string raw_disk;
-  std::optional<Finding> difference;  // of the D88 image; none when it holds it sector for sector
+  std::string holder;
+  std::string held;
+  std::optional<Finding> difference;  // of the holder; none when it holds the other
+  ImageKind holder_kind = ImageKind::d88;
 };
 struct InfoReport {
   std::vector<FileDescription> files;

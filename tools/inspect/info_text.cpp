@@ -16,11 +16,11 @@ std::vector<InfoLine> info_lines(const InfoReport& report) {
   }
   for (const HeldImage& h : report.held) {
     if (!h.difference) {
-      lines.push_back({std::nullopt, h.d88 + " holds " + h.raw_disk + " sector for sector"});
+      lines.push_back({std::nullopt, h.holder + " holds " + h.held + " sector for sector"});
     } else {
       lines.push_back(
-          {Finding{.file = h.d88,
-                   .note = "does not hold " + h.raw_disk + ": " + finding_text(*h.difference)},
+          {Finding{.file = h.holder,
+                   .note = "does not hold " + h.held + ": " + finding_text(*h.difference)},
            ""});
     }
   }

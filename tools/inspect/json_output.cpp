@@ -168,16 +168,19 @@ std::string info_json(const InfoReport& report) {
   json entries = json::array();
   for (const FileDescription& f : report.files)
     entries.push_back(description_json(f));
-  json pairs = json::array();
+  json pairs = json::array(), hfe_pairs = json::array();
   for (const HeldImage& h : report.held) {
-    json pair = {{"d88", h.d88}, {"raw_disk", h.raw_disk}, {"holds", !h.difference}};
+    bool hfe = h.holder_kind == ImageKind::hfe;
+    json pair = {{hfe ? "hfe" : "d88", h.holder},
+                 {hfe ? "image" : "raw_disk", h.held},
+                 {"holds", !h.difference}};
     if (h.difference) {
       pair["difference"] = finding_text(*h.difference);
       pair["finding"] = finding_json(*h.difference);
     }
-    pairs.push_back(pair);
+    (hfe ? hfe_pairs : pairs).push_back(pair);
   }
-  return dump({{"files", entries}, {"d88_holds_raw_disk", pairs}});
+  return dump({{"files", entries}, {"d88_holds_raw_disk", pairs}, {"hfe_holds", hfe_pairs}});
 }
 
 std::string diff_json(const DiffReport& report) {
@@ -199,6 +202,25 @@ std::string diff_json(const DiffReport& report) {
                {"damage", findings_json(report.damage)},
                {"findings", findings_json(report.difference)},
                {"problems", problems}});
+}
+
+std::string verify_json(const std::string& folder, const std::string& output,
+                        const VerifyReport& report) {
+  constexpr const char* kVerdicts[] = {"same", "differs", "missing", "other"};  // by Verdict
+  json images = json::array();
+  for (const VerifiedImage& image : report.images) {
+    images.push_back({{"file", image.name},
+                      {"verdict", kVerdicts[static_cast<int>(image.verdict)]},
+                      {"kind", kind_name(image.kind)},
+                      {"findings", findings_json(image.differences)}});
+  }
+  json problems = json::array();
+  for (const Finding& problem : report.problems)
+    problems.push_back(said(problem));
+  json document = {{"folder", folder},          {"output", output}, {"same", report.status() == 0},
+                   {"status", report.status()}, {"images", images}, {"problems", problems}};
+  if (report.failure) document["failure"] = report.failure->message;
+  return dump(document);
 }
 
 std::string check_json(const std::string& folder, const CheckReport& report,

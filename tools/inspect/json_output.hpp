@@ -8,6 +8,7 @@
 #include "flyseat/check_report.hpp"
 #include "info.hpp"
 #include "listing.hpp"
+#include "verify.hpp"
 
 namespace flyseat::inspect {
 
@@ -16,6 +17,8 @@ std::string info_json(const InfoReport& report);
 std::string diff_json(const DiffReport& report);
 // The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
 // not there, say).
+std::string verify_json(const std::string& folder, const std::string& output,
+                        const VerifyReport& report);
 std::string check_json(const std::string& folder, const CheckReport& report,
                        const Findings& problems = {});
 

@@ -26,6 +26,7 @@
 #include "png_file.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
+#include "verify.hpp"
 
 namespace {
 
@@ -34,7 +35,8 @@ using namespace flyseat::inspect;
 
 constexpr const char* kTool = "flyseat-inspect";
 constexpr int kSound = 0, kFailed = 1, kUsage = 2;
-constexpr int kTrouble = 2;  // of diff, as of cmp: a file that cannot be read or compared
+constexpr int kTrouble = 2;  // of diff and verify, as of cmp: a file that cannot be read
+constexpr std::array kAllInputs = {kLoader, kList1, kList2, kPatch, kListing};
 
 struct Options {
   bool raw = false;
@@ -153,6 +155,54 @@ int check_command(const Options& o) {
   return clean ? kSound : kFailed;
 }
 
+int verify_command(const Options& o) {
+  std::string output = o.outputs.empty() ? o.folder : o.outputs[0];
+  for (const std::string& folder : {o.folder, output}) {
+    if (std::optional<Finding> problem = folder_problem(folder)) return say(*problem), kTrouble;
+  }
+  FoundImages images;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    std::string path = output + "/" + kVerifiedNames[i];
+    struct stat facts;
+    if (::lstat(path.c_str(), &facts) == 0 || errno != ENOENT)
+      images[i] = read_file(path, kMaxInspectSize);
+  }
+  VerifyReport report =
+      verify_images(read_inputs(o.folder, kAllInputs, true), images, o.folder, output);
+  if (o.json) {
+    std::fputs(verify_json(o.folder, output, report).c_str(), stdout);
+    return report.status();
+  }
+  for (const std::string& line : verify_lines(report))
+    std::puts(line.c_str());
+  std::fflush(stdout);
+  for (const Finding& problem : report.problems)
+    say(problem);
+  return report.status();
+}
+
+int convert_command(const Options& o) {
+  FileRead read = read_file(o.file, kMaxInspectSize);
+  if (std::optional<Finding> problem = read_problem(shown(o.file), read, kMaxInspectSize))
+    return say(*problem), kFailed;
+  if (o.output != kStandardStream && same_file(o.file, o.output))
+    return say({.file = o.output,
+                .note = "is the image it converts, which convert never writes "
+                        "over"}),
+           kFailed;
+  auto hfe = std::make_unique<HfeImage>();
+  if (std::optional<std::string> why = hfe_of(read.bytes, *hfe))
+    return say({.file = shown(o.file), .note = *why}), kFailed;
+  if (std::optional<Finding> problem = write_file(o.output, *hfe)) {
+    if (o.output != kStandardStream) say(*problem);  // standard output is said at the end
+    return kFailed;
+  }
+  if (o.output != kStandardStream)
+    std::printf("%s: HFE image of %s, %zu bytes\n", o.output.c_str(), shown(o.file).c_str(),
+                hfe->size());
+  return kSound;
+}
+
 int preview_command(const Options& o) {
   if (std::optional<Finding> problem = folder_problem(o.folder)) return say(*problem), kFailed;
   std::optional<Input> input;
@@ -166,7 +216,6 @@ int preview_command(const Options& o) {
       preview_of(read_inputs(o.folder, std::array{kList1, kList2, kPatch}), o.folder);
   if (const Finding* problem = std::get_if<Finding>(&made)) return say(*problem), kFailed;
   const Picture& picture = std::get<Picture>(made);
-  handle_stop_signals();  // a preview stopped while written leaves no part file, as a build does
   if (std::optional<Finding> problem = write_png(picture, o.output)) {
     // Standard output that cannot be written is said once, at the end of every command.
     if (o.output != kStandardStream) say(*problem);
@@ -245,10 +294,41 @@ const Command kCommands[] = {
        c.add_option("-o,--output", o.outputs,
                     "The folder a build would write into, as flyseat-build -o OUT (default: DIR)")
            ->expected(1)
+           ->allow_extra_args(false)
            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
        folder_argument(c, o);
      },
      check_command},
+    {"verify",
+     "Whether the images in OUT (default: DIR) are what the five inputs in DIR make: the build run "
+     "in memory, each image compared byte for byte",
+     "", "a folder is needed after '-o'",
+     "0 when every image is the same; 1 when one differs, is missing or is not that image, or the "
+     "inputs do not build; 2 when an input or an image cannot be read;",
+     [](CLI::App& c, Options& o) {
+       json_flag(c, o);
+       c.add_option("-o,--output", o.outputs,
+                    "The folder of the images, as flyseat-build -o OUT (default: DIR)")
+           ->expected(1)
+           ->allow_extra_args(false)
+           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+       folder_argument(c, o);
+     },
+     verify_command},
+    {"convert",
+     "Write the disk of a D88 image or a raw disk image as an HFE image, as a floppy emulator "
+     "takes "
+     "it",
+     "an IMAGE and -o FILE are needed", "-o needs a FILE (- for standard output)",
+     "0 when the HFE image is written; 1 when the image cannot be read, holds no disk of the "
+     "target's geometry, or the file cannot be written;",
+     [](CLI::App& c, Options& o) {
+       c.add_option("IMAGE", o.file, "The D88 image or raw disk image; - for standard input")
+           ->required();
+       c.add_option("-o,--output", o.output, "The HFE file to write; - for standard output")
+           ->required();
+     },
+     convert_command},
     {"preview",
      "Write a PNG of the bitmap rows of the inputs in DIR before and after the depth reduction",
      "-o FILE is needed (- for standard output)", "-o needs a FILE (- for standard output)",
@@ -325,7 +405,9 @@ int run(int argc, char** argv, int& failed) {
     return usage_error(first.starts_with("-") ? unexpected(first)
                                               : "unknown command '" + first + "'");
   }
-  if (command != nullptr && command->run == check_command) {
+  bool reads_folders =
+      command != nullptr && (command->run == check_command || command->run == verify_command);
+  if (reads_folders) {
     if (std::optional<std::string> wrong = wrong_folder(argc, argv))
       return usage_error(*wrong, command);
   }
@@ -334,7 +416,8 @@ int run(int argc, char** argv, int& failed) {
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
     if (command == nullptr)
-      return usage_error("a command is needed: check, list, info, diff or preview");
+      return usage_error(
+          "a command is needed: check, verify, list, info, diff, convert or preview");
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr)
       return usage_error(command->missing, command);
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && *command->no_value)
@@ -349,10 +432,10 @@ int run(int argc, char** argv, int& failed) {
   if (std::count(o.files.begin(), o.files.end(), kStandardStream) > 1 ||
       (o.file == kStandardStream && o.second == kStandardStream))
     return usage_error("standard input (-) can be read once only", command);
-  if (command->run == check_command) {
+  if (reads_folders) {
     if (std::optional<std::string> wrong = wrong_folders(o)) return usage_error(*wrong, command);
   }
-  if (command->run == diff_command) failed = kTrouble;
+  if (command->run == diff_command || command->run == verify_command) failed = kTrouble;
   return command->run(o);
 }
 

@@ -6,6 +6,7 @@
 #include "flyseat/little_endian.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
+#include "hfe.hpp"
 
 namespace flyseat::inspect {
 namespace {
@@ -67,7 +68,8 @@ Recognised recognise_image(std::span<const Byte> file) {
   Recognised best{file.empty() ? ImageKind::empty : ImageKind::unknown, 0};
   for (Recognised r : {Recognised{decode_tape_image(file).kind, tape_certainty(file)},
                        Recognised{ImageKind::d88, d88_certainty(file)},
-                       Recognised{ImageKind::raw_disk, raw_disk_certainty(file)}}) {
+                       Recognised{ImageKind::raw_disk, raw_disk_certainty(file)},
+                       Recognised{ImageKind::hfe, hfe_certainty(file)}}) {
     if (r.certainty > best.certainty) best = r;
   }
   return best;

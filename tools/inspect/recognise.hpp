@@ -49,7 +49,8 @@ int tape_certainty(std::span<const Byte> file);
 int d88_certainty(std::span<const Byte> file);
 int raw_disk_certainty(std::span<const Byte> file);
 
-// The most certain format, the first of tape, D88 and raw disk on a tie. An empty file is empty,
+// The most certain format, the first of tape, D88, raw disk and HFE on a tie (hfe.hpp has
+// hfe_certainty). An empty file is empty,
 // one that no format takes unknown (certainty 0).
 struct Recognised {
   ImageKind kind = ImageKind::unknown;
