@@ -86,7 +86,6 @@ const Case kRuns[] = {
     {.what = "empty inputs", .setup = kBlank, .out = done(4), .sizes = kBlankSizes},
     {.what = "help: no file read or written", .setup = kBlank + "; rm list1.bin",
      .args = "x --help", .usage = true},
-    {.what = "help, short", .setup = kBlank + "; rm list1.bin", .args = "-h", .usage = true},
     {.what = "the version: no file read or written", .setup = kBlank, .args = "--version",
      .out = "flyseat-build 1.0.0\n"},
     {.what = "unknown options: one line, nothing written", .setup = kBlank, .args = "-x --helpful",
@@ -178,9 +177,6 @@ const Case kRuns[] = {
      .setup = kBlank + "; cp '" FLYSEAT_SAMPLE_DIR "/list3.txt' .", .before = kFull + "1;",
      .out = done(1) + "cannot write flyseat3.p6\n", .err = why("flyseat3.p6", "File too large"),
      .status = 1, .sizes = {16, kNone, kNone, kNone}},
-    {.what = "a full disk on writing flyseat.d88", .setup = kSample, .before = kFull + "338;",
-     .out = done(3) + "cannot write flyseat.d88\n", .err = why("flyseat.d88", "File too large"),
-     .status = 1, .sizes = {14928, 3151, 7 * 4096, kNone}},
     // 32,758 bytes of program and the end marker take 9 blocks, the last all fill.
     {.what = "a full disk on writing flyseat.dsk", .setup = kBlank,
      .files = {{"list3.txt", records(758)}}, .before = kFull + "90;",

@@ -313,18 +313,8 @@ std::int64_t count(std::size_t n) {
   return static_cast<std::int64_t>(n);
 }
 
-// The first byte of the padding from `from` to `to` that the file holds and is not 0xFF.
-void check_padding(std::span<const Byte> file, std::size_t from, std::size_t to, Findings& out) {
-  const auto bytes = file.first(std::min(to, file.size()));
-  if (from >= bytes.size()) return;
-  const auto odd = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(),
-                                [](Byte b) { return b != 0xFF; });
-  if (odd != bytes.end())
-    out.push_back(number_is(at::Offset{static_cast<std::size_t>(odd - bytes.begin())}, "padding",
-                            *odd, 0xFF, 2));
-}
-
-void check_header(std::span<const Byte> file, const HfeHeader& header, Findings& out) {
+// The fields; the padding after them, like the gaps, is not judged.
+void check_header(const HfeHeader& header, Findings& out) {
   auto text = [](auto bytes) { return Value::name(std::string(bytes.begin(), bytes.end())); };
   if (!std::equal(kSignature.begin(), kSignature.end(), header.signature.begin()))
     out.push_back({.place = at::Header{},
@@ -335,8 +325,6 @@ void check_header(std::span<const Byte> file, const HfeHeader& header, Findings&
     if (header.*f.member != f.value)
       out.push_back(number_is(at::Header{}, f.name, header.*f.member, f.value, f.hex_digits));
   }
-  check_padding(file, field_offset(std::size(kFields)), as_size(kHfe.header_size), out);
-  check_padding(file, kTable + 4 * as_size(kHfe.tracks), kTable + as_size(kHfe.block_size), out);
 }
 
 // Each of C, H, R and N of sector s's ID that is not as expected.
@@ -417,7 +405,7 @@ HfeCheck check_hfe(std::span<const Byte> file) {
           format("the file ends inside the %d-byte header", kHfe.header_size);
   }
   if (!hfe.header_whole) return check;
-  check_header(file, hfe.header, check.findings);
+  check_header(hfe.header, check.findings);
   if (!hfe.table_inside) {
     check.findings.push_back(
         note_at(at::Header{}, "the track table lies past the end of the file"));
