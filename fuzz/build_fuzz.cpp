@@ -13,6 +13,7 @@
 #include "flyseat/memory_build.hpp"
 #include "flyseat/raw_disk.hpp"
 #include "flyseat/tape.hpp"
+#include "info.hpp"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool outputs_pass_their_checks(const MemoryBuild& build) {
                         raw = build.output(kRawDiskName), d88 = build.output(kD88Name);
   return check_tape_image(data).findings.empty() && check_tape_image(main).findings.empty() &&
          check_raw_disk_image(raw).findings.empty() && check_d88_image(d88).findings.empty() &&
-         !d88_difference(d88, raw);
+         !inspect::d88_difference(d88, raw);
 }
 
 }  // namespace
