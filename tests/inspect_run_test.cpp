@@ -143,7 +143,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
   }
   EXPECT_FALSE(sample.dir.has("p.png"));
   EXPECT_TRUE(std::filesystem::is_symlink(sample.dir / "full.png"));
-  EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.0.0\n");
+  EXPECT_EQ(inspect(sample.dir, "--version").out, "flyseat-inspect 1.1.0\n");
   EXPECT_EQ(inspect(sample.dir, "check nonexist").out, "");
   std::string list_help = inspect(sample.dir, "list --help").out;
   EXPECT_EQ(list_help.find("preview"), std::string::npos);

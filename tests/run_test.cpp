@@ -87,7 +87,7 @@ const Case kRuns[] = {
     {.what = "help: no file read or written", .setup = kBlank + "; rm list1.bin",
      .args = "x --help", .usage = true},
     {.what = "the version: no file read or written", .setup = kBlank, .args = "--version",
-     .out = "flyseat-build 1.0.0\n"},
+     .out = "flyseat-build 1.1.0\n"},
     {.what = "unknown options: one line, nothing written", .setup = kBlank, .args = "-x --helpful",
      .err = "flyseat-build: unknown option '-x'" + kTryHelp, .status = 2},
     {.what = "three folders: one line", .setup = kBlank, .args = ". . x",
