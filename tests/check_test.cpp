@@ -225,12 +225,12 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "65535, out of ascending order\nwarning: line 0: follows line 2000, out of ascending order\n"},
       // A rest that holds a zero byte, and one that is a number alone, without a line feed.
       {"cut lines whose rest is a number", appended(kListing, test::text_bytes(
-         "2040 " + std::string(994, 'Z') + std::string("7\0A\n", 4) + "2050 " +
+         "2040 " + std::string(994, 'Z') + std::string("7\0\n", 3) + "2050 " +
          std::string(994, 'Y') + "77")),
-       "warning: line 2040: length is 1002 bytes, expected at most 999 bytes; a build cuts it and "
+       "warning: line 2040: length is 1001 bytes, expected at most 999 bytes; a build cuts it and "
        "stores the rest as line 7\nwarning: line 2050: length is 1001 bytes, expected at most 999 "
        "bytes; a build cuts it and stores the rest as line 77\nwarning: line 7: a zero byte at the "
-       "start of its text ends the line for a build: 2 bytes from it on are lost\nwarning: line 7: "
+       "start of its text ends the line for a build: 1 byte from it on is lost\nwarning: line 7: "
        "follows line 2040, out of ascending order\nwarning: line 77: follows line 2050, out of "
        "ascending order\n"},
       // Mixed line ends merge a line into the one before; a carriage return before the line end

@@ -118,6 +118,9 @@ TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
        "sector 51 (cylinder 3, R 4): it comes after R 5; the track holds R 1 to 16 in order\n"},
       {"track 1's entry naming track 2's blocks", changed(hfe, 0x204, {100}), track_2_as_1},
       {"a header field", changed(hfe, 9, {80}), "header: tracks is 80, expected 40\n"},
+      {"the interface mode", changed(hfe, 16, {5}), "header: interface mode is 5, expected 7\n"},
+      {"the last track's length, in whole blocks", changed(hfe, 0x29E, {0x00, 0x62}),
+       "cylinder 39: track length is 25088 bytes, expected 25000 bytes\n"},
       {"the last track cut", cut(hfe, hfe.size() - 100),
        "size is 1004444 bytes, expected 1004544 bytes\n"
        "cylinder 39: its blocks lie past the end of the file\n",

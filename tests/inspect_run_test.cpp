@@ -253,7 +253,8 @@ TEST(InspectRun, VerifySaysWhetherTheImagesAreWhatTheInputsMake) {
        kSame + "flyseat.d88: not a D88 image\nflyseat.hfe: same\n"},
       {"inputs that do not build", "printf '\\002\\000\\377\\377' >>patch.bin", "", 1,
        "the inputs do not build: patch.bin: record at offset 38 runs past the end of memory\n"},
-      {"an input that cannot be read", "rm list3.txt", "", 2, "",
+      {"inputs that cannot be read", "rm loader.bin list3.txt", "", 2, "",
+       "flyseat-inspect: ./loader.bin: cannot open: No such file or directory\n"
        "flyseat-inspect: ./list3.txt: cannot open: No such file or directory\n"},
       {"-o", "mkdir out; mv f* out", "-o out .", 0, kSame + "flyseat.d88: same\nflyseat.hfe: same\n"},
   };
@@ -271,6 +272,47 @@ TEST(InspectRun, VerifySaysWhetherTheImagesAreWhatTheInputsMake) {
     EXPECT_EQ(run.status, c.status) << c.what;
     EXPECT_EQ(run.out, c.out) << c.what;
     EXPECT_EQ(run.err, c.err) << c.what;
+  }
+}
+
+// convert makes the same HFE bytes of a D88 image and of its raw disk image, replaces a file
+// whole and leaves nothing behind, and refuses in one line what holds no disk of the target's
+// geometry. Each row: the command, its status, standard output and error, run in one folder of
+// the sample built, beside the HFE of its D88 image (ref.hfe).
+TEST(InspectRun, ConvertWritesTheDiskAsAnHfeImage) {
+  test::TempDir dir;
+  test::write_inputs(dir);
+  ASSERT_EQ(test::run_build(dir).status, 0);
+  ASSERT_EQ(inspect(dir, "convert flyseat.d88 -o ref.hfe").status, 0);
+  // clang-format off
+  struct Case { const char* what; std::string command; int status; std::string out, err{}; };
+  const Case cases[] = {
+      {"the raw disk image, over a longer file", "head -c 2000000 /dev/zero >disk.hfe && "
+       "I convert flyseat.dsk -o disk.hfe && cmp disk.hfe ref.hfe && ls | grep -c hfe", 0,
+       "disk.hfe: HFE image of flyseat.dsk, 1004544 bytes\n2\n"},
+      {"to standard output", "I convert - -o - <flyseat.d88 | cmp - ref.hfe", 0, ""},
+      {"a tape image", "I convert flyseat2.p6 -o x.hfe", 1, "", "flyseat2.p6: a tape image holds no disk"},
+      {"45 tracks", "cat flyseat.dsk /dev/zero | head -c 184320 >big.dsk && I convert big.dsk -o x.hfe",
+       1, "", "big.dsk: 45 tracks, more than the disk's 40"},
+      {"15 sectors on a track", "cp flyseat.d88 odd.d88 && printf '\\017' | dd of=odd.d88 bs=1 "
+       "seek=692 conv=notrunc 2>/dev/null && I convert odd.d88 -o x.hfe", 1, "",
+       "odd.d88: not the disk's geometry: 40 cylinders, one side, 16 sectors of 256 bytes"},
+      {"an HFE image", "I convert ref.hfe -o x.hfe", 1, "",
+       "ref.hfe: neither a D88 image nor a raw disk image"},
+      {"its own input", "cp flyseat.d88 kept.d88 && I convert flyseat.d88 -o ./flyseat.d88 || "
+       "{ s=$?; cmp flyseat.d88 kept.d88 && exit $s; }", 1, "",
+       "./flyseat.d88: is the image it converts, which convert never writes over"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    std::string command = c.command;
+    for (std::size_t at; (at = command.find("I convert")) != std::string::npos;)
+      command.replace(at, 1, std::string("'") + FLYSEAT_INSPECT_PATH + "'");
+    test::RunResult run = test::run_program("true", dir, "", command + "; exit $?;");
+    EXPECT_EQ(run.status, c.status) << c.what;
+    EXPECT_EQ(run.out, c.out) << c.what;
+    EXPECT_EQ(run.err, c.err.empty() ? "" : "flyseat-inspect: " + c.err + "\n") << c.what;
+    EXPECT_FALSE(dir.has("x.hfe")) << c.what;
   }
 }
 
@@ -322,6 +364,9 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
   test::RunResult clean = inspect(dir, "check");
   EXPECT_EQ(clean.status, 0);
   EXPECT_NE(clean.out.find("\n  loader.bin: 384 bytes, all read\n"), std::string::npos);
+  // Line 740's number, record 36's 148 bytes and the zero byte after them.
+  EXPECT_NE(clean.out.find("\n  longest edited line: line 740, 152 of 1000 bytes (848 to spare)\n"),
+            std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
   // A listing larger than the check keeps, read again from its file as a build reads it, to its
   // last line; and a patch file larger still, likewise.
