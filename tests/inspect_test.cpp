@@ -13,12 +13,12 @@
 #include "flyseat/game_check.hpp"
 #include "flyseat/memory_build.hpp"
 #include "flyseat/text.hpp"
-#include "recognise.hpp"
 #include "info.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
+#include "recognise.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {
@@ -231,23 +231,6 @@ TEST(DescribeImage, KnowsEachFileByWhatItIs) {
   }
 }
 
-// info as the page shows it: each file's report, then its problems naming it, then whether the
-// D88 image holds the raw disk image.
-TEST(DescribeImage, InfoTextGivesEachReportThenItsProblems) {
-  std::vector<NamedFile> files = {{"a.dsk", {}}, {"b.d88", {}}, {"c", {}}};
-  files[0].read.bytes = sample(kRawDiskName);
-  files[1].read.bytes = changed(sample(kD88Name), 0x1B, {0x20});
-  files[2].read.status = ReadStatus::cannot_open;
-  files[2].read.reason = "gone";
-  std::string text = info_text(describe_files(files));
-  EXPECT_EQ(text.substr(0, text.find('\n')),
-            "a.dsk: raw disk image, 28672 bytes: 7 blocks of 4096 bytes");
-  EXPECT_NE(text.find("\nb.d88: header: media type is 0x20, expected 0x00\nc: cannot open: gone\n"
-                      "b.d88: does not hold a.dsk: offset 27: the headers differ\n"),
-            std::string::npos)
-      << text;
-}
-
 // As catalogues list them: eight hex digits, leading zeros kept, of a file read in pieces.
 TEST(Checksums, AreThoseOfTheCatalogues) {
   ChecksumStream stream;
@@ -308,7 +291,6 @@ TEST(DescribeImage, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
   EXPECT_EQ(difference(d88, Bytes(41 * 4096, 0)), "disk full");
 }
 
-
 // --- diff ------------------------------------------------------------------------------------
 
 // A tape image of that name and payload.
@@ -343,8 +325,6 @@ TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
        tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
                               line_record(30, "X\\"), end})),
        "line 20: removed \"C\"\nline 25: added \"E\"\nline 30: \"D\" became \"X\\x5C\"\n"},
-      {"a byte of the loader", dsk, changed(dsk, 5, {0x01}),
-       "the loader, byte 5: 41 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the loader\n"},
       {"a D88 image whose program is damaged", d88, changed(d88, d88_sector(96) + 16, {0xFE}),
        "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
       {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),

@@ -89,28 +89,6 @@ TEST(RawDiskImage, EachStretchTakesWholeBlocks) {
   }
 }
 
-// Sector s of the raw image, whole, goes to sector record s of the 640; the rest is 0xFF.
-TEST(D88Image, HoldsTheWholeSectorsOfTheRawImage) {
-  // clang-format off
-  struct Case { std::size_t raw; std::string message; };
-  const Case cases[] = {{0, ""}, {300, ""}, {40 * 4096 + 255, ""}, {41 * 4096, "disk full"}};
-  // clang-format on
-  auto d88 = std::make_unique<D88Image>();
-  for (const Case& c : cases) {
-    Bytes raw(c.raw);
-    for (std::size_t i = 0; i < raw.size(); ++i)
-      raw[i] = static_cast<Byte>((i / 256 + i) % 0xF0);
-    d88->fill(0xEE);
-    EXPECT_EQ(failure_of([&] { encode_d88_image(raw, *d88); }), c.message) << c.raw;
-    for (std::size_t s = 0; c.message.empty() && s < 640; ++s) {
-      bool whole = 256 * (s + 1) <= raw.size();
-      ASSERT_EQ(text_of(std::span(*d88).subspan(688 + 272 * s + 16, 256)),
-                whole ? text_of(std::span(raw).subspan(256 * s, 256)) : std::string(256, '\xFF'))
-          << c.raw << ", sector " << s;
-    }
-  }
-}
-
 TEST(D88Image, IsMadeOfTheRawImageReadBackFromTheFolder) {
   std::vector<Byte> room(kD88Size);
   Bytes raw(41 * 4096);

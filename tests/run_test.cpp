@@ -207,19 +207,10 @@ const Case kRuns[] = {
      "timeout -s KILL 5 " + kBuild + " >&3 & b=$!; until [ -e flyseat2.p6 ]; do sleep 0.01; done;",
      .args = "-TERM $b; wait $b 2>/dev/null; echo $?", .out = "143\n",
      .sizes = {14928, kNone, kNone, kNone}, .program = "kill"},
-    // The same stop while flyseat2.p6 takes its name, held back until then: its line is unsaid.
-    {.what = "a stop as an output takes its name, standard output stalled", .needs = kStrace,
-     .setup = kSample, .before = kStalled + "exec >&3 timeout -s KILL 5 " + kTraced +
-     "-o /dev/null -P flyseat2.p6.part -e inject=rename:signal=15",
-     .status = 128 + SIGTERM, .sizes = {14928, kNone, kNone, kNone}},
-    // The address space the build needs to start, and a little more: its first chunk of input is
-    // more than it can have (the sanitizers' runtime cannot start under a limit).
     {.what = "a folder name no message cuts", .args = std::string(250, 'd'),
      .out = "cannot open " + std::string(250, 'd') + "\n", .err = why(std::string(250, 'd')),
      .status = 1},
     {.what = "make-sample without a folder", .err = kUsage, .status = 2,
-     .program = FLYSEAT_MAKE_SAMPLE_PATH},
-    {.what = "make-sample with two folders", .args = ". .", .err = kUsage, .status = 2,
      .program = FLYSEAT_MAKE_SAMPLE_PATH},
 };
 // clang-format on
