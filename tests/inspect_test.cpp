@@ -310,7 +310,7 @@ Bytes line_record(int number, const std::string& text) {
 }
 
 TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
-  const Bytes d88 = sample(kD88Name), dsk = sample(kRawDiskName), data = sample(kDataTapeName);
+  const Bytes d88 = sample(kD88Name), data = sample(kDataTapeName);
   test::Inputs most{};
   most[kList1] = Bytes(60000, 0);
   most[kList2] = Bytes(20000, 0);
