@@ -4,12 +4,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
-#include "flyseat/basic.hpp"
 #include "flyseat/game_check.hpp"
-#include "flyseat/program.hpp"
-#include "flyseat/text.hpp"
 #include "support.hpp"
 
 namespace flyseat {

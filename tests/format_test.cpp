@@ -12,18 +12,9 @@
 namespace flyseat::test {
 namespace {
 
-Bytes tape(const std::string& name, const Bytes& payload) {
-  return concat({Bytes(10, 0xD3), text_bytes(name), payload});
-}
-
 // What a build in memory makes of the sample game.
 Bytes sample(std::size_t output) {
   return text_bytes(sample_outputs()[output]);
-}
-
-// Where sector s's record starts: after the 688-byte header, 272 bytes a sector.
-std::size_t sector_header(int s) {
-  return 688 + 272 * static_cast<std::size_t>(s);
 }
 
 std::string texts(const Findings& findings) {
@@ -80,30 +71,30 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "header: track table entry 0 is 0x2B1, expected 0x2B0\nheader: track table entry 79 is "
        "0x1, expected 0x0\n"},
       {"every field of a sector header", kD88,
-       changed(d88, sector_header(37), {2, 1, 7, 2, 0x10, 1, 4, 2, 3, 1, 0, 0, 0, 1, 0xFF, 0}),
+       changed(d88, sector_record(37), {2, 1, 7, 2, 0x10, 1, 4, 2, 3, 1, 0, 0, 0, 1, 0xFF, 0}),
        "sector 37 (cylinder 2, R 6): H is 1, expected 0\nsector 37 (cylinder 2, R 6): R is 7, "
        "expected 6\nsector 37 (cylinder 2, R 6): N is 2, expected 1\nsector 37 (cylinder 2, R 6): "
        "sector count is 272, expected 16\nsector 37 (cylinder 2, R 6): density is 4, expected 0\n"
        "sector 37 (cylinder 2, R 6): deleted mark is 2, expected 0\nsector 37 (cylinder 2, R 6): "
        "status is 3, expected 0\nsector 37 (cylinder 2, R 6): data size is 255, expected 256\n"
        "sector 37 (cylinder 2, R 6): reserved field is 01 00 00 00 01, expected 00 00 00 00 00\n"},
-      {"a sector's cylinder", kD88, changed(d88, sector_header(16), {2}),
+      {"a sector's cylinder", kD88, changed(d88, sector_record(16), {2}),
        "sector 16 (cylinder 1, R 1): C is 2, expected 1\n"},
-      {"the first byte of the fill", kD88, changed(d88, sector_header(112) + 16, {0}),
+      {"the first byte of the fill", kD88, changed(d88, sector_record(112) + 16, {0}),
        "sector 112 (cylinder 7, R 1): byte 0 of the fill is 0x00, expected 0xFF\n"},
-      {"a later byte of the fill", kD88, changed(d88, sector_header(300) + 16 + 255, {0x12}),
+      {"a later byte of the fill", kD88, changed(d88, sector_record(300) + 16 + 255, {0x12}),
        "sector 300 (cylinder 18, R 13): byte 255 of the fill is 0x12, expected 0xFF\n"},
       {"a D88 image of the fill alone", kD88, [] {
          auto fill = std::make_unique<D88Image>();
          encode_d88_image({}, *fill);
          return Bytes(fill->begin(), fill->end());
        }(), "block count is 0, expected 4 to 29\n"},
-      {"a program block changed", kD88, changed(d88, sector_header(96) + 16, {0xFE}), no_program},
-      {"a byte after the end marker it holds", kD88, changed(d88, sector_header(109) + 16 + 96, {7}),
+      {"a program block changed", kD88, changed(d88, sector_record(96) + 16, {0xFE}), no_program},
+      {"a byte after the end marker it holds", kD88, changed(d88, sector_record(109) + 16 + 96, {7}),
        "sector 109 (cylinder 6, R 14), byte 96: byte after the end marker is 0x07, expected "
        "0x00\n"},
       {"data ending inside a track", kD88,
-       changed(changed(d88, sector_header(96) + 16, {0xFE}), sector_header(113) + 16, {0}),
+       changed(changed(d88, sector_record(96) + 16, {0xFE}), sector_record(113) + 16, {0}),
        "cylinder 7: the sectors with data end inside this track; a build copies whole tracks\n"},
       {"3 blocks", kRawDisk, cut(dsk, 3 * 4096), "block count is 3, expected 4 to 29\n"},
       {"the smallest raw disk image", kRawDisk, concat({Bytes(4096, 0xFF), Bytes(3 * 4096, 0)}), ""},

@@ -6,6 +6,7 @@
 
 #include "flyseat/text.hpp"
 #include "hfe.hpp"
+#include "info.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {
@@ -69,7 +70,6 @@ TEST(HfeEncode, WritesTheHeaderTheTrackTableAndTheCellsAsDescribed) {
       {"the first ID mark's syncs", side0(0, 316), bytes({0x22, 0x91, 0x22, 0x91, 0x22, 0x91})},
       {"the last piece of side 0, then zeros", side0(39, 12499), bytes({0x2A, 0, 0})},
       {"the last piece of side 1, then zeros", side0(39, 12499) + 256, bytes({0x2A, 0})}};
-  ASSERT_EQ(sample_hfe().size(), 1004544u);
   for (const Case& c : cases) {
     const auto at = sample_hfe().begin() + static_cast<long>(c.offset);
     EXPECT_EQ(Bytes(at, at + static_cast<long>(c.bytes.size())), c.bytes) << c.what;
@@ -95,8 +95,8 @@ TEST(HfeDecode, ReadsATrackBackToItsSectorsAndTheirCrcs) {
 TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
   const Bytes& hfe = sample_hfe();
   // R 4 and R 5 of cylinder 3 swapped in the D88 image's sector headers.
-  const Bytes swapped =
-      hfe_of(changed(changed(sample_d88(), 688 + 272 * 51 + 2, {5}), 688 + 272 * 52 + 2, {4}));
+  const Bytes swapped = hfe_of(changed(changed(sample_d88(), test::sector_record(51) + 2, {5}),
+                                       test::sector_record(52) + 2, {4}));
   std::string track_2_as_1 = "cylinder 1: track offset is 100 blocks, expected 51 blocks\n";
   for (int s = 16; s < 32; ++s)
     track_2_as_1 += format("sector %d (cylinder 1, R %d): C is 2, expected 1\n", s, s - 15);
@@ -135,6 +135,28 @@ TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
       text += finding_text(finding) + "\n";
     EXPECT_EQ(text, c.findings) << c.what;
     EXPECT_EQ(check.held.size(), c.holds_disk ? 640u * 256 : 0) << c.what;
+  }
+}
+
+// info beside an HFE image: a D88 image cut at a record or inside one, and a raw disk image
+// larger than the disk, each named as what the HFE image does not hold.
+TEST(HfeCheck, SaysWhyItDoesNotHoldTheDiskBesideIt) {
+  Bytes big = test::text_bytes(test::sample_outputs()[2]);
+  big.resize(41 * 4096);
+  const std::pair<Bytes, std::string> cases[] = {
+      {cut(sample_d88(), test::sector_record(16)),
+       "sector 16 (cylinder 1, R 1): the D88 image ends before its record is whole"},
+      {cut(sample_d88(), 5000),
+       "sector 15 (cylinder 0, R 16): the D88 image ends before its record is whole"},
+      {big, "disk full"}};
+  for (const auto& [beside, said] : cases) {
+    std::vector<NamedFile> files = {{"a.hfe", {}}, {"b", {}}};
+    files[0].read.bytes = sample_hfe();
+    files[1].read.bytes = beside;
+    const InfoReport report = describe_files(files);
+    ASSERT_EQ(report.held.size(), 1u) << said;
+    ASSERT_TRUE(report.held[0].difference) << said;
+    EXPECT_EQ(finding_text(*report.held[0].difference), said);
   }
 }
 

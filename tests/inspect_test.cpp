@@ -18,7 +18,6 @@
 #include "listing.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
-#include "recognise.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {
@@ -293,16 +292,6 @@ TEST(DescribeImage, SaysWhereAD88ImageDoesNotHoldTheRawImage) {
 
 // --- diff ------------------------------------------------------------------------------------
 
-// A tape image of that name and payload.
-Bytes tape(const std::string& name, const Bytes& payload) {
-  return concat({Bytes(10, 0xD3), test::text_bytes(name), payload});
-}
-
-// Where sector s's record starts in a D88 image: after the 688-byte header, 272 bytes a sector.
-std::size_t d88_sector(int s) {
-  return 688 + 272 * static_cast<std::size_t>(s);
-}
-
 // A line record: FF FF, the number, the text as its tokens, 00.
 Bytes line_record(int number, const std::string& text) {
   return concat(
@@ -320,18 +309,18 @@ TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
   struct Case { const char* what; Bytes first, second; std::string findings; };
   const Case cases[] = {
       {"lines removed, added and changed, matched by number in order",
-       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(20, "C"),
+       test::tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(20, "C"),
                               line_record(30, "D"), end})),
-       tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
+       test::tape("MAIN  ", concat({line_record(10, "A"), line_record(20, "B"), line_record(25, "E"),
                               line_record(30, "X\\"), end})),
        "line 20: removed \"C\"\nline 25: added \"E\"\nline 30: \"D\" became \"X\\x5C\"\n"},
-      {"a D88 image whose program is damaged", d88, changed(d88, d88_sector(96) + 16, {0xFE}),
+      {"a D88 image whose program is damaged", d88, changed(d88, test::sector_record(96) + 16, {0xFE}),
        "sector 96 (cylinder 6, R 1): 1 byte differs, in the program, now in the raw disk image\n"},
       {"a tape name, and the payload of another tape", data, changed(data, 13, {'X', ' ', ' ', 0}),
        "offset 10: tape name \"DATA  \" became \"DATX  \"\nthe payload, byte 0: 81 became 00\n"},
       {"header fields and a sector's header", d88,
        changed(changed(changed(changed(d88, 0, {'A'}), 0x1B, {0x20}), 0x20, {0xB1, 2, 0, 0, 1}),
-               d88_sector(5) + 2, {9}),
+               test::sector_record(5) + 2, {9}),
        "header: name \"\" became \"A\"\nheader: media type 0x00 became 0x20\nheader: track table "
        "entry 0 0x2B0 became 0x2B1\nheader: track table entry 1 0x0 became 0x1\nsector 5 (cylinder 0, R 6): header 00 00 06 01 10 00 "
        "00 00 00 00 00 00 00 00 00 01 became 00 00 09 01 10 00 00 00 00 00 00 00 00 00 00 01\n"},

@@ -339,15 +339,18 @@ TEST(StoppedBuild, AStopIsStillCaughtWhileItsHandlerRuns) {
   TempDir dir;
   write_inputs(dir);
   std::string part = " -P flyseat2.p6.part -P " + (dir / "flyseat2.p6.part").string();
-  RunResult run =
-      run_program("strace", dir,
-                  kNoLeakCheck + "-o /dev/null" + part +
-                      " -e inject=write:signal=SIGTERM:when=1 -e "
-                      "inject=unlink:delay_enter=3000000 " +
-                      kBuild +
-                      " >/dev/null & s=$!; sleep 1; "
-                      "read b </proc/$s/task/$s/children; grep -E '^Sig(Blk|Cgt)' /proc/$b/status; "
-                      "kill -TERM $b; wait $s; echo $?; ls | grep -c part");
+  RunResult run = run_program("strace", dir,
+                              kNoLeakCheck + "-o /dev/null" + part +
+                                  " -e inject=write:signal=SIGTERM:when=1 -e "
+                                  "inject=unlink:delay_enter=3000000 " +
+                                  kBuild +
+                                  " >/dev/null & s=$!; for i in $(seq 200); do sleep 0.1; "
+                                  "b=$(awk '{ print $1 }' /proc/$s/task/$s/children 2>/dev/null); "
+                                  "[ -n \"$b\" ] || continue; "
+                                  "m=$(awk '/^SigBlk/ { print $2 }' /proc/$b/status); "
+                                  "[ $((0x${m:-0} >> (15 - 1) & 1)) = 1 ] && break; done; "
+                                  "grep -E '^Sig(Blk|Cgt)' /proc/$b/status; "
+                                  "kill -TERM $b; wait $s; echo $?; ls | grep -c part");
   std::istringstream said(run.out);
   std::string blocked, caught, status, parts;
   said >> blocked >> blocked >> caught >> caught >> status >> parts;

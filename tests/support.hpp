@@ -124,4 +124,14 @@ inline const std::array<std::string, kOutputNames.size()>& sample_outputs() {
   return outputs;
 }
 
+// A tape image of that name and payload.
+inline Bytes tape(const std::string& name, const Bytes& payload) {
+  return concat({Bytes(10, 0xD3), text_bytes(name), payload});
+}
+
+// Where sector s's record starts in a D88 image: after the 688-byte header, 272 bytes a sector.
+inline std::size_t sector_record(int s) {
+  return 688 + 272 * static_cast<std::size_t>(s);
+}
+
 }  // namespace flyseat::test

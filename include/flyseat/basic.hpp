@@ -8,10 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
-#include "flyseat/finding.hpp"
 #include "flyseat/io.hpp"
 #include "flyseat/program.hpp"
 #include "flyseat/work_area.hpp"

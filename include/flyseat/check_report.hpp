@@ -1,6 +1,7 @@
 // The report of the check before a build: its findings in five sections, each a fact, a warning
 // (a build would succeed, but probably not as the porter wants) or an error (a build would fail,
-// with its message); findings of one kind past the first five folded into a count.
+// with its message); findings of one kind past the first few (five, unless the kind keeps more)
+// folded into a count.
 #pragma once
 
 #include <array>

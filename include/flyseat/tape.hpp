@@ -42,9 +42,9 @@ TapeHeader encode_tape_header(std::string_view name);
 // cut before its whole name.
 struct TapeRead {
   ImageKind kind = ImageKind::unknown;
-  bool whole_header = false;
   std::span<const Byte> name;     // of a whole header
   std::span<const Byte> payload;  // after a whole header
+  bool whole_header() const { return !name.empty(); }
 };
 TapeRead decode_tape_image(std::span<const Byte> file);
 

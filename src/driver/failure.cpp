@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
+#include <utility>
 
 namespace flyseat {
 namespace {
@@ -11,9 +12,9 @@ namespace {
 constexpr std::size_t kReserveSize = 64 * 1024;
 void* reserve = nullptr;
 
-[[noreturn]] void stop(Failure& failure) {
+[[noreturn]] void stop(Failure&& failure) {
   release_memory_reserve();
-  throw failure;
+  throw std::move(failure);
 }
 
 }  // namespace
@@ -31,7 +32,7 @@ void release_memory_reserve() {
 void fail_file(const char* message, const char* name) {
   Failure failure{.error = errno, .name = name};
   failure.text = format(message, name);
-  stop(failure);
+  stop(std::move(failure));
 }
 
 void fail(const char* format, ...) {
@@ -40,7 +41,7 @@ void fail(const char* format, ...) {
   va_start(args, format);
   failure.text = format_list(format, args);
   va_end(args);
-  stop(failure);
+  stop(std::move(failure));
 }
 
 void fail_in(const char* file, const char* format, ...) {
@@ -50,7 +51,7 @@ void fail_in(const char* file, const char* format, ...) {
   va_start(args, format);
   failure.text += format_list(format, args);
   va_end(args);
-  stop(failure);
+  stop(std::move(failure));
 }
 
 void fail_open(const char* name) {
@@ -67,7 +68,7 @@ void fail_write(const char* name) {
 
 void fail_standard_output() {
   Failure failure{.error = errno, .standard_output = true};
-  stop(failure);
+  stop(std::move(failure));
 }
 
 }  // namespace flyseat

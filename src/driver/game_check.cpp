@@ -29,13 +29,15 @@ void open_input(const GameInputs& inputs, Input input, CheckWatch& watch, Source
 void check_read(const InputRead& file, Input input, std::optional<std::uint64_t> listing_read,
                 CheckReport& report) {
   const char* name = kInputNames[input];
-  std::uint64_t read = input == kListing ? listing_read.value_or(file.size)
+  if (input == kListing && !listing_read) {
+    report.fact(kInputsSection, {.file = name, .note = count_of(file.size, "byte")});
+    return;
+  }
+  std::uint64_t read = input == kListing ? *listing_read
                        : kMostRead[input]
                            ? std::min(file.size, static_cast<std::uint64_t>(*kMostRead[input]))
                            : file.size;
-  if (input == kListing && !listing_read) {
-    report.fact(kInputsSection, {.file = name, .note = count_of(file.size, "byte")});
-  } else if (read == file.size) {
+  if (read == file.size) {
     report.fact(kInputsSection, {.file = name, .note = count_of(file.size, "byte") + ", all read"});
   } else {
     std::string to = input == kListing ? format(", to the byte 0x%02X", kEndOfText) : "";

@@ -1,7 +1,6 @@
 #include "flyseat/d88.hpp"
 
 #include <algorithm>
-#include <memory>
 
 #include "flyseat/failure.hpp"
 #include "flyseat/little_endian.hpp"
@@ -63,14 +62,9 @@ void encode_d88(Source& raw_disk, Sink& d88) {
 }
 
 void encode_d88_image(std::span<const Byte> raw_disk, std::span<Byte> d88) {
-  Source raw;
-  open_bytes(raw, kRawDiskName, raw_disk);
-  MemoryFile file{kD88Name, {}, d88, false};
-  Folder folder{std::span(&file, 1)};
-  Sink out;
-  create_output(folder, out, kD88Name);
-  encode_d88(raw, out);
-  close_output(out);
+  MemoryFile files[] = {{kRawDiskName, raw_disk, {}, true}, {kD88Name, {}, d88, false}};
+  Folder folder{files};
+  write_d88_image(folder);
 }
 
 D88Header decode_d88_header(std::span<const Byte> header) {

@@ -32,7 +32,6 @@ TapeRead decode_tape_image(std::span<const Byte> file) {
   }
   tape.kind = ImageKind::other_tape;
   if (file.size() < kTape.header_size) return tape;
-  tape.whole_header = true;
   tape.name = file.subspan(kTape.leader_size, kTape.name_size);
   tape.payload = file.subspan(kTape.header_size);
   if (named(tape.name, kDataTapeTitle)) tape.kind = ImageKind::data_tape;
@@ -49,7 +48,7 @@ constexpr std::size_t kMostPayload = kMaxDataTapeSize - kTape.header_size;
 TapeCheck check_tape_image(std::span<const Byte> file) {
   TapeCheck check{.tape = decode_tape_image(file), .program = {}, .findings = {}};
   const TapeRead& tape = check.tape;
-  if (tape.kind != ImageKind::unknown && !tape.whole_header) {
+  if (is_tape(tape.kind) && !tape.whole_header()) {
     check.findings.push_back({.field = "tape header",
                               .value = Value::number(static_cast<std::int64_t>(file.size())),
                               .expected = Value::number(kTape.header_size),

@@ -55,8 +55,10 @@ void compare_bytes(std::span<const Byte> a, std::span<const Byte> b, const std::
       ++i;
       continue;
     }
-    out.add_finding(change(place_of(i, end - 1), "", Value::bytes(a.subspan(i, end - i)),
-                           Value::bytes(b.subspan(i, end - i))));
+    out.add([&] {  // only the runs told are made: a large file may differ in thousands
+      return change(place_of(i, end - 1), "", Value::bytes(a.subspan(i, end - i)),
+                    Value::bytes(b.subspan(i, end - i)));
+    });
     i = end;
   }
   if (a.size() != b.size())
@@ -102,6 +104,10 @@ std::vector<StoredLine> stored_lines(std::span<const Byte> bytes, std::size_t st
   return lines;
 }
 
+Value name_of(std::span<const Byte> name) {
+  return Value::name(std::string(name.begin(), name.end()));
+}
+
 Value listed(const StoredLine& line) {
   return Value::name(listed_text(line.tokens, false));
 }
@@ -144,12 +150,9 @@ std::size_t certain_list1(std::size_t data, std::size_t most_list2) {
 
 void compare_tapes(std::span<const Byte> a, std::span<const Byte> b, Differences& d) {
   TapeRead first = decode_tape_image(a), second = decode_tape_image(b);
-  auto name = [](const TapeRead& t) {
-    return Value::name(std::string(t.name.begin(), t.name.end()));
-  };
   if (!std::equal(first.name.begin(), first.name.end(), second.name.begin(), second.name.end()))
-    d.header.add_finding(
-        change(offset_place(kTape.leader_size), "tape name", name(first), name(second)));
+    d.header.add_finding(change(offset_place(kTape.leader_size), "tape name", name_of(first.name),
+                                name_of(second.name)));
   if (first.kind == ImageKind::main_tape && second.kind == ImageKind::main_tape) {
     compare_programs(a, kTape.header_size, b, kTape.header_size, d.lines);
   } else if (first.kind == ImageKind::data_tape && second.kind == ImageKind::data_tape) {
@@ -258,11 +261,8 @@ void compare_sectors(const Disk& a, const Disk& b, FindingsOfAKind& out) {
 void compare_d88_headers(const D88Read& a, const D88Read& b, FindingsOfAKind& out) {
   if (!a.header_whole || !b.header_whole) return;
   const D88Header &first = a.header, &second = b.header;
-  auto name = [](const D88Header& h) {
-    return Value::name(std::string(h.name.begin(), h.name.end()));
-  };
   if (!std::equal(first.name.begin(), first.name.end(), second.name.begin(), second.name.end()))
-    out.add_finding(change(at::Header{}, "name", name(first), name(second)));
+    out.add_finding(change(at::Header{}, "name", name_of(first.name), name_of(second.name)));
   if (!std::equal(first.reserved.begin(), first.reserved.end(), second.reserved.begin()))
     out.add_finding(change(at::Header{}, "reserved bytes", Value::bytes(first.reserved),
                            Value::bytes(second.reserved)));
@@ -319,14 +319,6 @@ void compare_disks(std::span<const Byte> a, ImageKind ka, std::span<const Byte> 
   compare_sectors(first, second, d.sectors);
 }
 
-const char* kind_words(ImageKind kind) {
-  if (is_tape(kind)) return "a tape image";
-  if (kind == ImageKind::d88) return "a D88 image";
-  if (kind == ImageKind::raw_disk) return "a raw disk image";
-  if (kind == ImageKind::hfe) return "an HFE image";
-  return "no image";
-}
-
 // Where the files differ when nothing else told it: the first byte, or where a D88 image stops
 // holding the raw disk image.
 std::optional<Finding> any_difference(std::span<const Byte> a, ImageKind ka,
@@ -340,6 +332,14 @@ std::optional<Finding> any_difference(std::span<const Byte> a, ImageKind ka,
 }
 
 }  // namespace
+
+const char* kind_words(ImageKind kind) {
+  if (is_tape(kind)) return "a tape image";
+  if (kind == ImageKind::d88) return "a D88 image";
+  if (kind == ImageKind::raw_disk) return "a raw disk image";
+  if (kind == ImageKind::hfe) return "an HFE image";
+  return "no image";
+}
 
 Findings compare_images(std::span<const Byte> first, std::span<const Byte> second) {
   ImageKind ka = recognise_image(first).kind, kb = recognise_image(second).kind;
@@ -375,8 +375,7 @@ DiffReport diff_files(const NamedFile& first, const NamedFile& second) {
   for (std::size_t i = 0; i < report.files.size(); ++i) {
     report.files[i] = std::move(described.files[i]);
     const FileDescription& f = report.files[i];
-    if (f.description.kind == ImageKind::unreadable || f.description.kind == ImageKind::empty ||
-        f.description.kind == ImageKind::unknown) {
+    if (!is_tape(f.description.kind) && !is_disk(f.description.kind)) {
       Finding problem = f.description.problems.front();
       problem.file = f.file;
       report.problems.push_back(problem);

@@ -26,6 +26,9 @@ inline constexpr std::size_t kRunBytes = 16;
 // images: recognise_image gives each a kind.
 Findings compare_images(std::span<const Byte> first, std::span<const Byte> second);
 
+// An image of the kind, as a finding names it: "a tape image", "an HFE image", "no image".
+const char* kind_words(ImageKind kind);
+
 struct DiffReport {
   std::array<FileDescription, 2> files;
   Findings problems;    // the trouble, each naming its file

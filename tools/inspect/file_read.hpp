@@ -42,7 +42,7 @@ inline constexpr std::size_t kMaxInspectSize = 1 << 20;
 std::optional<Finding> read_problem(const std::string& name, const FileRead& read,
                                     std::size_t limit);
 
-// The five inputs, by Input, each read as far as the check reads it (check_limit).
+// The five inputs, by Input, each read as far as the check reads it (check_limit), or whole.
 using InputFiles = std::array<FileRead, kInputCount>;
 GameInputs game_inputs(const InputFiles& files);
 

@@ -1,12 +1,12 @@
-// Reading the files the inspector looks at: whole, bounded, and saying why when it cannot.
+// The files the inspector reads and writes: read whole or bounded, written whole or not at all,
+// and saying why when it cannot.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "file_read.hpp"
 

@@ -430,6 +430,9 @@ std::optional<Finding> hfe_difference(std::span<const Byte> file, const D88Read&
   const HfeCheck check = check_hfe(file);
   if (check.held.empty()) return check.findings.front();
   for (int s = 0; s < kDiskSectors; ++s) {
+    if (s >= d88.whole_sectors)
+      return Finding{.place = sector_at(s),
+                     .note = "the D88 image ends before its record is whole"};
     Findings differences;
     check_id(check.ids[as_size(s)], d88.sector_header(s), s, differences);
     if (!differences.empty()) return differences.front();

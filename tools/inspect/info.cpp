@@ -1,5 +1,5 @@
 // `info`: each file known by the format most certain of it and checked by that format's own
-// check in the core; the facts the faces render are taken from what the check read, each once,
+// check; the facts the faces render are taken from what the check read, each once,
 // with the words of the report line that tells it.
 #include "info.hpp"
 
@@ -28,11 +28,14 @@ std::string with_facts(const std::string& words, const Facts& facts) {
   std::size_t from = 0;
   for (std::size_t open; (open = words.find('{', from)) != std::string::npos;) {
     std::size_t close = words.find('}', open);
+    if (close == std::string::npos) break;
     std::string_view key(words.data() + open + 1, close - open - 1);
     auto fact =
         std::find_if(facts.begin(), facts.end(), [key](const Fact& f) { return f.key == key; });
     text += words.substr(from, open - from);
-    text += value_text(fact->value, fact->unit);
+    // A key that no fact has stays as it is written.
+    text += fact == facts.end() ? words.substr(open, close + 1 - open)
+                                : value_text(fact->value, fact->unit);
     from = close + 1;
   }
   return text + words.substr(from);
@@ -87,7 +90,7 @@ void describe_tape(std::span<const Byte> file, Description& d) {
   const TapeRead& tape = check.tape;
   d.kind = tape.kind;
   d.problems = std::move(check.findings);
-  if (!tape.whole_header) {
+  if (!tape.whole_header()) {
     tell(d, "tape image, {size}: its leader and no whole tape name", {size_fact(file)});
     return;
   }
@@ -208,13 +211,23 @@ const char* kind_name(ImageKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
-std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
-  auto expected = std::make_unique<D88Image>();
+namespace {
+
+// The D88 image a build writes of a raw disk image, or why it writes none ("disk full").
+std::optional<Finding> encode_d88_of(std::span<const Byte> raw_disk, D88Image& d88) {
   try {
-    encode_d88_image(raw_disk, *expected);
+    encode_d88_image(raw_disk, d88);
   } catch (const Failure& failure) {
     return finding_of(failure);
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Finding> d88_difference(std::span<const Byte> d88, std::span<const Byte> raw_disk) {
+  auto expected = std::make_unique<D88Image>();
+  if (std::optional<Finding> none = encode_d88_of(raw_disk, *expected)) return none;
   std::span<const Byte> written = *expected;
   auto [mine, theirs] = std::mismatch(written.begin(), written.end(), d88.begin(), d88.end());
   if (mine == written.end() && theirs == d88.end()) return std::nullopt;
@@ -299,9 +312,9 @@ InfoReport describe_files(const std::vector<NamedFile>& files) {
       } else if (kind(a) == ImageKind::hfe && kind(b) == ImageKind::d88) {
         difference = hfe_difference(holder, decode_d88_image(held));
       } else if (kind(a) == ImageKind::hfe && kind(b) == ImageKind::raw_disk) {
-        std::vector<Byte> d88(kD88Size);
-        encode_d88_image(held, d88);
-        difference = hfe_difference(holder, decode_d88_image(d88));
+        auto d88 = std::make_unique<D88Image>();
+        difference = encode_d88_of(held, *d88);
+        if (!difference) difference = hfe_difference(holder, decode_d88_image(*d88));
       } else {
         continue;
       }

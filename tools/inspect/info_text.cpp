@@ -1,5 +1,5 @@
 // `info` as text: the report of each file, its first line naming it, then its problems; then
-// whether each D88 image holds each raw disk image given with it.
+// whether each D88 or HFE image holds each disk image given with it.
 #include "info.hpp"
 #include "problems.hpp"
 

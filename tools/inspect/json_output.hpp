@@ -1,4 +1,5 @@
-// The reports of list, info, diff and check as JSON documents for scripts (with nlohmann-json).
+// The reports of list, info, diff, check and verify as JSON documents for scripts (with
+// nlohmann-json).
 #pragma once
 
 #include <string>
@@ -15,10 +16,10 @@ namespace flyseat::inspect {
 std::string list_json(const std::string& file, const Listing& listing);
 std::string info_json(const InfoReport& report);
 std::string diff_json(const DiffReport& report);
-// The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
-// not there, say).
 std::string verify_json(const std::string& folder, const std::string& output,
                         const VerifyReport& report);
+// The check of the inputs in `folder`; `problems` say why there is no report (a folder that is
+// not there, say).
 std::string check_json(const std::string& folder, const CheckReport& report,
                        const Findings& problems = {});
 

@@ -18,7 +18,6 @@
 #include "files.hpp"
 #include "flyseat/folder.hpp"
 #include "flyseat/game_check.hpp"
-#include "flyseat/text.hpp"
 #include "info.hpp"
 #include "json_output.hpp"
 #include "listing.hpp"
@@ -46,8 +45,9 @@ struct Options {
   std::string second;  // of diff
   std::vector<std::string> files;
   std::string folder = ".";
-  std::string output;                // of preview
-  std::vector<std::string> outputs;  // of check: as many as given, which the build refuses
+  std::string output;  // the file preview and convert write
+  std::vector<std::string>
+      outputs;  // check's and verify's OUT: as many as given, to refuse a second
 };
 
 // The name a file is reported under.
@@ -248,6 +248,15 @@ void folder_argument(CLI::App& command, Options& o) {
   command.add_option("DIR", o.folder, "The folder of the inputs (default: the current one)");
 }
 
+// -o OUT and DIR, read as the build reads them: every -o is kept, so that a second is refused.
+void folders(CLI::App& command, Options& o, const char* output_help) {
+  command.add_option("-o,--output", o.outputs, output_help)
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  folder_argument(command, o);
+}
+
 const Command kCommands[] = {
     {"list",
      "Print the BASIC program of a main tape image, a raw disk image or a D88 image as a listing",
@@ -291,12 +300,7 @@ const Command kCommands[] = {
      "folder;",
      [](CLI::App& c, Options& o) {
        json_flag(c, o);
-       c.add_option("-o,--output", o.outputs,
-                    "The folder a build would write into, as flyseat-build -o OUT (default: DIR)")
-           ->expected(1)
-           ->allow_extra_args(false)
-           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-       folder_argument(c, o);
+       folders(c, o, "The folder a build would write into, as flyseat-build -o OUT (default: DIR)");
      },
      check_command},
     {"verify",
@@ -307,12 +311,7 @@ const Command kCommands[] = {
      "inputs do not build; 2 when an input or an image cannot be read;",
      [](CLI::App& c, Options& o) {
        json_flag(c, o);
-       c.add_option("-o,--output", o.outputs,
-                    "The folder of the images, as flyseat-build -o OUT (default: DIR)")
-           ->expected(1)
-           ->allow_extra_args(false)
-           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-       folder_argument(c, o);
+       folders(c, o, "The folder of the images, as flyseat-build -o OUT (default: DIR)");
      },
      verify_command},
     {"convert",

@@ -11,6 +11,42 @@
 namespace flyseat::inspect {
 namespace {
 
+// The facts each format weighs, each with its weight. The tape's leader, the D88 header's two
+// and the raw disk's whole blocks are the ground of the others: without them the format does not
+// take the file at all.
+struct TapeWeights {
+  int leader;          // the whole leader
+  int build_name;      // a name a build writes
+  int printable_name;  // another name, of printable characters
+  int payload;         // a payload as that tape carries it
+};
+inline constexpr TapeWeights kTapeWeights = {
+    .leader = 40, .build_name = 30, .printable_name = 10, .payload = 30};
+static_assert(kTapeWeights.leader + kTapeWeights.build_name + kTapeWeights.payload == 100);
+
+struct D88Weights {
+  int disk_size;     // the header gives the file's own size
+  int first_track;   // the track table puts the first track where a build puts it
+  int size;          // the file is as large as a build writes it
+  int first_sector;  // the first sector's header is as a build writes it
+};
+inline constexpr D88Weights kD88Weights = {
+    .disk_size = 30, .first_track = 30, .size = 20, .first_sector = 20};
+static_assert(kD88Weights.disk_size + kD88Weights.first_track + kD88Weights.size +
+                  kD88Weights.first_sector ==
+              100);
+
+struct RawDiskWeights {
+  int whole_blocks;
+  int block_count;  // as many as a build writes
+  int program;      // a program where a build puts it
+};
+inline constexpr RawDiskWeights kRawDiskWeights = {
+    .whole_blocks = 40, .block_count = 20, .program = 40};
+static_assert(kRawDiskWeights.whole_blocks + kRawDiskWeights.block_count +
+                  kRawDiskWeights.program ==
+              100);
+
 // A main tape's payload is a program closed by its end marker; a data tape's fits the regions.
 bool payload_as_carried(const TapeRead& tape, std::span<const Byte> file) {
   if (tape.kind == ImageKind::data_tape)
@@ -25,13 +61,12 @@ bool u32_is(std::span<const Byte> file, int offset, std::uint32_t value) {
   return file.size() >= at + 4 && read_u32(file, at) == value;
 }
 
-}  // namespace
-
 int tape_certainty(std::span<const Byte> file) {
   TapeRead tape = decode_tape_image(file);
   if (tape.kind == ImageKind::unknown) return 0;
-  bool printable = tape.whole_header && std::all_of(tape.name.begin(), tape.name.end(),
-                                                    [](Byte b) { return b >= 0x20 && b <= 0x7E; });
+  bool printable =
+      tape.whole_header() && std::all_of(tape.name.begin(), tape.name.end(),
+                                         [](Byte b) { return b >= 0x20 && b <= 0x7E; });
   bool build_name = tape.kind != ImageKind::other_tape;
   return kTapeWeights.leader +
          (build_name  ? kTapeWeights.build_name
@@ -63,6 +98,8 @@ int raw_disk_certainty(std::span<const Byte> file) {
          (built_block_count(disk.blocks) ? kRawDiskWeights.block_count : 0) +
          (disk.program_block != 0 ? kRawDiskWeights.program : 0);
 }
+
+}  // namespace
 
 Recognised recognise_image(std::span<const Byte> file) {
   Recognised best{file.empty() ? ImageKind::empty : ImageKind::unknown, 0};

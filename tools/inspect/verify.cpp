@@ -15,8 +15,6 @@ namespace {
 constexpr ImageKind kKinds[] = {ImageKind::data_tape, ImageKind::main_tape, ImageKind::raw_disk,
                                 ImageKind::d88, ImageKind::hfe};
 static_assert(std::size(kKinds) == kVerifiedNames.size());
-constexpr const char* kKindWords[] = {"tape image", "tape image", "raw disk image", "D88 image",
-                                      "HFE image"};
 
 VerifiedImage verified(std::size_t i, std::span<const Byte> built, std::span<const Byte> file) {
   VerifiedImage image{kVerifiedNames[i], VerifiedImage::Verdict::same, recognise_image(file).kind};
@@ -64,8 +62,6 @@ VerifyReport verify_images(const InputFiles& inputs, const FoundImages& images,
     report.failure = finding_of(build->failure);
     return report;
   }
-  auto hfe = std::make_unique<HfeImage>();
-  encode_hfe(decode_d88_image(build->output(kD88Name)), *hfe);
   for (std::size_t i = 0; i < images.size(); ++i) {
     bool is_hfe = kKinds[i] == ImageKind::hfe;
     if (!images[i] && is_hfe) continue;  // verified only when there is one
@@ -74,9 +70,13 @@ VerifyReport verify_images(const InputFiles& inputs, const FoundImages& images,
           {kVerifiedNames[i], VerifiedImage::Verdict::missing, ImageKind::unreadable});
       continue;
     }
-    std::span<const Byte> built =
-        is_hfe ? std::span<const Byte>(*hfe) : build->output(kVerifiedNames[i]);
-    report.images.push_back(verified(i, built, images[i]->bytes));
+    if (!is_hfe) {
+      report.images.push_back(verified(i, build->output(kVerifiedNames[i]), images[i]->bytes));
+      continue;
+    }
+    auto hfe = std::make_unique<HfeImage>();
+    encode_hfe(decode_d88_image(build->output(kD88Name)), *hfe);
+    report.images.push_back(verified(i, *hfe, images[i]->bytes));
   }
   return report;
 }
@@ -95,7 +95,7 @@ std::vector<std::string> verify_lines(const VerifyReport& report) {
         lines.push_back(name + "missing");
         break;
       case VerifiedImage::Verdict::not_that_image:
-        lines.push_back(name + "not a " + kKindWords[at - kVerifiedNames.begin()]);
+        lines.push_back(name + "not " + kind_words(kKinds[at - kVerifiedNames.begin()]));
         break;
       case VerifiedImage::Verdict::differs:
         lines.push_back(name + "differs");
