@@ -183,14 +183,23 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "error: list3.txt: program too large at line 0: the piece at offset 32770 is the rest of "
        "line 2028, cut at 999 bytes, and has no line number: read as line 0; the line records "
        "before it take 32010 of the 32758 bytes the program holds\n"},
-      {"a byte-order mark", [](Inputs& in) { Bytes& b = in[kListing];
-                                                 b.insert(b.begin(), {0xEF, 0xBB, 0xBF}); },
-       "warning: list3.txt: offset 0: a UTF-8 byte-order mark (EF BB BF), which a build reads as "
-       "part of the first line\nwarning: line 0: byte outside a string, a remark or DATA is 0xEF, "
-       "expected ASCII; stored as it is, where the target reads the keyword STICK (3 such bytes in "
-       "the line)\nwarning: a line without a number at the start: stored as line 0\n"
-       "warning: record 8 (line 10, finds \"CLEAR,\"): fired nowhere: the listing has no line "
-       "10\n"},
+      {"a byte-order mark alone", [](Inputs& in) { in[kListing] = bytes({0xEF, 0xBB, 0xBF}); },
+       "warning: no line 119 to drop: a build leaves lines 119 and 345 out\nwarning: no line 345 "
+       "to drop: a build leaves lines 119 and 345 out\nwarning: list3.txt: offset 0: a UTF-8 "
+       "byte-order mark (EF BB BF), which a build reads as part of the first line\nwarning: line "
+       "0: byte outside a string, a remark or DATA is 0xEF, expected ASCII; stored as it is, where "
+       "the target reads the keyword STICK (3 such bytes in the line)\nwarning: a line without a "
+       "number at the start: stored as line 0\nwarning: record 8 (line 10, finds \"CLEAR,\"): "
+       "fired nowhere: the listing has no line 10\nwarning: record 9 (line 20, replaces the whole "
+       "line): fired nowhere: the listing has no line 20\nwarning: record 10 (line 30, finds "
+       "\"100\"): fired nowhere: the listing has no line 30\nwarning: record 11 (line 40, replaces "
+       "the whole line): fired nowhere: the listing has no line 40\nwarning: record 12 (line 50, "
+       "replaces the whole line): fired nowhere: the listing has no line 50\nwarning: and 46 more "
+       "records that fired nowhere\n"},
+      {"a carriage return in a dropped line", listing_line("119 ", "119 REM\r1195 PRINT\n"),
+       "warning: line 119, offset 523: a carriage return that no line feed follows: a build ends "
+       "a line only at a line feed, so \"1195 PRINT\" after it is part of line 119, and dropped "
+       "with it\n"},
       // Line 1, then lines of 1,200 and 2,500 bytes before the listing: the rest of each is
       // read as lines of its own, those of line 2010 numbered 2147483647 and 5. A line of 999
       // bytes with its line feed is whole; one of 1,006 bytes is cut, and its rest read as line
@@ -242,7 +251,7 @@ TEST(Check, ListingNamesEachLineThatDiffersOrLosesBytes) {
        "warning: line 0: given more than once\n"},
       {"bytes that a build loses or the target misreads", appended(kListing, test::text_bytes(
          std::string("2000 PRINT \"SCORE\";S\0:GOTO 10\n", 30) +
-         "2010 CAF\xC3\x89=1:PRINT \"\xC3\x89\"\n2020 A=\xFF\n2030 DATA \xE9:REM \xE9\xE9\n")),
+         "2010 CAF\xC3\x89=1:PRINT \"\xC3\x89\"\n2020 A=\xFF\n2030 DATA \xE9\x7F:REM \xE9\xE9\n")),
        "warning: line 2000: a zero byte after \"PRINT \"SCORE\";S\" ends the line for a build: 9 "
        "bytes from it on are lost\nwarning: line 2010: byte outside a string, a remark or DATA is "
        "0xC3, expected ASCII; stored as it is, where the target reads the keyword TO (2 such bytes "

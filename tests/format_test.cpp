@@ -24,6 +24,12 @@ std::string texts(const Findings& findings) {
   return text;
 }
 
+Bytes d88_of(const Bytes& raw_disk) {
+  auto d88 = std::make_unique<D88Image>();
+  encode_d88_image(raw_disk, *d88);
+  return Bytes(d88->begin(), d88->end());
+}
+
 enum Format { kTape, kRawDisk, kD88 };
 
 Findings checked(Format format, const Bytes& file) {
@@ -41,6 +47,7 @@ Findings checked(Format format, const Bytes& file) {
 TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
   const Bytes d88 = sample(3), dsk = sample(2), tp = sample(1);
   const Bytes record = bytes({0xFF, 0xFF, 0x0A, 0x00, 0x95, 0x00});  // 10 PRINT
+  const Bytes program(dsk.begin() + 6 * 4096, dsk.end());
   const std::string no_program =
       "its last blocks hold no program as a build writes it: line records with the link field "
       "0xFFFF, then the end marker, in as many blocks as the block rule gives them\n";
@@ -84,11 +91,12 @@ TEST(FormatCheck, NamesThePlaceTheFieldAndTheValueOfEachDamage) {
        "sector 112 (cylinder 7, R 1): byte 0 of the fill is 0x00, expected 0xFF\n"},
       {"a later byte of the fill", kD88, changed(d88, sector_record(300) + 16 + 255, {0x12}),
        "sector 300 (cylinder 18, R 13): byte 255 of the fill is 0x12, expected 0xFF\n"},
-      {"a D88 image of the fill alone", kD88, [] {
-         auto fill = std::make_unique<D88Image>();
-         encode_d88_image({}, *fill);
-         return Bytes(fill->begin(), fill->end());
-       }(), "block count is 0, expected 4 to 29\n"},
+      {"a D88 image of the fill alone", kD88, d88_of({}), "block count is 0, expected 4 to 29\n"},
+      // Its first 5 tracks hold a raw disk image too, the program block copied into the data.
+      {"a D88 image of data that holds a program block", kD88,
+       d88_of(concat({cut(dsk, 4 * 4096), program, Bytes(dsk.begin() + 5 * 4096, dsk.begin() + 6 * 4096),
+                      program})),
+       ""},
       {"a program block changed", kD88, changed(d88, sector_record(96) + 16, {0xFE}), no_program},
       {"a byte after the end marker it holds", kD88, changed(d88, sector_record(109) + 16 + 96, {7}),
        "sector 109 (cylinder 6, R 14), byte 96: byte after the end marker is 0x07, expected "

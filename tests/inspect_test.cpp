@@ -18,6 +18,7 @@
 #include "listing.hpp"
 #include "preview.hpp"
 #include "problems.hpp"
+#include "recognise.hpp"
 #include "support.hpp"
 
 namespace flyseat::inspect {
@@ -230,6 +231,18 @@ TEST(DescribeImage, KnowsEachFileByWhatItIs) {
   }
 }
 
+// A D88 image is known by its header, its size and its first sector's ID; each of C, H, R and N
+// that is not a build's makes it less certain.
+TEST(RecogniseImage, WeighsTheFirstSectorsIdOfAD88Image) {
+  const Bytes d88 = sample(kD88Name);
+  EXPECT_EQ(recognise_image(d88).certainty, 100);
+  for (std::size_t field = 0; field < 4; ++field) {
+    Recognised r = recognise_image(changed(d88, test::sector_record(0) + field, {9}));
+    EXPECT_EQ(r.kind, ImageKind::d88);
+    EXPECT_EQ(r.certainty, 80) << "byte " << field << " of the ID";
+  }
+}
+
 // As catalogues list them: eight hex digits, leading zeros kept, of a file read in pieces.
 TEST(Checksums, AreThoseOfTheCatalogues) {
   ChecksumStream stream;
@@ -299,7 +312,7 @@ Bytes line_record(int number, const std::string& text) {
 }
 
 TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
-  const Bytes d88 = sample(kD88Name), data = sample(kDataTapeName);
+  const Bytes d88 = sample(kD88Name), data = sample(kDataTapeName), main = sample(kMainTapeName);
   test::Inputs most{};
   most[kList1] = Bytes(60000, 0);
   most[kList2] = Bytes(20000, 0);
@@ -331,10 +344,19 @@ TEST(Diff, SaysEachDifferenceAsAPorterReadsIt) {
       {"the largest dumps", largest, changed(largest, 59096, {1}),
        "the list1 and list2 data, byte 55000: 00 became 01\nsector 230 (cylinder 14, R 7): 1 byte "
        "differs, in the list1 and list2 data\n"},
+      {"raw disk images of one track", Bytes(4096, 0), changed(Bytes(4096, 0), 5, {1}),
+       "the loader, byte 5: 00 became 01\nsector 0 (cylinder 0, R 1): 1 byte differs, in the "
+       "loader\n"},
+      {"bytes after a tape's end marker", main, concat({main, bytes({7})}),
+       "offset 3151: the files differ from here\n"},
   };
   // clang-format on
-  for (const Case& c : cases)
-    EXPECT_EQ(joined(compare_images(c.first, c.second)), c.findings) << c.what;
+  for (const Case& c : cases) {
+    Findings found = compare_images(c.first, c.second);
+    EXPECT_EQ(joined(found), c.findings) << c.what;
+    for (const Finding& f : found)
+      EXPECT_EQ(f.level, Level::fact) << c.what;  // the damage is told apart, not here
+  }
   // 20 bytes in a row, told 16 at a time, then 40 bytes apart: 32 runs told, the rest counted.
   Bytes spread = data;
   for (std::size_t i = 0; i < 40; ++i)
