@@ -117,7 +117,8 @@ TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
       {"sectors out of order", swapped,
        "sector 51 (cylinder 3, R 4): it comes after R 5; the track holds R 1 to 16 in order\n"},
       {"track 1's entry naming track 2's blocks", changed(hfe, 0x204, {100}), track_2_as_1},
-      {"a header field", changed(hfe, 9, {80}), "header: tracks is 80, expected 40\n"},
+      {"header fields", changed(changed(hfe, 9, {80}), 20, {0}),
+       "header: tracks is 80, expected 40\nheader: write allowed is 0x00, expected 0xFF\n"},
       {"the interface mode", changed(hfe, 16, {5}), "header: interface mode is 5, expected 7\n"},
       {"the last track's length, in whole blocks", changed(hfe, 0x29E, {0x00, 0x62}),
        "cylinder 39: track length is 25088 bytes, expected 25000 bytes\n"},
@@ -135,6 +136,7 @@ TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
       text += finding_text(finding) + "\n";
     EXPECT_EQ(text, c.findings) << c.what;
     EXPECT_EQ(check.held.size(), c.holds_disk ? 640u * 256 : 0) << c.what;
+    EXPECT_EQ(check.d88.size(), c.holds_disk ? std::size_t{kD88Size} : 0) << c.what;
   }
 }
 

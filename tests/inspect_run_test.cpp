@@ -94,6 +94,7 @@ TEST(InspectRun, EachProblemIsOneLineNamingItsFile) {
       {"check --output=", 2, "check: a folder is needed after '--output='" + usage("check ")},
       {"check -o a -o b", 2, "check: a second output folder 'b'" + usage("check ")},
       {"check ''", 2, "check: an empty folder name ''" + usage("check ")},
+      {"verify -o a -o b", 2, "verify: a second output folder 'b'" + usage("verify ")},
       {"list nonexist", 1, "nonexist" + no_file},
       {"info adir", 1, "adir: cannot read: Is a directory\n"},
       {"list empty", 1, "empty: empty file\n"}, {"list --raw empty", 1, "empty: empty file\n"},
@@ -418,6 +419,10 @@ TEST(InspectRun, InfoAndCheckSpeakJson) {
             "sector 19 (cylinder 1, R 4)");
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["place"]["r"], 4);
   EXPECT_EQ(info["d88_holds_raw_disk"][1]["finding"]["file"], "flyseat.d88");
+
+  // The end marker's offset only where the program ends whole.
+  EXPECT_EQ(json::parse(inspect(sample.dir, "list --json flyseat3.p6").out)["end_marker"], 3141);
+  EXPECT_FALSE(json::parse(inspect(sample.dir, "list --json link.p6").out).contains("end_marker"));
 
   json check = json::parse(inspect(sample.dir, "check --json").out);
   EXPECT_EQ(check["sections"][0]["findings"][1]["text"].get<std::string>().substr(0, 7),
