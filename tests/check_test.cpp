@@ -313,6 +313,7 @@ TEST(Check, MemoryImageSaysWhatTheConversionFindsAtItsPlaces) {
          in[kList2].resize(0x100);
          appended(kPatch, concat({patch_record(2, 0x4D30, {0x11, 0}), patch_record(1, 0xBC41, {0}),
                                   patch_record(2, 0xBC74, {0x50, 0x12}),
+                                  patch_record(1, 0xBC7A, {0x50}),
                                   patch_record(1, 0xC1C5, {0x12}), patch_record(1, 0xC1D7, {6}),
                                   patch_record(1, 0xBC9D, {0xE4}), patch_record(1, 0xBC72, {0xE4}),
                                   patch_record(1, 0xBC94, {0xC0}), patch_record(2, 0xC76B, {0, 0}),

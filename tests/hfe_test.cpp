@@ -114,6 +114,10 @@ TEST(HfeCheck, NamesEachDamageByItsTrackAndR) {
        "sector 639 (cylinder 39, R 16): data CRC is 0xFBE5, expected 0xB749\n"},
       {"a cell of an ID mark's sync", flipped(hfe, 0, id_byte(2, 0) - 2),
        "sector 2 (cylinder 0, R 3): the track holds no ID mark of it\n", false},
+      {"a sector given twice", hfe_of(changed(sample_d88(), test::sector_record(52) + 2, {4})),
+       "cylinder 3: R of an extra sector is 4\nsector 52 (cylinder 3, R 5): the track holds no ID "
+       "mark of it\n",
+       false},
       {"sectors out of order", swapped,
        "sector 51 (cylinder 3, R 4): it comes after R 5; the track holds R 1 to 16 in order\n"},
       {"track 1's entry naming track 2's blocks", changed(hfe, 0x204, {100}), track_2_as_1},

@@ -346,6 +346,7 @@ TEST(InspectRun, AProblemFollowsTheReportOfItsFileAndStandardInputIsAFile) {
   std::string both = inspect(sample.dir, "info cut.dsk flyseat2.p6 2>&1").out;
   EXPECT_LT(both.find("flyseat-inspect: cut.dsk:"), both.find("flyseat2.p6: tape image"));
   EXPECT_EQ(both.find(": the program"), std::string::npos);  // cut.dsk has none
+  EXPECT_EQ(inspect(sample.dir, "info empty 2>&1").out, "flyseat-inspect: empty: empty file\n");
   EXPECT_EQ(inspect(sample.dir, "list - <flyseat.d88").out,
             inspect(sample.dir, "list flyseat3.p6").out);
 }
@@ -364,13 +365,14 @@ TEST(InspectRun, CheckEndsWithStatus1OnAWarningOrAnError) {
             std::string::npos);
   dir.write("list1.bin", test::Bytes(kMaxInspectSize + 1, 0));
   // A listing larger than the check keeps, read again from its file as a build reads it, to its
-  // last line; and a patch file larger still, likewise.
+  // last line (through descriptor 0 when standard input is closed); and a patch file larger
+  // still, likewise.
   std::string listing = test::text_of(dir.read("list3.txt"));
   listing.replace(listing.find("\n90 "), 4, "\n95 ");
   while (listing.size() <= kMaxCheckSize)
     listing += "119 REM\n";
   dir.write("list3.txt", test::text_bytes(listing + "2000 END\n"));
-  test::RunResult warned = inspect(dir, "check .");
+  test::RunResult warned = inspect(dir, "check . <&-");
   EXPECT_EQ(warned.status, 1);
   for (const char* line :
        {"  warning: list1.bin: 1048577 bytes; the first 54272 are read, 994305 ignored\n"

@@ -243,6 +243,16 @@ TEST(RecogniseImage, WeighsTheFirstSectorsIdOfAD88Image) {
   }
 }
 
+TEST(DescribeImage, JsonTellsWhetherTheTrackTableIsAsBuilt) {
+  const Bytes d88 = sample(kD88Name);
+  for (const auto& [file, as_built] : {std::pair{d88, true}, {changed(d88, 0x20, {0xB1}), false}}) {
+    std::vector<NamedFile> files = {{"f.d88", {}}};
+    files[0].read.bytes = file;
+    nlohmann::json info = nlohmann::json::parse(info_json(describe_files(files)));
+    EXPECT_EQ(info["files"][0]["track_table_as_built"], as_built);
+  }
+}
+
 // As catalogues list them: eight hex digits, leading zeros kept, of a file read in pieces.
 TEST(Checksums, AreThoseOfTheCatalogues) {
   ChecksumStream stream;
